@@ -1,0 +1,45 @@
+// The standard dialogs behind one small interface, so that tests can script them.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+class IDialogs {
+public:
+    enum class Answer { Yes, No, Cancel };
+
+    virtual ~IDialogs() = default;
+    // The folder picker; "" when cancelled.
+    virtual QString SelectFolder(const QString& title) = 0;
+    // The open-file dialog with multi-select; empty when cancelled.
+    virtual QStringList OpenFiles(const QString& title, const QString& filters) = 0;
+    // A question with Yes, No and Cancel.
+    virtual Answer AskYesNoCancel(const QString& caption, const QString& text) = 0;
+    // The one-line input box; false when cancelled, value keeps the proposal then.
+    virtual bool InputQuery(const QString& caption, const QString& prompt, QString& value) = 0;
+    virtual void Information(const QString& caption, const QString& text) = 0;
+    // The general error report: a stop sign, the application title, the failure's text.
+    virtual void Error(const QString& text) = 0;
+};
+
+// The real dialogs, parented to the given window.
+class QtDialogs : public IDialogs {
+public:
+    explicit QtDialogs(QWidget* parent) : parent_(parent) {}
+    QString SelectFolder(const QString& title) override;
+    QStringList OpenFiles(const QString& title, const QString& filters) override;
+    Answer AskYesNoCancel(const QString& caption, const QString& text) override;
+    bool InputQuery(const QString& caption, const QString& prompt, QString& value) override;
+    void Information(const QString& caption, const QString& text) override;
+    void Error(const QString& text) override;
+
+private:
+    QWidget* parent_;
+};
+
+// The application title, caption of the error report.
+QString ApplicationTitle();
+// The error text as the report shows it: a full stop added when missing.
+QString ErrorReportText(const QString& text);

@@ -1,0 +1,23 @@
+// Text in Tavlora is held as GB18030 bytes (the superset of GBK) and converted only at the
+// edges: to QString for display, to UTF-8 for the file system.
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+QString GbToQString(std::string_view gb);
+std::string QStringToGb(const QString& text);
+std::string GbToUtf8(std::string_view gb);
+std::string Utf8ToGb(std::string_view utf8);
+bool IsValidUtf8(std::string_view bytes);
+
+// Byte length of the character that starts at text[i]: 1 for ASCII and stray bytes, 2 or 4
+// for GB18030 sequences. Never runs past the end of the text.
+size_t GbCharLength(std::string_view text, size_t i);
+
+// a-z become A-Z; every other character, the trail bytes of GB18030 characters included,
+// stays as it is.
+std::string UpperCase(std::string_view text);
+// Removes every character of code 32 or below at both ends.
+std::string_view Trim(std::string_view text);

@@ -1,0 +1,101 @@
+#include "platform/LineReader.h"
+
+#include "platform/FileErrors.h"
+#include "platform/Paths.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+constexpr size_t kBlock = 1 << 20;
+}
+
+LineReader::LineReader(std::string_view gbPath, Ends ends) : ends_(ends) {
+    fd_ = ::open(ResolvePath(gbPath).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) ThrowOpenError(gbPath, errno);
+}
+
+LineReader::~LineReader() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool LineReader::Fill() {
+    if (eof_) return false;
+    buf_.erase(0, pos_);
+    pos_ = 0;
+    size_t old = buf_.size();
+    buf_.resize(old + kBlock);
+    ssize_t n;
+    do {
+        n = ::read(fd_, buf_.data() + old, kBlock);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        buf_.resize(old);
+        ThrowReadError();
+    }
+    buf_.resize(old + size_t(n));
+    if (n == 0) eof_ = true;
+    return n > 0;
+}
+
+bool LineReader::Next(std::string_view& line) {
+    for (;;) {
+        const char* base = buf_.data() + pos_;
+        size_t avail = buf_.size() - pos_;
+        if (pendingCr_ && avail > 0) {
+            pendingCr_ = false;
+            if (*base == '\n') {
+                ++pos_;
+                continue;
+            }
+        }
+        const void* hit = nullptr;
+        if (ends_ == Ends::Lf) {
+            hit = std::memchr(base, '\n', avail);
+        } else {
+            for (size_t i = 0; i < avail; ++i)
+                if (base[i] == '\n' || base[i] == '\r') {
+                    hit = base + i;
+                    break;
+                }
+        }
+        if (hit) {
+            size_t len = static_cast<const char*>(hit) - base;
+            char endChar = base[len];
+            pos_ += len + 1;
+            if (ends_ == Ends::Lf && len > 0 && base[len - 1] == '\r') --len;
+            if (endChar == '\r') pendingCr_ = true;
+            line = std::string_view(base, len);
+            return true;
+        }
+        if (!Fill()) {
+            if (pos_ >= buf_.size()) return false;
+            line_.assign(buf_.data() + pos_, buf_.size() - pos_);
+            pos_ = buf_.size();
+            if (ends_ == Ends::Lf && !line_.empty() && line_.back() == '\r') line_.pop_back();
+            line = line_;
+            return true;
+        }
+    }
+}
+
+std::string ReadWholeFile(std::string_view gbPath) {
+    int fd = ::open(ResolvePath(gbPath).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) ThrowOpenError(gbPath, errno);
+    std::string out;
+    char block[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            ThrowReadError();
+        }
+        if (n == 0) break;
+        out.append(block, size_t(n));
+    }
+    ::close(fd);
+    return out;
+}

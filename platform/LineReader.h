@@ -1,0 +1,36 @@
+// Sequential line reader over a file, in large blocks. The returned line excludes its end.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class LineReader {
+public:
+    enum class Ends {
+        Lf,     // a line ends at LF, a CR before it is dropped (database file)
+        AnyEnd, // CR LF, CR alone or LF alone (list files)
+    };
+    // Throws EFileError (open) when the file exists but cannot be opened.
+    LineReader(std::string_view gbPath, Ends ends);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // The next line; false at the end of the file. A last line without end counts.
+    // Throws EFileError (read) on a read failure. The view lives until the next call.
+    bool Next(std::string_view& line);
+
+private:
+    bool Fill();
+
+    int fd_ = -1;
+    Ends ends_;
+    std::string buf_;
+    size_t pos_ = 0;
+    bool eof_ = false;
+    bool pendingCr_ = false; // AnyEnd: the previous line ended at a CR that may pair with LF
+    std::string line_;
+};
+
+// Reads the whole file (used by the small settings and list files).
+std::string ReadWholeFile(std::string_view gbPath);

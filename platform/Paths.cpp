@@ -1,0 +1,112 @@
+#include "platform/Paths.h"
+
+#include "platform/GbText.h"
+
+#include <QCoreApplication>
+#include <dirent.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unordered_map>
+
+namespace {
+
+struct DirListing {
+    struct timespec mtime {};
+    std::unordered_map<std::string, std::string> byRegisterForm; // first real name wins
+};
+
+std::mutex cacheMutex;
+std::unordered_map<std::string, DirListing> listingCache;
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Real name in dir whose register form equals wanted (upper-cased GB18030), or "".
+std::string FindCaseVariant(const std::string& dir, const std::string& wanted) {
+    struct stat st;
+    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+    std::lock_guard lock(cacheMutex);
+    DirListing& listing = listingCache[dir];
+    if (!SameTime(listing.mtime, st.st_mtim) || listing.byRegisterForm.empty()) {
+        listing.byRegisterForm.clear();
+        listing.mtime = st.st_mtim;
+        if (DIR* d = opendir(dir.c_str())) {
+            while (dirent* e = readdir(d)) {
+                std::string name = e->d_name;
+                if (name == "." || name == "..") continue;
+                listing.byRegisterForm.emplace(RegisterFormOfName(name), name);
+            }
+            closedir(d);
+        }
+    }
+    auto it = listing.byRegisterForm.find(wanted);
+    return it == listing.byRegisterForm.end() ? std::string() : it->second;
+}
+
+} // namespace
+
+std::string ProgramDir() {
+    QString dir = QCoreApplication::applicationDirPath();
+    std::string gb = QStringToGb(dir);
+    if (gb.empty() || gb.back() != '/') gb += '/';
+    return gb;
+}
+
+DataPaths MakeDataPaths(const std::string& programDir) {
+    return {programDir + Utf8ToGb("视频登记库.vdb"), programDir + Utf8ToGb("系统参数.INI"),
+            programDir + Utf8ToGb("搜索路径.txt"), programDir + Utf8ToGb("搜索类型.txt")};
+}
+
+std::string RegisterFormOfName(std::string_view diskName) {
+    return UpperCase(IsValidUtf8(diskName) ? Utf8ToGb(diskName) : std::string(diskName));
+}
+
+std::string ResolvePath(std::string_view gbPath) {
+    std::string real = gbPath.starts_with('/') ? "/" : "";
+    bool parentExists = true;
+    size_t pos = 0;
+    while (pos <= gbPath.size()) {
+        size_t slash = gbPath.find('/', pos);
+        if (slash == std::string_view::npos) slash = gbPath.size();
+        std::string_view comp = gbPath.substr(pos, slash - pos);
+        bool trailing = slash == gbPath.size();
+        pos = slash + 1;
+        if (comp.empty()) {
+            if (trailing && !real.empty() && real.back() != '/') real += '/';
+            if (trailing) break;
+            continue;
+        }
+        if (!real.empty() && real.back() != '/') real += '/';
+        std::string exact = GbToUtf8(comp);
+        std::string dir = real.empty() ? "." : real;
+        struct stat st;
+        if (!parentExists || comp == "." || comp == ".." || lstat((real + exact).c_str(), &st) == 0) {
+            real += exact;
+        } else if (std::string variant = FindCaseVariant(dir, UpperCase(comp)); !variant.empty()) {
+            real += variant;
+        } else if (lstat((real + std::string(comp)).c_str(), &st) == 0) {
+            real += comp; // a name stored as raw bytes
+        } else {
+            real += exact;
+            parentExists = false;
+        }
+        if (trailing) break;
+    }
+    return real;
+}
+
+bool FileExists(std::string_view gbPath) {
+    struct stat st;
+    return !gbPath.empty() && stat(ResolvePath(gbPath).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(std::string_view gbPath) {
+    struct stat st;
+    return !gbPath.empty() && stat(ResolvePath(gbPath).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void ClearResolverCache() {
+    std::lock_guard lock(cacheMutex);
+    listingCache.clear();
+}

@@ -1,0 +1,34 @@
+// Paths. Every path the program handles is GB18030 text with "/" as separator; register
+// paths are upper case. The file system is case-sensitive, so each access goes through
+// ResolvePath, which finds the real name of every component as a case-insensitive file
+// system would.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The folder of the program file, with its trailing separator (GB18030).
+std::string ProgramDir();
+
+struct DataPaths {
+    std::string vdb;      // "视频登记库.vdb"
+    std::string ini;      // "系统参数.INI"
+    std::string dirsList; // "搜索路径.txt"
+    std::string extList;  // "搜索类型.txt"
+};
+DataPaths MakeDataPaths(const std::string& programDir);
+
+// The real (UTF-8 or raw byte) path on disk for a GB18030 path: each component is matched
+// exactly first, then by its register form (GB18030, a-z upper-cased). Components that do
+// not exist are converted to UTF-8 as they stand, so the result also names a file to create.
+std::string ResolvePath(std::string_view gbPath);
+
+// The register form of a name on disk: the name as GB18030 text, upper-cased; a name that
+// is not valid UTF-8 is taken as GB18030 bytes as they stand.
+std::string RegisterFormOfName(std::string_view diskName);
+
+bool FileExists(std::string_view gbPath);      // a regular file (or anything but a folder)
+bool DirectoryExists(std::string_view gbPath); // a folder
+
+// Forgets the cached listings (after the program itself renamed or created entries).
+void ClearResolverCache();

@@ -1,0 +1,29 @@
+// Safe replacement of a file: the new content goes to a temporary file beside the target,
+// is flushed to disk and then renamed over the target. On any failure the previous file
+// stays untouched and the temporary file is removed.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class SafeFileWriter {
+public:
+    explicit SafeFileWriter(std::string_view gbPath); // throws EFileError (create)
+    ~SafeFileWriter();
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+    void Write(std::string_view bytes); // throws EFileError (write)
+    void Commit();                      // flush, fsync, rename; throws EFileError (write)
+
+private:
+    void Flush();
+
+    std::string target_; // real path
+    std::string temp_;
+    int fd_ = -1;
+    std::string buffer_;
+};
+
+// Writes the whole content safely in one call.
+void SafeWriteFile(std::string_view gbPath, std::string_view content);

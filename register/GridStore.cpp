@@ -1,0 +1,159 @@
+#include "register/GridStore.h"
+
+#include "platform/FileErrors.h"
+#include "platform/GbText.h"
+#include "platform/LineReader.h"
+#include "platform/Paths.h"
+#include "platform/SafeFile.h"
+
+#include <algorithm>
+
+namespace {
+constexpr std::string_view kSep = "^^";
+}
+
+const std::vector<std::string>& ColumnTitles() {
+    static const std::vector<std::string> titles = [] {
+        std::vector<std::string> t;
+        for (const char* s : {" 序号", "路径", "主文件名", "类型", "文件大小[字节]", "时长", "分辨率",
+                              "原声道", "音轨", "年代", "分类", "影星"})
+            t.push_back(Utf8ToGb(s));
+        return t;
+    }();
+    return titles;
+}
+
+PackedRow LineToCells(std::string_view line) {
+    std::array<std::string_view, PackedRow::kCells> cells{};
+    for (int c = 0; c < PackedRow::kCells; ++c) {
+        size_t at = line.find(kSep);
+        if (at == std::string_view::npos) {
+            cells[size_t(c)] = line;
+            break;
+        }
+        cells[size_t(c)] = line.substr(0, at);
+        line.remove_prefix(at + kSep.size());
+    }
+    return PackedRow(cells);
+}
+
+void LineToRow(VideoRegister& reg, std::string_view line, int row) {
+    reg.SetRow(row, LineToCells(line));
+}
+
+std::string RowToLine(const VideoRegister& reg, int row) {
+    std::string line;
+    for (int c = 0; c < VideoRegister::kColumns; ++c) {
+        line += reg.Cell(c, row);
+        line += kSep;
+    }
+    return line;
+}
+
+void LoadRegister(VideoRegister& reg, std::string_view path) {
+    VideoRegister::BulkChange bulk(reg);
+    reg.SetRowCount(1);
+    std::vector<PackedRow> rows;
+    try {
+        if (FileExists(path)) {
+            LineReader reader(path, LineReader::Ends::Lf);
+            std::string_view line;
+            while (reader.Next(line)) rows.push_back(LineToCells(line));
+        }
+    } catch (...) {
+        reg.SetRowCount(2);
+        SetHeaderRow(reg, ColumnTitles());
+        RenumberRows(reg);
+        throw;
+    }
+    if (rows.empty()) rows.emplace_back();
+    reg.AppendRows(std::move(rows));
+    SetHeaderRow(reg, ColumnTitles());
+    RenumberRows(reg);
+}
+
+void SaveRegister(const VideoRegister& reg, std::string_view path) {
+    SafeFileWriter writer(path);
+    std::string line;
+    for (int r = 1; r <= reg.LastRow(); ++r) {
+        line.clear();
+        for (int c = 0; c < VideoRegister::kColumns; ++c) {
+            line += reg.Cell(c, r);
+            line += kSep;
+        }
+        line += "\r\n";
+        writer.Write(line);
+    }
+    writer.Commit();
+}
+
+void SetHeaderRow(VideoRegister& reg, const std::vector<std::string>& titles) {
+    for (size_t i = 0; i < titles.size() && int(i) < reg.ColCount(); ++i)
+        reg.SetCell(int(i), 0, titles[i]);
+}
+
+std::string PadLeft(std::string_view text, char pad, int width) {
+    if (width < 0) return {};
+    if (text.size() >= size_t(width)) return std::string(text);
+    return std::string(size_t(width) - text.size(), pad) + std::string(text);
+}
+
+void RenumberRows(VideoRegister& reg, int col, int first, char pad, int width) {
+    for (int r = 1; r <= reg.LastRow(); ++r)
+        reg.SetCell(col, r, PadLeft(std::to_string(first + r - 1), pad, width));
+}
+
+void RenumberRows(VideoRegister& reg) { RenumberRows(reg, colNumber, 1, ' ', 5); }
+
+void ClearRegister(VideoRegister& reg) {
+    VideoRegister::BulkChange bulk(reg);
+    reg.SetRowCount(1);
+    reg.SetRowCount(2);
+}
+
+void DeleteRow(VideoRegister& reg, int row) {
+    if (row < 1 || row > reg.LastRow()) return;
+    if (reg.LastRow() == 1) {
+        reg.SetRow(1, PackedRow());
+        return;
+    }
+    if (row == reg.LastRow()) {
+        reg.SetCurrent(reg.CurCol(), reg.LastRow() - 1);
+        reg.SetRowCount(reg.RowCount() - 1);
+        return;
+    }
+    reg.RemoveRows({row});
+    if (reg.CurRow() > reg.LastRow()) reg.SetCurrent(reg.CurCol(), reg.LastRow());
+}
+
+void DeleteRows(VideoRegister& reg, std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::erase_if(rows, [&](int r) { return r < 1 || r > reg.LastRow(); });
+    if (rows.empty()) return;
+    // Repeated DeleteRow from the bottom up: every deletion of the then-last row moves the
+    // current row up by one; the only row left is emptied instead of removed.
+    int last = reg.LastRow();
+    int cur = reg.CurRow();
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        if (last == 1) break;
+        if (*it == last) cur = last - 1;
+        --last;
+        if (cur > last) cur = last;
+    }
+    bool emptyOne = int(rows.size()) >= reg.LastRow();
+    if (emptyOne) rows.erase(rows.begin());
+    reg.RemoveRows(std::move(rows));
+    if (emptyOne) reg.SetRow(1, PackedRow());
+    reg.SetCurrent(reg.CurCol(), cur);
+}
+
+void InsertRow(VideoRegister& reg, int row) {
+    if (row < 1 || row > reg.LastRow()) return;
+    reg.InsertBlankRows(row, 1);
+    reg.SetCurrent(reg.CurCol(), row);
+}
+
+void CopyRow(VideoRegister& reg, int from, int to) {
+    reg.SetRow(to, PackedRow(reg.Row(from).Cells()));
+}

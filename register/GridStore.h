@@ -1,0 +1,49 @@
+// GridStore: the table operations over the video register and its database file
+// "视频登记库.vdb" (one line per data row, every cell followed by "^^", CR LF).
+#pragma once
+
+#include "register/VideoRegister.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum RegisterColumn {
+    colNumber = 0,
+    colPath = 1,
+    colName = 2,
+    colType = 3,
+    colSize = 4,
+    colDuration = 5,
+    colResolution = 6,
+    colChannel = 7,
+    colTrack = 8,
+    colYear = 9,
+    colCategory = 10,
+    colStars = 11,
+};
+
+// The twelve column titles of row 0 (GB18030).
+const std::vector<std::string>& ColumnTitles();
+
+// Replaces the table with the file's rows, sets the header row and renumbers. A missing
+// file gives the blank register. A read failure leaves the blank register and throws.
+void LoadRegister(VideoRegister& reg, std::string_view path);
+// Writes rows 1 to last through a safe write; a failure keeps the previous file and throws.
+void SaveRegister(const VideoRegister& reg, std::string_view path);
+
+void SetHeaderRow(VideoRegister& reg, const std::vector<std::string>& titles);
+void RenumberRows(VideoRegister& reg, int col, int first, char pad, int width);
+// The callers' one form: column 0, from 1, blank, width 5.
+void RenumberRows(VideoRegister& reg);
+std::string PadLeft(std::string_view text, char pad, int width);
+void ClearRegister(VideoRegister& reg);
+void DeleteRow(VideoRegister& reg, int row);
+// Same result as DeleteRow for each row from the bottom up, in one pass.
+void DeleteRows(VideoRegister& reg, std::vector<int> rows);
+void InsertRow(VideoRegister& reg, int row);
+void CopyRow(VideoRegister& reg, int from, int to);
+std::string RowToLine(const VideoRegister& reg, int row);
+PackedRow LineToCells(std::string_view line);
+void LineToRow(VideoRegister& reg, std::string_view line, int row);
+

@@ -1,0 +1,20 @@
+#include "register/ListFiles.h"
+
+#include "platform/LineReader.h"
+#include "platform/Paths.h"
+#include "platform/SafeFile.h"
+
+std::vector<std::string> ReadListFile(std::string_view path) {
+    std::vector<std::string> items;
+    if (!FileExists(path)) return items;
+    LineReader reader(path, LineReader::Ends::AnyEnd);
+    std::string_view line;
+    while (reader.Next(line)) items.emplace_back(line);
+    return items;
+}
+
+void WriteListFile(std::string_view path, const std::vector<std::string>& items) {
+    std::string content;
+    for (const auto& item : items) content += item + "\r\n";
+    SafeWriteFile(path, content);
+}

@@ -1,0 +1,4 @@
+#include "register/Shell.h"
+
+bool BreakFlag = false;
+bool SearchRunning = false;

@@ -1,0 +1,26 @@
+#include "register/StartupData.h"
+
+#include "platform/GbText.h"
+#include "register/GridStore.h"
+#include "register/IniFile.h"
+#include "register/ListFiles.h"
+
+#include <exception>
+
+StartupData LoadStartupData(const DataPaths& paths, VideoRegister& reg,
+                            const std::string& currentQuery, int currentSoundLevel) {
+    StartupData data;
+    data.dirs = ReadListFile(paths.dirsList);
+    data.exts = ReadListFile(paths.extList);
+    std::exception_ptr loadError;
+    try {
+        LoadRegister(reg, paths.vdb);
+    } catch (...) {
+        loadError = std::current_exception();
+    }
+    data.query = IniReadStringDef(paths.ini, "START", "edCont", currentQuery);
+    data.soundLevel =
+        ParseInt(IniReadString(paths.ini, "START", "SoundLevel")).value_or(currentSoundLevel);
+    if (loadError) std::rethrow_exception(loadError);
+    return data;
+}
