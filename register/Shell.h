@@ -20,6 +20,8 @@ public:
     virtual ~IShell() = default;
     virtual void SetStatusText(int panel, const QString& text) = 0;
     virtual void AddHistory(const QString& text) = 0;
+    // Empties the history log (the copy, move and clean-up commands start with an empty log).
+    virtual void ClearHistory() = 0;
     virtual void ShowHistoryPage() = 0;
     virtual void LockControls(bool lock) = 0;
     virtual void ShowBreakButton(bool visible) = 0;
