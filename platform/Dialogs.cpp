@@ -4,7 +4,9 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-QString ApplicationTitle() { return QStringLiteral("星澜影库通"); }
+QString ApplicationTitle() {
+    return QStringLiteral("星澜影库通");
+}
 
 QString ErrorReportText(const QString& text) {
     if (text.endsWith('.') || text.endsWith(QStringLiteral("。"))) return text;
@@ -12,8 +14,7 @@ QString ErrorReportText(const QString& text) {
 }
 
 QString QtDialogs::SelectFolder(const QString& title) {
-    return QFileDialog::getExistingDirectory(parent_, title, QString(),
-                                             QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(parent_, title, QString(), QFileDialog::ShowDirsOnly);
 }
 
 QStringList QtDialogs::OpenFiles(const QString& title, const QString& filters) {

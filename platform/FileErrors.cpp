@@ -19,6 +19,10 @@ void ThrowCreateError(std::string_view gbPath, int err) {
     throw EFileError(Quoted("Cannot create file", gbPath, err));
 }
 
-void ThrowWriteError() { throw EFileError("Stream write error"); }
+void ThrowWriteError() {
+    throw EFileError("Stream write error");
+}
 
-void ThrowReadError() { throw EFileError("Stream read error"); }
+void ThrowReadError() {
+    throw EFileError("Stream read error");
+}

@@ -81,7 +81,8 @@ std::string ResolvePath(std::string_view gbPath) {
         std::string exact = GbToUtf8(comp);
         std::string dir = real.empty() ? "." : real;
         struct stat st;
-        if (!parentExists || comp == "." || comp == ".." || lstat((real + exact).c_str(), &st) == 0) {
+        if (!parentExists || comp == "." || comp == ".." ||
+            lstat((real + exact).c_str(), &st) == 0) {
             real += exact;
         } else if (std::string variant = FindCaseVariant(dir, UpperCase(comp)); !variant.empty()) {
             real += variant;

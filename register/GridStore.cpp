@@ -15,8 +15,8 @@ constexpr std::string_view kSep = "^^";
 const std::vector<std::string>& ColumnTitles() {
     static const std::vector<std::string> titles = [] {
         std::vector<std::string> t;
-        for (const char* s : {" 序号", "路径", "主文件名", "类型", "文件大小[字节]", "时长", "分辨率",
-                              "原声道", "音轨", "年代", "分类", "影星"})
+        for (const char* s : {" 序号", "路径", "主文件名", "类型", "文件大小[字节]", "时长",
+                              "分辨率", "原声道", "音轨", "年代", "分类", "影星"})
             t.push_back(Utf8ToGb(s));
         return t;
     }();
@@ -58,7 +58,8 @@ void LoadRegister(VideoRegister& reg, std::string_view path) {
         if (FileExists(path)) {
             LineReader reader(path, LineReader::Ends::Lf);
             std::string_view line;
-            while (reader.Next(line)) rows.push_back(LineToCells(line));
+            while (reader.Next(line))
+                rows.push_back(LineToCells(line));
         }
     } catch (...) {
         reg.SetRowCount(2);
@@ -103,7 +104,9 @@ void RenumberRows(VideoRegister& reg, int col, int first, char pad, int width) {
         reg.SetCell(col, r, PadLeft(std::to_string(first + r - 1), pad, width));
 }
 
-void RenumberRows(VideoRegister& reg) { RenumberRows(reg, colNumber, 1, ' ', 5); }
+void RenumberRows(VideoRegister& reg) {
+    RenumberRows(reg, colNumber, 1, ' ', 5);
+}
 
 void ClearRegister(VideoRegister& reg) {
     VideoRegister::BulkChange bulk(reg);

@@ -46,4 +46,3 @@ void CopyRow(VideoRegister& reg, int from, int to);
 std::string RowToLine(const VideoRegister& reg, int row);
 PackedRow LineToCells(std::string_view line);
 void LineToRow(VideoRegister& reg, std::string_view line, int row);
-

@@ -10,14 +10,17 @@
 
 namespace {
 
-bool SameName(std::string_view a, std::string_view b) { return UpperCase(a) == UpperCase(b); }
+bool SameName(std::string_view a, std::string_view b) {
+    return UpperCase(a) == UpperCase(b);
+}
 
 std::vector<std::string> ReadLines(std::string_view path) {
     std::vector<std::string> lines;
     if (!FileExists(path)) return lines;
     LineReader reader(path, LineReader::Ends::Lf);
     std::string_view line;
-    while (reader.Next(line)) lines.emplace_back(line);
+    while (reader.Next(line))
+        lines.emplace_back(line);
     return lines;
 }
 
@@ -98,7 +101,8 @@ void IniWriteString(std::string_view path, std::string_view section, std::string
         }
     }
     std::string content;
-    for (const auto& l : lines) content += l + "\r\n";
+    for (const auto& l : lines)
+        content += l + "\r\n";
     SafeWriteFile(path, content);
 }
 
@@ -106,8 +110,8 @@ std::string IniReadString(std::string_view path, std::string_view section, std::
     return Lookup(path, section, key).value_or(std::string());
 }
 
-std::string IniReadStringDef(std::string_view path, std::string_view section,
-                             std::string_view key, std::string_view def) {
+std::string IniReadStringDef(std::string_view path, std::string_view section, std::string_view key,
+                             std::string_view def) {
     return Lookup(path, section, key).value_or(std::string(def));
 }
 

@@ -13,8 +13,8 @@ void IniWriteString(std::string_view path, std::string_view section, std::string
 // The stored value, or "" when the file, section or key is missing.
 std::string IniReadString(std::string_view path, std::string_view section, std::string_view key);
 // The stored value when the section holds the key (even an empty one), else the default.
-std::string IniReadStringDef(std::string_view path, std::string_view section,
-                             std::string_view key, std::string_view def);
+std::string IniReadStringDef(std::string_view path, std::string_view section, std::string_view key,
+                             std::string_view def);
 
 // A decimal integer (optional sign, then digits only), or nothing.
 std::optional<int> ParseInt(std::string_view text);

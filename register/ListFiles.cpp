@@ -9,12 +9,14 @@ std::vector<std::string> ReadListFile(std::string_view path) {
     if (!FileExists(path)) return items;
     LineReader reader(path, LineReader::Ends::AnyEnd);
     std::string_view line;
-    while (reader.Next(line)) items.emplace_back(line);
+    while (reader.Next(line))
+        items.emplace_back(line);
     return items;
 }
 
 void WriteListFile(std::string_view path, const std::vector<std::string>& items) {
     std::string content;
-    for (const auto& item : items) content += item + "\r\n";
+    for (const auto& item : items)
+        content += item + "\r\n";
     SafeWriteFile(path, content);
 }

@@ -4,7 +4,8 @@
 
 PackedRow::PackedRow(const std::array<std::string_view, kCells>& cells) {
     size_t total = 0;
-    for (auto c : cells) total += c.size();
+    for (auto c : cells)
+        total += c.size();
     if (total == 0) return;
     data_ = std::make_unique_for_overwrite<char[]>(kCells * sizeof(Offset) + total);
     Offset ends[kCells];
@@ -28,7 +29,8 @@ std::string_view PackedRow::Cell(int col) const {
 
 std::array<std::string_view, PackedRow::kCells> PackedRow::Cells() const {
     std::array<std::string_view, kCells> cells{};
-    for (int i = 0; i < kCells; ++i) cells[i] = Cell(i);
+    for (int i = 0; i < kCells; ++i)
+        cells[i] = Cell(i);
     return cells;
 }
 

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
-VideoRegister::VideoRegister(QObject* parent) : QAbstractTableModel(parent) { rows_.resize(2); }
+VideoRegister::VideoRegister(QObject* parent) : QAbstractTableModel(parent) {
+    rows_.resize(2);
+}
 
 std::string_view VideoRegister::Cell(int col, int row) const {
     if (row < 0 || row >= RowCount()) return {};
@@ -77,7 +79,8 @@ void VideoRegister::AppendRows(std::vector<PackedRow> rows) {
     if (rows.empty()) return;
     BulkChange bulk(*this);
     rows_.reserve(rows_.size() + rows.size());
-    for (auto& r : rows) rows_.push_back(std::move(r));
+    for (auto& r : rows)
+        rows_.push_back(std::move(r));
 }
 
 void VideoRegister::InsertBlankRows(int at, int count) {

@@ -1,3 +1,253 @@
 #include "register/GridStore.h"
+
+#include "platform/FileErrors.h"
+#include "platform/GbText.h"
+#include "support/TempDir.h"
+
+#include "register/utPublic.h"
+
+#include <csignal>
 #include <gtest/gtest.h>
-TEST(GridStore, Placeholder) { VideoRegister r; EXPECT_EQ(r.RowCount(), 2); }
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+const std::string kSeps12 = "^^^^^^^^^^^^^^^^^^^^^^^^";
+
+// Fills the register with n rows whose column 2 names them "R1".."Rn".
+void Fill(VideoRegister& reg, int n) {
+    reg.SetRowCount(n + 1);
+    for (int r = 1; r <= n; ++r)
+        reg.SetCell(colName, r, "R" + std::to_string(r));
+    RenumberRows(reg);
+}
+std::string Names(const VideoRegister& reg) {
+    std::string s;
+    for (int r = 1; r <= reg.LastRow(); ++r)
+        s += std::string(reg.Cell(colName, r)) + ",";
+    return s;
+}
+} // namespace
+
+TEST(GridStore, LineFormatBothWays) {
+    VideoRegister reg;
+    LineToRow(reg, "    7^^D:/MOVIES/^^ALIEN^^.AVI^^", 1);
+    EXPECT_EQ(reg.Cell(1, 1), "D:/MOVIES/");
+    EXPECT_EQ(reg.Cell(3, 1), ".AVI");
+    EXPECT_EQ(reg.Cell(4, 1), "");
+    EXPECT_EQ(RowToLine(reg, 1), "    7^^D:/MOVIES/^^ALIEN^^.AVI^^" + kSeps12.substr(8));
+
+    LineToRow(reg, "a^^b", 1); // missing pieces, no trailing separator
+    EXPECT_EQ(reg.Cell(0, 1), "a");
+    EXPECT_EQ(reg.Cell(1, 1), "b");
+    EXPECT_EQ(reg.Cell(2, 1), "");
+
+    std::string fifteen;
+    for (int i = 0; i < 15; ++i)
+        fifteen += std::to_string(i) + "^^";
+    LineToRow(reg, fifteen, 1); // surplus pieces dropped
+    EXPECT_EQ(reg.Cell(11, 1), "11");
+    EXPECT_EQ(PieceCount(RowToLine(reg, 1), "^^") - 1, 12);
+
+    reg.SetCell(0, 1, "a^"); // the caret quirk: "a^" then "b" reads back as "a" and "^b"
+    reg.SetCell(1, 1, "b");
+    LineToRow(reg, RowToLine(reg, 1), 1);
+    EXPECT_EQ(reg.Cell(0, 1), "a");
+    EXPECT_EQ(reg.Cell(1, 1), "^b");
+
+    LineToRow(reg, "", 1);
+    EXPECT_TRUE(reg.Row(1).Blank());
+}
+
+TEST(GridStore, LoadHandlesLineEndsEmptyLinesAndMissingFiles) {
+    TempDir t;
+    VideoRegister reg;
+    LoadRegister(reg, t.Gb("none.vdb"));
+    EXPECT_EQ(reg.RowCount(), 2);
+    EXPECT_EQ(reg.Cell(0, 1), "    1");
+    EXPECT_EQ(GbToUtf8(reg.Cell(2, 0)), "主文件名");
+    EXPECT_EQ(GbToUtf8(reg.Cell(0, 0)), " 序号");
+
+    t.Write("empty.vdb", "");
+    LoadRegister(reg, t.Gb("empty.vdb"));
+    EXPECT_EQ(reg.RowCount(), 2);
+
+    t.Write("ends.vdb", "\r\n\n\r\n");
+    LoadRegister(reg, t.Gb("ends.vdb"));
+    EXPECT_EQ(reg.RowCount(), 4);
+    EXPECT_EQ(reg.Cell(0, 3), "    3");
+
+    t.Write("mixed.vdb", "1^^A^^\r\n2^^B^^\n3^^C"); // CR LF, LF, last line without end
+    LoadRegister(reg, t.Gb("mixed.vdb"));
+    ASSERT_EQ(reg.RowCount(), 4);
+    EXPECT_EQ(reg.Cell(1, 1), "A");
+    EXPECT_EQ(reg.Cell(1, 2), "B");
+    EXPECT_EQ(reg.Cell(1, 3), "C");
+}
+
+TEST(GridStore, LoadReplacesABiggerTableAndNewRowsStartBlank) {
+    TempDir t;
+    std::string file;
+    for (int i = 0; i < 10; ++i)
+        file += "x^^P" + std::to_string(i) + "^^N^^.T^^\r\n";
+    t.Write("ten.vdb", file);
+    VideoRegister reg;
+    Fill(reg, 100);
+    reg.SetCell(11, 50, "stars");
+    LoadRegister(reg, t.Gb("ten.vdb"));
+    EXPECT_EQ(reg.RowCount(), 11);
+    reg.SetRowCount(12);
+    for (int c = 0; c < 12; ++c)
+        EXPECT_EQ(reg.Cell(c, 11), "");
+    reg.SetRowCount(51);
+    EXPECT_EQ(reg.Cell(11, 50), "");
+}
+
+TEST(GridStore, SaveAndLoadRoundTripTheBlankRegisterAndChineseCells) {
+    TempDir t;
+    VideoRegister reg;
+    LoadRegister(reg, t.Gb("missing.vdb")); // the blank register
+    SaveRegister(reg, t.Gb("blank.vdb"));
+    EXPECT_EQ(t.Read("blank.vdb"), "    1" + kSeps12 + "\r\n");
+    LoadRegister(reg, t.Gb("blank.vdb"));
+    EXPECT_EQ(reg.RowCount(), 2);
+    EXPECT_EQ(reg.Cell(0, 1), "    1");
+
+    Fill(reg, 3);
+    reg.SetCell(colPath, 2, Utf8ToGb("/媒体/电影/"));
+    reg.SetCell(colChannel, 2, Utf8ToGb("右声道"));
+    SaveRegister(reg, t.Gb("three.vdb"));
+    VideoRegister back;
+    LoadRegister(back, t.Gb("THREE.VDB")); // found through the resolver
+    ASSERT_EQ(back.RowCount(), 4);
+    for (int r = 1; r <= 3; ++r)
+        EXPECT_EQ(RowToLine(back, r), RowToLine(reg, r));
+}
+
+TEST(GridStore, ReadFailureLeavesTheBlankRegisterAndReports) {
+    TempDir t;
+    VideoRegister reg;
+    Fill(reg, 5);
+    t.MakeDir("folder.vdb"); // a folder is not a database file: blank register, no error
+    LoadRegister(reg, t.Gb("folder.vdb"));
+    EXPECT_EQ(reg.RowCount(), 2);
+
+    // Reading /proc/self/mem at offset 0 fails with EIO: a read error after a good open.
+    symlink("/proc/self/mem", (t.Path() + "bad.vdb").c_str());
+    Fill(reg, 5);
+    try {
+        LoadRegister(reg, t.Gb("bad.vdb"));
+        ADD_FAILURE() << "the load should have failed";
+    } catch (const EFileError& e) {
+        EXPECT_STREQ(e.what(), "Stream read error");
+    }
+    EXPECT_EQ(reg.RowCount(), 2);
+    EXPECT_EQ(reg.Cell(0, 1), "    1");
+    EXPECT_EQ(reg.Cell(colName, 1), "");
+    EXPECT_EQ(GbToUtf8(reg.Cell(1, 0)), "路径");
+}
+
+TEST(GridStore, FailedSaveKeepsThePreviousDatabase) {
+    TempDir t;
+    t.Write("db.vdb", "old^^\r\n");
+    VideoRegister reg;
+    EXPECT_THROW(SaveRegister(reg, t.Gb("no-such-folder/db.vdb")), EFileError);
+    struct rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit small = old;
+    small.rlim_cur = 64;
+    signal(SIGXFSZ, SIG_IGN);
+    Fill(reg, 20000);
+    setrlimit(RLIMIT_FSIZE, &small);
+    EXPECT_THROW(SaveRegister(reg, t.Gb("db.vdb")), EFileError);
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(t.Read("db.vdb"), "old^^\r\n");
+}
+
+TEST(GridStore, RenumberAndPad) {
+    EXPECT_EQ(PadLeft("1", ' ', 5), "    1");
+    EXPECT_EQ(PadLeft("12", ' ', 5), "   12");
+    EXPECT_EQ(PadLeft("12345", ' ', 5), "12345");
+    EXPECT_EQ(PadLeft("100000", ' ', 5), "100000");
+    EXPECT_EQ(PadLeft("7", '0', 3), "007");
+    EXPECT_EQ(PadLeft("7", ' ', -1), "");
+    VideoRegister reg;
+    reg.SetRowCount(100001);
+    RenumberRows(reg);
+    EXPECT_EQ(reg.Cell(0, 99999), "99999");
+    EXPECT_EQ(reg.Cell(0, 100000), "100000");
+}
+
+TEST(GridStore, DeleteRowMovesRowsAndTheCurrentRow) {
+    VideoRegister reg;
+    Fill(reg, 1);
+    DeleteRow(reg, 1); // the only row is emptied, number cell included
+    EXPECT_EQ(reg.RowCount(), 2);
+    EXPECT_EQ(reg.Cell(0, 1), "");
+
+    Fill(reg, 3);
+    reg.SetCurrent(2, 3);
+    DeleteRow(reg, 3); // the last row: the current row moves up
+    EXPECT_EQ(Names(reg), "R1,R2,");
+    EXPECT_EQ(reg.CurRow(), 2);
+
+    Fill(reg, 3);
+    reg.SetCurrent(2, 1);
+    DeleteRow(reg, 1);
+    EXPECT_EQ(Names(reg), "R2,R3,");
+    EXPECT_EQ(reg.CurRow(), 1);
+    reg.SetCurrent(2, 2);
+    DeleteRow(reg, 1); // the current row was the last: it becomes the new last row
+    EXPECT_EQ(reg.CurRow(), 1);
+}
+
+TEST(GridStore, BatchDeleteEqualsRepeatedDeleteFromTheBottom) {
+    for (auto rows : std::vector<std::vector<int>>{
+             {2, 4}, {5}, {1, 2, 3, 4, 5}, {1}, {3, 5}, {4, 5}, {1, 5}, {2, 3, 4}}) {
+        for (int cur = 1; cur <= 5; ++cur) {
+            VideoRegister a, b;
+            Fill(a, 5);
+            Fill(b, 5);
+            a.SetCurrent(3, cur);
+            b.SetCurrent(3, cur);
+            for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+                DeleteRow(a, *it);
+            DeleteRows(b, rows);
+            EXPECT_EQ(Names(a), Names(b));
+            EXPECT_EQ(a.RowCount(), b.RowCount());
+            EXPECT_EQ(a.CurRow(), b.CurRow()) << "current " << cur;
+        }
+    }
+}
+
+TEST(GridStore, InsertRowOpensABlankCurrentRow) {
+    VideoRegister reg;
+    Fill(reg, 3);
+    InsertRow(reg, 1);
+    EXPECT_EQ(reg.RowCount(), 5);
+    EXPECT_EQ(Names(reg), ",R1,R2,R3,");
+    EXPECT_TRUE(reg.Row(1).Blank());
+    EXPECT_EQ(reg.CurRow(), 1);
+    CopyRow(reg, 4, 1);
+    EXPECT_EQ(Names(reg), "R3,R1,R2,R3,");
+}
+
+TEST(GridStore, ClearAndSwap) {
+    VideoRegister reg;
+    Fill(reg, 4);
+    reg.SwapRows(1, 4);
+    EXPECT_EQ(Names(reg), "R4,R2,R3,R1,");
+    ClearRegister(reg);
+    EXPECT_EQ(reg.RowCount(), 2);
+    EXPECT_TRUE(reg.Row(1).Blank());
+}
+
+TEST(GridStore, TextPieces) {
+    EXPECT_EQ(TextPiece("0720x576", "x", 1), "0720");
+    EXPECT_EQ(TextPiece("0720x576", "x", 2), "576");
+    EXPECT_EQ(TextPiece("0720x576", "x", 3), "");
+    EXPECT_EQ(TextPiece("", "x", 1), "");
+    EXPECT_EQ(TextPiece("a", "x", 0), "");
+    EXPECT_EQ(PieceCount("", "x"), 1);
+    EXPECT_EQ(PieceCount("a^^^b", "^^"), 2); // no overlap
+}

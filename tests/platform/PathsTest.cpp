@@ -1,0 +1,113 @@
+#include "platform/Paths.h"
+
+#include "platform/FileErrors.h"
+#include "platform/GbText.h"
+#include "platform/SafeFile.h"
+#include "support/TempDir.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+TEST(Resolver, FindsMixedCaseAndChineseNamesFromTheirRegisterForm) {
+    TempDir t;
+    t.MakeDir("Movies/Sci-Fi 科幻");
+    t.Write("Movies/Sci-Fi 科幻/Alien.Avi", "x");
+    std::string reg = UpperCase(t.Gb("Movies/Sci-Fi 科幻/Alien.Avi"));
+    // The temp folder itself is lower case on disk; the register form is upper case.
+    EXPECT_EQ(ResolvePath(reg), t.Path() + "Movies/Sci-Fi 科幻/Alien.Avi");
+    EXPECT_TRUE(FileExists(reg));
+    EXPECT_FALSE(DirectoryExists(reg));
+    EXPECT_TRUE(DirectoryExists(UpperCase(t.Gb("movies/SCI-FI 科幻/"))));
+    EXPECT_FALSE(FileExists(UpperCase(t.Gb("movies/SCI-FI 科幻"))));
+    EXPECT_FALSE(FileExists(UpperCase(t.Gb("Movies/missing.avi"))));
+    EXPECT_FALSE(FileExists(""));
+}
+
+TEST(Resolver, PrefersTheExactNameAndReusesCaseVariantsForNewFiles) {
+    TempDir t;
+    t.Write("ABC.txt", "upper");
+    t.Write("abc.txt", "lower");
+    EXPECT_EQ(ResolvePath(t.Gb("abc.txt")), t.Path() + "abc.txt");
+    EXPECT_EQ(ResolvePath(t.Gb("ABC.txt")), t.Path() + "ABC.txt");
+    t.MakeDir("Data");
+    // A file to be created in an existing case-variant folder lands in that folder.
+    EXPECT_EQ(ResolvePath(t.Gb("DATA/New File.TXT")), t.Path() + "Data/New File.TXT");
+    t.Write("Data/Note.txt", "n");
+    EXPECT_EQ(ResolvePath(t.Gb("DATA/NOTE.TXT")), t.Path() + "Data/Note.txt");
+}
+
+TEST(Resolver, SeesChangesAfterTheDirectoryChanged) {
+    TempDir t;
+    t.Write("One.txt", "1");
+    EXPECT_TRUE(FileExists(t.Gb("ONE.TXT")));
+    rename((t.Path() + "One.txt").c_str(), (t.Path() + "Two.txt").c_str());
+    EXPECT_FALSE(FileExists(t.Gb("ONE.TXT")));
+    EXPECT_TRUE(FileExists(t.Gb("TWO.TXT")));
+}
+
+TEST(Resolver, NamesThatAreNotUtf8AreMatchedAsRawBytes) {
+    TempDir t;
+    std::string raw = Utf8ToGb("旧片") + ".avi"; // a name written by a GBK system
+    t.Write(raw, "x");
+    EXPECT_TRUE(FileExists(Utf8ToGb(t.Path()) + UpperCase(raw)));
+    EXPECT_EQ(RegisterFormOfName(raw), UpperCase(raw));
+    EXPECT_EQ(RegisterFormOfName("Alien.avi"), "ALIEN.AVI");
+}
+
+TEST(SafeWrite, ReplacesTheFileAndLeavesNoTemporaryFile) {
+    TempDir t;
+    t.Write("data.txt", "old");
+    SafeWriteFile(t.Gb("DATA.TXT"), "new content"); // resolved to the existing file
+    EXPECT_EQ(t.Read("data.txt"), "new content");
+    EXPECT_EQ(QDir(QString::fromStdString(t.Path())).entryList(QDir::Files).size(), 1);
+}
+
+TEST(SafeWrite, FailureInAReadOnlyFolderKeepsTheOldFile) {
+    if (geteuid() == 0) {
+        // root ignores folder permissions; the size limit test below covers the write side.
+        TempDir t;
+        EXPECT_THROW(SafeWriteFile(t.Gb("missing-folder/x.txt"), "x"), EFileError);
+        return;
+    }
+    TempDir t;
+    t.Write("data.txt", "old");
+    chmod(t.Path().c_str(), 0555);
+    EXPECT_THROW(SafeWriteFile(t.Gb("data.txt"), "new"), EFileError);
+    chmod(t.Path().c_str(), 0755);
+    EXPECT_EQ(t.Read("data.txt"), "old");
+}
+
+TEST(SafeWrite, FailureWhileWritingKeepsTheOldFileAndRemovesTheTemporary) {
+    TempDir t;
+    t.Write("data.txt", "old");
+    struct rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit small = old;
+    small.rlim_cur = 1000;
+    signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    try {
+        SafeWriteFile(t.Gb("data.txt"), std::string(5 << 20, 'x'));
+        ADD_FAILURE() << "the write should have failed";
+    } catch (const EFileError& e) {
+        EXPECT_STREQ(e.what(), "Stream write error");
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(t.Read("data.txt"), "old");
+    EXPECT_EQ(QDir(QString::fromStdString(t.Path())).entryList(QDir::Files).size(), 1);
+}
+
+TEST(FileErrors, TextsNameThePathAndTheReason) {
+    try {
+        ThrowOpenError(Utf8ToGb("/无此/文件.vdb"), ENOENT);
+    } catch (const EFileError& e) {
+        EXPECT_STREQ(e.what(), "Cannot open file \"/无此/文件.vdb\". No such file or directory");
+    }
+    try {
+        ThrowCreateError("/x", EACCES);
+    } catch (const EFileError& e) {
+        EXPECT_STREQ(e.what(), "Cannot create file \"/x\". Permission denied");
+    }
+}
