@@ -2,6 +2,9 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
 
 namespace {
 
@@ -21,6 +24,45 @@ QStringEncoder& GbEncoder() {
     return encoder;
 }
 
+// glibc iconv, measured faster than Qt's codec for the byte-to-byte conversions.
+class Converter {
+public:
+    Converter(const char* to, const char* from, std::string_view replacement)
+        : cd_(iconv_open(to, from)), replacement_(replacement) {}
+    ~Converter() { iconv_close(cd_); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    std::string operator()(std::string_view in) {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        std::string out;
+        out.resize(in.size() * 2 + 8);
+        char* src = const_cast<char*>(in.data());
+        size_t srcLeft = in.size(), used = 0;
+        while (srcLeft > 0) {
+            char* dst = out.data() + used;
+            size_t dstLeft = out.size() - used;
+            size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            int err = errno;
+            used = out.size() - dstLeft;
+            if (rc != size_t(-1)) break;
+            if (err != E2BIG) { // an invalid or cut sequence: replace one byte and go on
+                out.replace(used, replacement_.size(), replacement_);
+                used += replacement_.size();
+                ++src;
+                --srcLeft;
+            }
+            if (out.size() - used < 16) out.resize(out.size() * 2 + 16);
+        }
+        out.resize(used);
+        return out;
+    }
+
+private:
+    iconv_t cd_;
+    std::string_view replacement_;
+};
+
 } // namespace
 
 QString GbToQString(std::string_view gb) {
@@ -35,13 +77,14 @@ std::string QStringToGb(const QString& text) {
 
 std::string GbToUtf8(std::string_view gb) {
     if (IsAscii(gb)) return std::string(gb);
-    QByteArray bytes = GbToQString(gb).toUtf8();
-    return std::string(bytes.constData(), size_t(bytes.size()));
+    thread_local Converter convert("UTF-8", "GB18030", "\xEF\xBF\xBD");
+    return convert(gb);
 }
 
 std::string Utf8ToGb(std::string_view utf8) {
     if (IsAscii(utf8)) return std::string(utf8);
-    return QStringToGb(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    thread_local Converter convert("GB18030", "UTF-8", "?");
+    return convert(utf8);
 }
 
 bool IsValidUtf8(std::string_view bytes) {

@@ -19,6 +19,10 @@ TEST(GbText, RoundTripsGbkAndCharactersOutsideGbk) {
         EXPECT_EQ(QStringToGb(GbToQString(Utf8ToGb(s))), Utf8ToGb(s));
     }
     EXPECT_EQ(Hex(Utf8ToGb("😀")), "9439fc36"); // four-byte GB18030 sequence
+    // Broken input never stops the conversion: each bad byte becomes one replacement.
+    EXPECT_EQ(GbToUtf8("a\x81"), "a\xEF\xBF\xBD");
+    EXPECT_EQ(GbToUtf8(std::string("\xFF", 1) + Utf8ToGb("片")), "\xEF\xBF\xBD片");
+    EXPECT_EQ(Utf8ToGb("x\xE7"), "x?");
 }
 
 TEST(GbText, UpperCaseChangesOnlyAsciiLettersAndStepsOverTrailBytes) {

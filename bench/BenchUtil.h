@@ -1,0 +1,41 @@
+// Small helpers shared by the benchmark programs.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+inline double Seconds(const std::chrono::steady_clock::time_point& start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+template <typename F> double Time(F&& f) {
+    auto start = std::chrono::steady_clock::now();
+    f();
+    return Seconds(start);
+}
+
+// Runs a shell command (the anchors) and returns its wall time.
+inline double TimeShell(const std::string& command) {
+    return Time([&] {
+        if (std::system(command.c_str()) != 0)
+            std::fprintf(stderr, "failed: %s\n", command.c_str());
+    });
+}
+
+// Resident set size of this process in bytes.
+inline long long ResidentBytes() {
+    std::ifstream in("/proc/self/status");
+    std::string key;
+    while (in >> key) {
+        if (key == "VmRSS:") {
+            long long kb;
+            in >> kb;
+            return kb * 1024;
+        }
+        std::getline(in, key);
+    }
+    return 0;
+}
