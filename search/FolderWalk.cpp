@@ -1,0 +1,93 @@
+#include "search/FolderWalk.h"
+
+#include "platform/Clock.h"
+#include "platform/GbText.h"
+#include "platform/Paths.h"
+#include "register/Shell.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+struct Entry {
+    std::string name;
+    bool folder;
+    dev_t dev;
+    ino_t ino;
+};
+
+// The entries of a folder worth looking at, in the order the file system returns them:
+// regular files (also through links, hidden ones included) and folders that are not hidden.
+// The folder is closed before its sub-folders are walked, so deep trees need one handle.
+std::vector<Entry> ReadEntries(const std::string& real) {
+    std::vector<Entry> entries;
+    DIR* dir = opendir(real.c_str());
+    if (!dir) return entries;
+    while (dirent* e = readdir(dir)) {
+        std::string_view name = e->d_name;
+        if (name == "." || name == "..") continue;
+        bool hidden = name.front() == '.';
+        if (e->d_type == DT_REG) {
+            entries.push_back({std::string(name), false, 0, 0});
+            continue;
+        }
+        if (e->d_type != DT_DIR && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) continue;
+        if (e->d_type == DT_DIR && hidden) continue;
+        struct stat st;
+        if (fstatat(dirfd(dir), e->d_name, &st, 0) != 0) continue; // a dangling link
+        if (S_ISDIR(st.st_mode) && !hidden)
+            entries.push_back({std::string(name), true, st.st_dev, st.st_ino});
+        else if (S_ISREG(st.st_mode))
+            entries.push_back({std::string(name), false, 0, 0});
+    }
+    closedir(dir);
+    return entries;
+}
+
+std::string WithSeparator(const std::string& path) {
+    return !path.empty() && path.back() == '/' ? path : path + '/';
+}
+
+} // namespace
+
+TFolderWalk::TFolderWalk(std::vector<TSearchFolder>& list, IShell& shell)
+    : list_(list), shell_(shell), pumpInterval_(CounterFrequency() / 100),
+      lastPump_(CounterNow() - pumpInterval_) {}
+
+void TFolderWalk::WalkLocation(const std::string& location) {
+    list_.push_back({location, {}});
+    // The location is a register path; everything below it is named by the file system.
+    std::string real = ResolvePath(location);
+    struct stat st;
+    if (stat(real.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
+    if (!entered_.insert({st.st_dev, st.st_ino}).second) return;
+    CollectSubDirs(list_.size() - 1, real);
+}
+
+void TFolderWalk::CollectSubDirs(size_t index, const std::string& real) {
+    if (BreakFlag) return;
+    std::vector<Entry> entries = ReadEntries(real);
+    const std::string base = WithSeparator(list_[index].path);
+    const std::string realBase = WithSeparator(real);
+    for (Entry& e : entries) {
+        if (BreakFlag) break;
+        if (!e.folder) {
+            list_[index].fileNames.push_back(RegisterFormOfName(e.name));
+        } else if (entered_.insert({e.dev, e.ino}).second) {
+            std::string full = base + RegisterFormOfName(e.name);
+            shell_.SetStatusText(1, GbToQString(full));
+            list_.push_back({std::move(full), {}});
+            CollectSubDirs(list_.size() - 1, realBase + e.name);
+        }
+        PumpEvents();
+    }
+}
+
+void TFolderWalk::PumpEvents() {
+    int64_t now = CounterNow();
+    if (now - lastPump_ < pumpInterval_) return;
+    shell_.ProcessEvents();
+    lastPump_ = CounterNow();
+}

@@ -1,0 +1,45 @@
+// Phase 1 of the search: the walk that fills lstDirectory. Hidden folders (names beginning
+// with ".") are neither listed nor entered; folders that cannot be read yield nothing. A
+// linked folder is followed, but no folder (device and inode) is entered twice, so links
+// that loop end the walk all the same. Pending window events are processed after the
+// entries, at most every 10 ms, and BreakFlag ends the walk.
+#pragma once
+
+#include "search/SearchLists.h"
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+#include <unordered_set>
+#include <vector>
+
+class IShell;
+
+class TFolderWalk {
+public:
+    TFolderWalk(std::vector<TSearchFolder>& list, IShell& shell);
+
+    // Appends the search location to the list, then CollectSubDirs on it.
+    void WalkLocation(const std::string& location);
+
+private:
+    struct FolderId {
+        dev_t dev;
+        ino_t ino;
+        bool operator==(const FolderId&) const = default;
+    };
+    struct FolderIdHash {
+        size_t operator()(const FolderId& id) const { return size_t(id.ino) * 31 + id.dev; }
+    };
+
+    // Reads the folder list_[index] (real path `real`): keeps its file names in the record
+    // and appends every sub-folder below it to the list, depth first.
+    void CollectSubDirs(size_t index, const std::string& real);
+    void PumpEvents();
+
+    std::vector<TSearchFolder>& list_;
+    IShell& shell_;
+    std::unordered_set<FolderId, FolderIdHash> entered_;
+    int64_t pumpInterval_;
+    int64_t lastPump_;
+};

@@ -1,0 +1,30 @@
+// The folder search that fills the video register: the walk (phase 1), the listing of the
+// matching files (phase 2) and the register fill (phase 3).
+#pragma once
+
+#include "search/SearchLists.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class IShell;
+class VideoRegister;
+
+// Appends base + name of each file of the folder whose name matches the pattern (see
+// MatchFilePattern) to the list, unless listed already. Paths that the register cannot
+// store faithfully (holding "^^", a carriage return or a line feed) go to `unstorable`.
+void ListMatchingFiles(TFileList& list, TFileList& unstorable, const TSearchFolder& folder,
+                       std::string_view pattern);
+
+// Writes one record per path of the list: into the empty last row first (a last row
+// whose path cell is empty), then into new rows at the bottom; renumbers all rows.
+void FillRegister(VideoRegister& reg, const TFileList& files);
+
+// Runs the three phases over the locations `dirs` and the types `exts`. Phase 2 runs only
+// when BreakFlag is still false after the walk, phase 3 only when it is false after phase
+// 2; a new search (append false) clears the register in phase 3, so a broken search
+// changes no row. The work lists must be empty at the start.
+void SearchFiles(bool append, const std::vector<std::string>& dirs,
+                 const std::vector<std::string>& exts, TSearchWork& work, VideoRegister& reg,
+                 IShell& shell);

@@ -1,0 +1,110 @@
+#include "search/SearchLocations.h"
+
+#include "platform/GbText.h"
+#include "platform/Paths.h"
+#include "register/ListFiles.h"
+#include "register/Shell.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+bool LocationContains(std::string_view location, std::string_view path) {
+    if (location.empty() || path.size() <= location.size() || !path.starts_with(location))
+        return false;
+    return location.back() == '/' || path[location.size()] == '/';
+}
+
+int FindParentDir(const std::vector<std::string>& dirs, std::string_view path) {
+    for (size_t i = 0; i < dirs.size(); ++i)
+        if (LocationContains(dirs[i], path)) return int(i);
+    return -1;
+}
+
+bool LessNoCase(std::string_view a, std::string_view b) {
+    return UpperCase(a) < UpperCase(b);
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && UpperCase(a) == UpperCase(b);
+}
+
+std::string RegisterFormOfPath(std::string_view realPath) {
+    std::string out;
+    size_t pos = 0;
+    while (true) {
+        size_t slash = realPath.find('/', pos);
+        out += RegisterFormOfName(realPath.substr(pos, slash - pos));
+        if (slash == std::string_view::npos) break;
+        out += '/';
+        pos = slash + 1;
+    }
+    return out;
+}
+
+void InsertSorted(std::vector<std::string>& dirs, std::string path) {
+    auto at = std::upper_bound(
+        dirs.begin(), dirs.end(), path,
+        [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
+    dirs.insert(at, std::move(path));
+}
+
+bool AddSearchDir(std::vector<std::string>& dirs, const std::string& path,
+                  const std::string& listFile, IShell& shell) {
+    std::string p = UpperCase(path);
+    if (!DirectoryExists(p)) return false;
+    if (std::any_of(dirs.begin(), dirs.end(), [&](const auto& d) { return EqualNoCase(d, p); }))
+        return false;
+    if (FindParentDir(dirs, p) >= 0) {
+        shell.SetStatusText(1, QString::fromUtf8("路径") + GbToQString(p) +
+                                   QString::fromUtf8(" : 为子文件夹，无需再加入！"));
+        return false;
+    }
+    InsertSorted(dirs, std::move(p));
+    WriteListFile(listFile, dirs);
+    return true;
+}
+
+bool AddFileType(std::vector<std::string>& exts, std::string_view typed,
+                 const std::string& listFile) {
+    std::string e = UpperCase(Trim(typed));
+    if (std::any_of(exts.begin(), exts.end(), [&](const auto& x) { return EqualNoCase(x, e); }))
+        return false;
+    exts.push_back(std::move(e));
+    WriteListFile(listFile, exts);
+    return true;
+}
+
+int RemoveListItem(std::vector<std::string>& items, int selected, const std::string& listFile) {
+    if (selected < 0 || selected >= int(items.size())) return -1;
+    items.erase(items.begin() + selected);
+    WriteListFile(listFile, items);
+    return int(items.size()) - 1;
+}
+
+// An item goes when any earlier item contains or equals it. Its possible containers are
+// its own leading parts that end before or at a "/", so a hash set of the earlier items
+// answers that in one lookup per separator instead of a scan of the list.
+void PruneSearchDirs(std::vector<std::string>& dirs) {
+    if (dirs.size() < 2) return;
+    std::unordered_set<std::string_view> earlier;
+    std::vector<bool> remove(dirs.size(), false);
+    for (size_t i = 0; i < dirs.size(); ++i) {
+        std::string_view item = dirs[i];
+        bool contained = earlier.contains(item);
+        for (size_t slash = item.find('/'); !contained && slash != std::string_view::npos;
+             slash = item.find('/', slash + 1)) {
+            contained = (slash > 0 && earlier.contains(item.substr(0, slash))) ||
+                        (slash + 1 < item.size() && earlier.contains(item.substr(0, slash + 1)));
+        }
+        remove[i] = contained;
+        earlier.insert(item);
+    }
+    earlier.clear();
+    size_t kept = 0;
+    for (size_t i = 0; i < dirs.size(); ++i) {
+        if (remove[i]) continue;
+        if (kept != i) dirs[kept] = std::move(dirs[i]);
+        ++kept;
+    }
+    dirs.resize(kept);
+}

@@ -1,0 +1,220 @@
+#include "FakeShell.h"
+#include "TreeFixture.h"
+
+#include "platform/GbText.h"
+#include "register/GridStore.h"
+#include "search/SearchFiles.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+namespace {
+
+using Items = std::vector<std::string>;
+
+// Root reads every folder whatever its mode; with the file-system user switched to
+// "nobody" for this thread the mode counts again.
+class AsNobody {
+public:
+    AsNobody() : switched_(geteuid() == 0) {
+        if (switched_) setfsuid(65534);
+    }
+    ~AsNobody() {
+        if (switched_) setfsuid(0);
+    }
+
+private:
+    bool switched_;
+};
+
+// "path|name|type|channel|track" of every data row, sorted (walk order is the file
+// system's).
+Items Records(const VideoRegister& reg, int firstRow = 1) {
+    Items out;
+    for (int r = firstRow; r <= reg.LastRow(); ++r)
+        out.push_back(std::string(reg.Cell(colPath, r)) + "|" + std::string(reg.Cell(colName, r)) +
+                      "|" + std::string(reg.Cell(colType, r)) + "|" +
+                      GbToUtf8(reg.Cell(colChannel, r)) + "|" + std::string(reg.Cell(colTrack, r)));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+Items FolderPaths(const TSearchWork& work) {
+    Items out;
+    for (const auto& f : work.lstDirectory)
+        out.push_back(f.path);
+    return out;
+}
+
+class SearchFilesTest : public TreeTest {
+protected:
+    void SetUp() override {
+        TreeTest::SetUp();
+        BreakFlag = false;
+    }
+    void TearDown() override { BreakFlag = false; }
+    std::string Rec(const std::string& folder, const std::string& name, const std::string& type) {
+        std::string path = Location(folder);
+        if (path.back() != '/') path += '/';
+        return path + "|" + name + "|" + type + "|右声道|1";
+    }
+
+    VideoRegister reg;
+    FakeShell shell;
+    TSearchWork work;
+};
+
+} // namespace
+
+TEST_F(SearchFilesTest, RegistersMatchingFilesOfTheWholeTree) {
+    MakeFile("Films/Movie.Part1.rmvb");
+    MakeFile("Films/b.AVI");
+    MakeFile("Films/.hidden.mkv");
+    MakeFile("Films/.secret/x.avi");
+    MakeFile("Films/notes.txt");
+    MakeFile("中文/电影.mkv");
+    MakeFile("Sub/Deep/nothing.txt");
+    MakeFile("Mixed/a.avi");
+    MakeFile("Mixed/A.AVI"); // the same register path: listed once
+    MakeFile("Raw/\xC4\xE3.avi");
+    std::filesystem::create_directory_symlink(root_, root_ / "Sub/loop");
+    std::filesystem::create_directory_symlink(root_ / "Films", root_ / "FilmsLink");
+    std::filesystem::create_symlink(root_ / "gone", root_ / "dangling.avi");
+    MakeFile("Locked/x.avi");
+    std::filesystem::permissions(root_ / "Locked", std::filesystem::perms::none);
+
+    {
+        AsNobody nobody;
+        SearchFiles(false, {Location()}, {"RMVB", "AVI", "MKV"}, work, reg, shell);
+    }
+    std::filesystem::permissions(root_ / "Locked", std::filesystem::perms::owner_all);
+
+    // Each folder once: the loop back to the root and the second way into Films are
+    // not walked again; the hidden folder is not listed; the unreadable one is listed empty.
+    Items folders = FolderPaths(work);
+    EXPECT_EQ(folders.front(), Location());
+    std::sort(folders.begin(), folders.end());
+    Items films = {Location("Films"), Location("FilmsLink")};
+    ASSERT_EQ(folders.size(), 8u) << ::testing::PrintToString(folders);
+    EXPECT_EQ(std::count_if(folders.begin(), folders.end(),
+                            [&](const auto& f) { return f == films[0] || f == films[1]; }),
+              1);
+    for (const char* f : {"", "Sub", "Sub/Deep", "Mixed", "Raw", "Locked", "中文"})
+        EXPECT_TRUE(std::count(folders.begin(), folders.end(), Location(f))) << f;
+
+    std::string filmsFolder =
+        std::count(folders.begin(), folders.end(), films[0]) ? "Films" : "FilmsLink";
+    Items expected = {Rec(filmsFolder, "MOVIE.PART1", ".RMVB"),
+                      Rec(filmsFolder, "B", ".AVI"),
+                      Rec(filmsFolder, "", ".HIDDEN.MKV").replace(0, 0, ""),
+                      Rec("Mixed", "A", ".AVI"),
+                      Rec("Raw", "\xC4\xE3", ".AVI"),
+                      Rec("中文", Utf8ToGb("电影"), ".MKV")};
+    // A hidden file is registered: ".HIDDEN.MKV" has the name ".HIDDEN" and type ".MKV".
+    expected[2] = Rec(filmsFolder, ".HIDDEN", ".MKV");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Records(reg), expected);
+    EXPECT_EQ(work.lstFiles.Count(), expected.size());
+    EXPECT_EQ(reg.Cell(colNumber, 1), "    1");
+    EXPECT_EQ(reg.Cell(colNumber, 6), "    6");
+    EXPECT_TRUE(shell.history.isEmpty());
+}
+
+TEST_F(SearchFilesTest, NamesWithoutDotsAndWithSeveralDots) {
+    MakeFile("README");
+    MakeFile("a.b.c.avi");
+    MakeFile("x.avi.part");
+    SearchFiles(false, {Location()}, {""}, work, reg, shell);
+    EXPECT_EQ(Records(reg), Items({Rec("", "README", "")}));
+
+    work.Clear();
+    SearchFiles(false, {Location()}, {"AVI"}, work, reg, shell);
+    EXPECT_EQ(Records(reg), Items({Rec("", "A.B.C", ".AVI")}));
+}
+
+TEST_F(SearchFilesTest, UnstorableNamesGoToTheHistoryNotTheRegister) {
+    MakeFile("good.avi");
+    MakeFile("a^^b.avi");
+    MakeFile("line\nbreak.avi");
+    MakeFile("x^^y/inside.avi");
+    SearchFiles(false, {Location()}, {"AVI"}, work, reg, shell);
+    EXPECT_EQ(Records(reg), Items({Rec("", "GOOD", ".AVI")}));
+    EXPECT_EQ(work.lstFiles.Count(), 1u);
+    QStringList expected;
+    for (const char* name : {"A^^B.AVI", "LINE\nBREAK.AVI", "X^^Y/INSIDE.AVI"})
+        expected << QString::fromUtf8("无法登记的文件名: ") + GbToQString(Location() + "/" + name);
+    shell.history.sort();
+    expected.sort();
+    EXPECT_EQ(shell.history, expected);
+}
+
+TEST_F(SearchFilesTest, NewSearchWithoutTypesOrLocationsEmptiesTheRegister) {
+    MakeFile("a.avi");
+    reg.SetRowCount(4);
+    reg.SetCell(colPath, 3, "/OLD/");
+    SearchFiles(false, {Location()}, {}, work, reg, shell);
+    EXPECT_EQ(reg.RowCount(), 2);
+    EXPECT_EQ(reg.Cell(colPath, 1), "");
+    EXPECT_EQ(reg.Cell(colNumber, 1), "    1");
+    EXPECT_EQ(work.lstDirectory.size(), 1u);
+
+    reg.SetRowCount(4);
+    work.Clear();
+    SearchFiles(false, {}, {"AVI"}, work, reg, shell);
+    EXPECT_EQ(reg.RowCount(), 2);
+    EXPECT_EQ(work.lstFiles.Count(), 0u);
+}
+
+TEST_F(SearchFilesTest, AppendAddsBelowAndFillsABlankLastRowFirst) {
+    MakeFile("one.avi");
+    MakeFile("two.avi");
+    // A blank last row (path cell empty) takes the first file, keeping its other cells.
+    reg.SetRowCount(3);
+    reg.SetCell(colPath, 1, "/OLD/");
+    reg.SetCell(colStars, 2, "x");
+    SearchFiles(true, {Location()}, {"AVI"}, work, reg, shell);
+    ASSERT_EQ(reg.LastRow(), 3);
+    EXPECT_EQ(reg.Cell(colPath, 1), "/OLD/");
+    EXPECT_EQ(reg.Cell(colStars, 2), "x");
+    EXPECT_EQ(Records(reg, 2), Items({Rec("", "ONE", ".AVI"), Rec("", "TWO", ".AVI")}));
+    EXPECT_EQ(reg.Cell(colNumber, 3), "    3");
+
+    // Nothing found: the register stays as it was.
+    work.Clear();
+    SearchFiles(true, {Location()}, {"MKV"}, work, reg, shell);
+    EXPECT_EQ(reg.LastRow(), 3);
+    // An append does not compare with registered rows: the same files come twice.
+    work.Clear();
+    SearchFiles(true, {Location()}, {"AVI"}, work, reg, shell);
+    EXPECT_EQ(reg.LastRow(), 5);
+}
+
+TEST_F(SearchFilesTest, BreakDuringTheWalkLeavesTheRegisterUnchanged) {
+    MakeFile("A/1.avi");
+    MakeFile("B/2.avi");
+    MakeFile("C/3.avi");
+    MakeFile("Second/4.avi");
+    reg.SetCell(colPath, 1, "/KEEP/");
+    shell.onProcessEvents = [] { BreakFlag = true; };
+    SearchFiles(false, {Location(), Location("Second")}, {"AVI"}, work, reg, shell);
+    EXPECT_EQ(shell.processed, 1);
+    EXPECT_EQ(reg.RowCount(), 2);
+    EXPECT_EQ(reg.Cell(colPath, 1), "/KEEP/");
+    EXPECT_EQ(work.lstFiles.Count(), 0u);
+    // The folders found so far, and the remaining location, whose walk ends at once.
+    EXPECT_LE(work.lstDirectory.size(), 3u);
+    EXPECT_EQ(work.lstDirectory.back().path, Location("Second"));
+    EXPECT_TRUE(work.lstDirectory.back().fileNames.empty());
+}
+
+TEST_F(SearchFilesTest, EventsAreProcessedDuringTheWalkButNotForEveryEntry) {
+    for (int i = 0; i < 3000; ++i)
+        MakeFile("many/f" + std::to_string(i) + ".avi");
+    SearchFiles(false, {Location()}, {"AVI"}, work, reg, shell);
+    EXPECT_GE(shell.processed, 1);
+    EXPECT_LT(shell.processed, 3000);
+    EXPECT_EQ(work.lstFiles.Count(), 3000u);
+    EXPECT_EQ(reg.LastRow(), 3000);
+}

@@ -1,0 +1,110 @@
+#include "FakeShell.h"
+#include "TreeFixture.h"
+
+#include "platform/GbText.h"
+#include "register/ListFiles.h"
+#include "search/SearchLocations.h"
+
+#include <gtest/gtest.h>
+
+using Items = std::vector<std::string>;
+
+TEST(SearchLocations, ContainmentRule) {
+    EXPECT_TRUE(LocationContains("/", "/MOVIES"));
+    EXPECT_TRUE(LocationContains("/MNT/SERVER/SHARE", "/MNT/SERVER/SHARE/2008"));
+    EXPECT_FALSE(LocationContains("/D/AB", "/D/ABC")); // a common leading part only
+    EXPECT_FALSE(LocationContains("/D/AB", "/D/AB"));  // never itself
+    EXPECT_FALSE(LocationContains("/", "/"));
+    EXPECT_FALSE(LocationContains("/D/AB/C", "/D/AB"));
+    EXPECT_FALSE(LocationContains("", "/D")); // an empty line of the list file holds nothing
+
+    Items dirs = {"/A", "/B", "/B/C"};
+    EXPECT_EQ(FindParentDir(dirs, "/B/C/D"), 1); // the first one in list order
+    EXPECT_EQ(FindParentDir(dirs, "/BC"), -1);
+}
+
+TEST(SearchLocations, PruneKeepsOnlyTopLocations) {
+    Items dirs = {"/", "/MOVIES", "/MOVIES/A"};
+    PruneSearchDirs(dirs);
+    EXPECT_EQ(dirs, Items({"/"}));
+
+    dirs = {"/D/AB", "/D/AB/X", "/D/ABC", "/D/ABC", "/E"};
+    PruneSearchDirs(dirs);
+    EXPECT_EQ(dirs, Items({"/D/AB", "/D/ABC", "/E"})); // an equal item goes too
+
+    dirs = {"", "/A", "/A/B"};
+    PruneSearchDirs(dirs);
+    EXPECT_EQ(dirs, Items({"", "/A"}));
+}
+
+class SearchLocationsFiles : public TreeTest {
+protected:
+    std::string ListFile() const { return (root_ / "list.txt").string(); }
+    FakeShell shell;
+};
+
+TEST_F(SearchLocationsFiles, AddLocationRules) {
+    MakeDir("Movies/Sub");
+    MakeDir("Movies2");
+    MakeDir("中文");
+    Items dirs;
+    // The tree offers real paths; they are stored upper case.
+    std::string movies = RegisterFormOfPath((root_ / "Movies").string());
+    EXPECT_EQ(movies, UpperCase(movies));
+    ASSERT_TRUE(AddSearchDir(dirs, movies, ListFile(), shell));
+    ASSERT_TRUE(AddSearchDir(dirs, Location("中文"), ListFile(), shell));
+    ASSERT_TRUE(AddSearchDir(dirs, Location("Movies2"), ListFile(), shell));
+    EXPECT_EQ(dirs, Items({Location("Movies"), Location("Movies2"), Location("中文")}));
+    EXPECT_EQ(ReadListFile(ListFile()), dirs);
+
+    // Duplicates, missing folders and the empty path are ignored without a word.
+    EXPECT_FALSE(AddSearchDir(dirs, Location("movies"), ListFile(), shell));
+    EXPECT_FALSE(AddSearchDir(dirs, Location("gone"), ListFile(), shell));
+    EXPECT_FALSE(AddSearchDir(dirs, "", ListFile(), shell));
+    EXPECT_TRUE(shell.status.isEmpty());
+
+    // A sub-folder is refused on the status line.
+    EXPECT_FALSE(AddSearchDir(dirs, Location("Movies/Sub"), ListFile(), shell));
+    ASSERT_EQ(shell.status.size(), 1);
+    EXPECT_EQ(shell.status[0], QString::fromUtf8("路径") + GbToQString(Location("Movies/Sub")) +
+                                   QString::fromUtf8(" : 为子文件夹，无需再加入！"));
+    EXPECT_EQ(dirs.size(), 3u);
+
+    // A folder that holds listed ones is accepted; they stay until a search starts.
+    ASSERT_TRUE(AddSearchDir(dirs, Location(), ListFile(), shell));
+    EXPECT_EQ(dirs.front(), Location());
+    EXPECT_EQ(ReadListFile(ListFile()).size(), 4u);
+}
+
+TEST_F(SearchLocationsFiles, AddAndRemoveFileTypes) {
+    Items exts;
+    EXPECT_TRUE(AddFileType(exts, " avi", ListFile()));
+    EXPECT_FALSE(AddFileType(exts, "AVI\t", ListFile()));
+    EXPECT_TRUE(AddFileType(exts, "rmvb", ListFile()));
+    EXPECT_TRUE(AddFileType(exts, "  ", ListFile()));
+    EXPECT_FALSE(AddFileType(exts, "", ListFile()));
+    EXPECT_TRUE(AddFileType(exts, "a.b", ListFile()));
+    EXPECT_EQ(exts, Items({"AVI", "RMVB", "", "A.B"}));
+    EXPECT_EQ(ReadListFile(ListFile()), exts);
+
+    // Removing selects the new last item, not the neighbour of the removed one.
+    EXPECT_EQ(RemoveListItem(exts, -1, ListFile()), -1);
+    EXPECT_EQ(RemoveListItem(exts, 0, ListFile()), 2);
+    EXPECT_EQ(exts, Items({"RMVB", "", "A.B"}));
+    EXPECT_EQ(ReadListFile(ListFile()), exts);
+    exts = {"X"};
+    EXPECT_EQ(RemoveListItem(exts, 0, ListFile()), -1);
+    EXPECT_TRUE(exts.empty());
+    EXPECT_TRUE(ReadListFile(ListFile()).empty());
+    EXPECT_TRUE(FileExists(ListFile()));
+}
+
+TEST(SearchLocations, SortedWithoutRegardToCase) {
+    Items dirs;
+    for (const char* d : {"/b", "/A", "/C", "/a b", "/"})
+        InsertSorted(dirs, d);
+    EXPECT_EQ(dirs, Items({"/", "/A", "/a b", "/b", "/C"}));
+    EXPECT_EQ(RegisterFormOfPath("/home/Tom/视频"), Utf8ToGb("/HOME/TOM/视频"));
+    EXPECT_EQ(RegisterFormOfPath("/"), "/");
+    EXPECT_EQ(RegisterFormOfPath("/x/\xC4\xE3z"), "/X/\xC4\xE3Z"); // raw GB bytes stay
+}
