@@ -22,6 +22,7 @@ public:
     }
     void AddHistory(const QString& text) override { history << text; }
     void ShowHistoryPage() override {}
+    void ClearHistory() override { history.clear(); }
     void LockControls(bool lock) override { locks.push_back(lock); }
     void ShowBreakButton(bool) override {}
     void ProcessEvents() override {
