@@ -1,0 +1,19 @@
+// The block copy of one file with its own progress bar (PB3) and the break test.
+#pragma once
+
+#include "register/Shell.h"
+
+#include <string_view>
+
+enum class CopyDurability {
+    Cached, // the target may still sit in the page cache when the copy returns
+    OnDisk, // the target is flushed to disk and its size checked before the copy returns
+};
+
+// Copies the source over the target (created, or emptied when it exists) in blocks of
+// kCopyBlockSize, testing BreakFlag before each block and processing the waiting events
+// after it. True when the whole file was copied; false after a break, which removes the
+// partial target. A failure to open, create, read, write or flush throws EFileError after
+// removing the partial target; the source is never touched.
+bool BlockCopyFile(std::string_view source, std::string_view target, IShell& shell,
+                   CopyDurability durability = CopyDurability::Cached);

@@ -1,0 +1,204 @@
+#include "fileops/CopyMoveFiles.h"
+
+#include "fileops/BlockCopyFile.h"
+#include "fileops/SystemMoveFile.h"
+#include "platform/GbText.h"
+#include "platform/Paths.h"
+#include "register/GridStore.h"
+
+namespace {
+
+enum class Transfer { Copy, Move };
+
+QString Gb(std::string_view text) {
+    return GbToQString(text);
+}
+
+// Unlocks the window however the row loop ends.
+class BusyWindow {
+public:
+    explicit BusyWindow(IShell& shell) : shell_(shell) {
+        shell_.LockControls(true);
+        shell_.ShowBreakButton(true);
+    }
+    ~BusyWindow() {
+        shell_.PB2().SetVisible(false);
+        shell_.LockControls(false);
+        shell_.ShowBreakButton(false);
+    }
+    BusyWindow(const BusyWindow&) = delete;
+    BusyWindow& operator=(const BusyWindow&) = delete;
+
+private:
+    IShell& shell_;
+};
+
+class TransferRun {
+public:
+    TransferRun(const FileOpsContext& ctx, const VolumeQueries& volumes, Transfer kind)
+        : ctx_(ctx), volumes_(volumes), kind_(kind) {}
+
+    void Run() {
+        IShell& shell = ctx_.shell;
+        shell.ClearHistory();
+        const RowRange rows = SelectedRows(ctx_.reg);
+        if (!PickFolder()) return;
+        if (!EnoughSpace(rows)) return;
+
+        IProgress& pb2 = shell.PB2();
+        pb2.SetPosition(0);
+        pb2.SetMax(rows.bottom - rows.top + 1);
+        pb2.SetVisible(true);
+        BreakFlag = false;
+        {
+            BusyWindow busy(shell);
+            RunRows(rows);
+            pb2.SetVisible(false);
+            shell.ShowHistoryPage();
+            shell.SetStatusText(1, (kind_ == Transfer::Copy ? QStringLiteral("成功拷贝文件 ")
+                                                            : QStringLiteral("成功移动文件 ")) +
+                                       QString::number(done_) + QStringLiteral("个"));
+            if (done_ > 0) SaveRegister(ctx_.reg, ctx_.vdbPath);
+        }
+        if (kind_ == Transfer::Copy) RenumberRows(ctx_.reg);
+    }
+
+private:
+    bool PickFolder() {
+        QString chosen = ctx_.dialogs.SelectFolder(QStringLiteral("选择一个目的文件夹"));
+        if (chosen.isEmpty()) return false;
+        folder_ = QStringToGb(chosen);
+        if (!DirectoryExists(folder_)) return false;
+        folder_ = WithSeparator(folder_);
+        return true;
+    }
+
+    // Files that a move only renames on their own file system need no space.
+    bool NeedsSpace(std::string_view source) const {
+        return kind_ == Transfer::Copy || !volumes_.sameDrive(source, folder_);
+    }
+
+    bool EnoughSpace(const RowRange& rows) {
+        uint64_t total = 0;
+        for (int r = rows.top; r <= rows.bottom; ++r) {
+            std::string source = RowFilePath(ctx_.reg, r);
+            if (source.empty()) continue;
+            if (!FileExists(source)) {
+                ReportMissing(source);
+            } else if (NeedsSpace(source)) {
+                total += GetFileSizeBytes(source);
+            }
+        }
+        uint64_t free = volumes_.diskFree(folder_);
+        if (free > total) return true;
+        ctx_.dialogs.Information(
+            ApplicationTitle(), QStringLiteral("磁盘空间不够：\n\r复制文件字节数：") +
+                                    QString::number(total) +
+                                    QStringLiteral("\n\r目标磁盘字节数：") + QString::number(free));
+        return false;
+    }
+
+    void ReportMissing(std::string_view source) {
+        ctx_.shell.SetStatusText(1, QStringLiteral("文件不存在 ") + Gb(source));
+    }
+
+    void RunRows(const RowRange& rows) {
+        try {
+            for (int r = rows.top; r <= rows.bottom && !BreakFlag; ++r) {
+                ctx_.shell.PB2().SetPosition(r - rows.top + 1);
+                RunRow(r);
+            }
+        } catch (...) {
+            // Rows already moved point at their new folder; keep that on disk as well.
+            if (kind_ == Transfer::Move && done_ > 0) {
+                try {
+                    SaveRegister(ctx_.reg, ctx_.vdbPath);
+                } catch (...) {
+                }
+            }
+            throw;
+        }
+    }
+
+    void RunRow(int r) {
+        std::string source = RowFilePath(ctx_.reg, r);
+        if (source.empty()) return;
+        if (!FileExists(source)) {
+            ReportMissing(source);
+            return;
+        }
+        ctx_.shell.PB2().SetSuffix((kind_ == Transfer::Copy ? QStringLiteral("%  正在拷贝... ")
+                                                            : QStringLiteral("%  正在移动... ")) +
+                                   Gb(source));
+        std::string target = folder_;
+        target.append(ctx_.reg.Cell(colName, r)).append(ctx_.reg.Cell(colType, r));
+        if (kind_ == Transfer::Move) {
+            source = UpperCase(source);
+            target = UpperCase(target);
+        }
+        // Already in the target folder, also when a link or another spelling leads there.
+        if (UpperCase(source) == UpperCase(target) || SameFile(source, target)) return;
+        if (FileExists(target)) {
+            switch (ctx_.dialogs.AskYesNoCancel(
+                QStringLiteral("确认操作"),
+                QStringLiteral("目标文件已经存在，是否覆盖？\n\r\n\r") + Gb(target))) {
+            case IDialogs::Answer::No:
+                return;
+            case IDialogs::Answer::Cancel:
+                BreakFlag = true;
+                return;
+            case IDialogs::Answer::Yes:
+                ForceDeleteFile(target);
+                break;
+            }
+        }
+        if (kind_ == Transfer::Copy) {
+            CopyRow(source, target);
+        } else {
+            MoveRow(r, source, target);
+        }
+    }
+
+    void CopyRow(const std::string& source, const std::string& target) {
+        if (BlockCopyFile(source, target, ctx_.shell)) {
+            ctx_.shell.AddHistory(QStringLiteral("文件拷贝成功:") + Gb(target));
+            ++done_;
+        } else {
+            ctx_.shell.AddHistory(QStringLiteral("原文件拷贝失败:") + Gb(source));
+        }
+    }
+
+    void MoveRow(int r, const std::string& source, const std::string& target) {
+        bool rename = volumes_.sameDrive(source, target);
+        // Across file systems the copy is on disk and complete before the source goes.
+        bool moved = rename ? SystemMoveFile(source, target)
+                            : BlockCopyFile(source, target, ctx_.shell, CopyDurability::OnDisk);
+        if (!moved) {
+            ctx_.shell.AddHistory(QStringLiteral("--原文件移动失败:") + Gb(source));
+            return;
+        }
+        ctx_.shell.AddHistory(QStringLiteral("复制成功:") + Gb(target));
+        ++done_;
+        ctx_.reg.SetCell(colPath, r, folder_);
+        if (rename || !FileExists(source)) return;
+        ctx_.shell.AddHistory(ForceDeleteFile(source)
+                                  ? QStringLiteral("原文件删除成功:") + Gb(source)
+                                  : QStringLiteral("--原文件删除失败:") + Gb(source));
+    }
+
+    const FileOpsContext& ctx_;
+    const VolumeQueries& volumes_;
+    const Transfer kind_;
+    std::string folder_; // the chosen folder, ending in the separator
+    int done_ = 0;
+};
+
+} // namespace
+
+void CopySelectedFiles(const FileOpsContext& ctx, const VolumeQueries& volumes) {
+    TransferRun(ctx, volumes, Transfer::Copy).Run();
+}
+
+void MoveSelectedFiles(const FileOpsContext& ctx, const VolumeQueries& volumes) {
+    TransferRun(ctx, volumes, Transfer::Move).Run();
+}

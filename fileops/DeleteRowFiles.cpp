@@ -1,0 +1,19 @@
+#include "fileops/DeleteRowFiles.h"
+
+#include "fileops/FileHelpers.h"
+#include "register/GridStore.h"
+
+#include <vector>
+
+void DeleteRowFiles(const FileOpsContext& ctx) {
+    VideoRegister& reg = ctx.reg;
+    const RowRange rows = SelectedRows(reg);
+    VideoRegister::BulkChange bulk(reg);
+    std::vector<int> doomed;
+    for (int r = rows.bottom; r >= rows.top; --r) {
+        if (!reg.Cell(colPath, r).empty()) ForceDeleteFile(RowFilePath(reg, r));
+        doomed.push_back(r);
+    }
+    DeleteRows(reg, std::move(doomed));
+    RenumberRows(reg);
+}

@@ -1,0 +1,79 @@
+#include "fileops/FileHelpers.h"
+
+#include "platform/FileErrors.h"
+#include "platform/Paths.h"
+#include "register/GridStore.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace {
+
+// The device of the path, or of its nearest existing ancestor for a path still to be created.
+std::optional<dev_t> DeviceOf(std::string_view gbPath) {
+    std::string real = ResolvePath(gbPath);
+    for (;;) {
+        struct stat st;
+        if (!real.empty() && stat(real.c_str(), &st) == 0) return st.st_dev;
+        while (real.size() > 1 && real.back() == '/')
+            real.pop_back();
+        size_t slash = real.rfind('/');
+        if (slash == std::string::npos || real == "/") return std::nullopt;
+        real.resize(slash + 1);
+    }
+}
+
+} // namespace
+
+std::string WithSeparator(std::string_view path) {
+    std::string result(path);
+    if (!result.empty() && result.back() != '/') result += '/';
+    return result;
+}
+
+std::string RowFilePath(const VideoRegister& reg, int row) {
+    std::string_view dir = reg.Cell(colPath, row);
+    if (dir.empty()) return {};
+    return WithSeparator(dir).append(reg.Cell(colName, row)).append(reg.Cell(colType, row));
+}
+
+bool ForceDeleteFile(std::string_view gbPath) {
+    if (!FileExists(gbPath)) return false;
+    // A read-only mode does not stop unlink (only the folder's rights count), so there is
+    // no attribute to clear first.
+    if (unlink(ResolvePath(gbPath).c_str()) != 0) return false;
+    ClearResolverCache();
+    return true;
+}
+
+uint64_t GetFileSizeBytes(std::string_view gbPath) {
+    int fd = open(ResolvePath(gbPath).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) ThrowOpenError(gbPath, errno);
+    struct stat st;
+    int rc = fstat(fd, &st);
+    int err = errno;
+    close(fd);
+    if (rc != 0) ThrowOpenError(gbPath, err);
+    return uint64_t(st.st_size);
+}
+
+uint64_t GetDiskFreeBytes(std::string_view gbPath) {
+    struct statvfs vfs;
+    if (statvfs(ResolvePath(gbPath).c_str(), &vfs) != 0) return 0;
+    return uint64_t(vfs.f_bavail) * uint64_t(vfs.f_frsize);
+}
+
+bool SameDrive(std::string_view a, std::string_view b) {
+    std::optional<dev_t> da = DeviceOf(a), db = DeviceOf(b);
+    return da && db && *da == *db;
+}
+
+bool SameFile(std::string_view a, std::string_view b) {
+    struct stat sa, sb;
+    return stat(ResolvePath(a).c_str(), &sa) == 0 && stat(ResolvePath(b).c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}

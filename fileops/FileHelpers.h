@@ -1,0 +1,36 @@
+// The file helpers that the copy, move, rename and delete commands share. Paths are GB18030
+// register paths; every access goes through the case-insensitive resolver.
+#pragma once
+
+#include "register/VideoRegister.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The copy unit of BlockCopyFile: one progress step and one break test per block.
+constexpr uint64_t kCopyBlockSize = 409600;
+
+// The path with the separator appended when it does not end in one ("" stays "").
+std::string WithSeparator(std::string_view path);
+
+// The full path of a row's file: path cell (with the separator), main name, type; "" when
+// the path cell is empty.
+std::string RowFilePath(const VideoRegister& reg, int row);
+
+// Deletes the file; false when it does not exist or cannot be deleted.
+bool ForceDeleteFile(std::string_view gbPath);
+
+// The length of the file. Throws EFileError (open) when it cannot be opened for reading.
+uint64_t GetFileSizeBytes(std::string_view gbPath);
+
+// The bytes free for the user on the file system that holds the path; 0 when the query fails.
+uint64_t GetDiskFreeBytes(std::string_view gbPath);
+
+// True when both paths lie on one file system. A path that does not exist yet counts by its
+// nearest existing folder.
+bool SameDrive(std::string_view a, std::string_view b);
+
+// True when both paths name one existing file on disk (same device and inode), whatever
+// links or spellings lead there.
+bool SameFile(std::string_view a, std::string_view b);

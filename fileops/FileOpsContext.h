@@ -1,0 +1,22 @@
+// What the file commands work on: the register, the window's services and dialogs, and the
+// register database file that they save.
+#pragma once
+
+#include "platform/Dialogs.h"
+#include "register/Shell.h"
+#include "register/VideoRegister.h"
+
+#include <string>
+
+struct FileOpsContext {
+    VideoRegister& reg;
+    IShell& shell;
+    IDialogs& dialogs;
+    std::string vdbPath; // the register database file (GB18030)
+};
+
+// The data rows from the top to the bottom of the grid's selection rectangle.
+struct RowRange {
+    int top = 1, bottom = 1;
+};
+RowRange SelectedRows(const VideoRegister& reg);

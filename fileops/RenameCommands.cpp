@@ -1,0 +1,112 @@
+#include "fileops/RenameCommands.h"
+
+#include "fileops/FileHelpers.h"
+#include "fileops/SystemMoveFile.h"
+#include "platform/GbText.h"
+#include "platform/Paths.h"
+#include "register/GridStore.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// Text that would break a register line ("^^" separates the cells, CR LF the rows) or name
+// something other than one entry.
+bool UnfitForRegister(std::string_view text) {
+    return text.find("^^") != std::string_view::npos ||
+           std::any_of(text.begin(), text.end(), [](char c) { return (unsigned char)c < 0x20; });
+}
+
+bool UnfitFileName(std::string_view name) {
+    return name.empty() || name.find('/') != std::string_view::npos || UnfitForRegister(name);
+}
+
+bool UnfitFolderPath(std::string_view path) {
+    return !path.starts_with('/') || UnfitForRegister(path);
+}
+
+// Asks with the proposal pre-filled; the answer upper-cased, or nothing on Cancel.
+std::optional<std::string> AskUpperCase(IDialogs& dialogs, const QString& caption,
+                                        const QString& prompt, std::string_view proposal) {
+    QString value = GbToQString(proposal);
+    if (!dialogs.InputQuery(caption, prompt, value)) return std::nullopt;
+    return UpperCase(QStringToGb(value));
+}
+
+// The rows in `oldDir` or below it get `newDir` in place of the leading `oldDir`; both
+// end in the separator, which keeps sibling folders such as /D/AB/ apart from /D/A/.
+void RewriteFolderRows(VideoRegister& reg, const std::string& oldDir, const std::string& newDir) {
+    VideoRegister::BulkChange bulk(reg);
+    for (int row = 1; row <= reg.LastRow(); ++row) {
+        std::string_view cell = reg.Cell(colPath, row);
+        if (cell.empty()) continue;
+        std::string path = WithSeparator(UpperCase(cell));
+        if (path == oldDir) {
+            reg.SetCell(colPath, row, newDir);
+        } else if (path.starts_with(oldDir)) {
+            reg.SetCell(colPath, row, newDir + std::string(cell.substr(oldDir.size())));
+        }
+    }
+}
+
+} // namespace
+
+std::string RenameProposal(std::string_view mainName, std::string_view resolution) {
+    std::string proposal(mainName);
+    if (mainName.find('[') == std::string_view::npos && !resolution.empty())
+        proposal.append("[").append(resolution).append("]");
+    return proposal;
+}
+
+void RenameRowFile(const FileOpsContext& ctx) {
+    VideoRegister& reg = ctx.reg;
+    const int row = reg.CurRow();
+    if (reg.Cell(colPath, row).empty()) return;
+    const std::string source = RowFilePath(reg, row);
+    if (!FileExists(source)) {
+        ctx.shell.SetStatusText(1, QStringLiteral("文件不存在 ") + GbToQString(source));
+        return;
+    }
+    const std::string name(reg.Cell(colName, row));
+    std::optional<std::string> newName =
+        AskUpperCase(ctx.dialogs, QStringLiteral("文件改名：请输入新文件名"),
+                     QStringLiteral("原来文件名 【") + GbToQString(name) + QStringLiteral("】"),
+                     RenameProposal(name, reg.Cell(colResolution, row)));
+    if (!newName || *newName == UpperCase(name)) return;
+    std::string target = WithSeparator(reg.Cell(colPath, row));
+    target.append(*newName).append(reg.Cell(colType, row));
+    if (UnfitFileName(*newName) || !SystemMoveFile(source, target)) {
+        ctx.shell.SetStatusText(
+            1, QStringLiteral("改名失败，确保文件不被其它程序使用。或文件名要合法。"));
+        return;
+    }
+    reg.SetCell(colName, row, *newName);
+    ctx.shell.SetStatusText(1, QStringLiteral("改名成功,新文件名: ") + GbToQString(*newName));
+    SaveRegister(reg, ctx.vdbPath);
+}
+
+void RenameRowFolder(const FileOpsContext& ctx) {
+    VideoRegister& reg = ctx.reg;
+    const std::string oldDir = WithSeparator(UpperCase(reg.Cell(colPath, reg.CurRow())));
+    if (oldDir.empty()) return;
+    if (!DirectoryExists(oldDir)) {
+        ctx.shell.SetStatusText(1, QStringLiteral("文件夹不存在 ") + GbToQString(oldDir));
+        return;
+    }
+    std::optional<std::string> answer = AskUpperCase(
+        ctx.dialogs, QStringLiteral("文件夹改名：请输入新文件夹名"),
+        QStringLiteral("原来文件夹名 【") + GbToQString(oldDir) + QStringLiteral("】"), oldDir);
+    if (!answer || answer->empty()) return;
+    const std::string newDir = WithSeparator(*answer);
+    if (newDir == oldDir) return;
+    if (UnfitFolderPath(newDir) || !SystemMoveFile(oldDir, newDir)) {
+        ctx.shell.SetStatusText(
+            1, QStringLiteral(
+                   "文件夹改名失败，确保文件夹内文件不被其它程序使用。或文件夹名字要合法。"));
+        return;
+    }
+    RewriteFolderRows(reg, oldDir, newDir);
+    ctx.shell.SetStatusText(1, QStringLiteral("文件夹改名成功, 新文件夹: ") + GbToQString(newDir));
+    SaveRegister(reg, ctx.vdbPath);
+}

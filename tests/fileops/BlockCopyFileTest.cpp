@@ -1,0 +1,128 @@
+#include "FileOpsFixture.h"
+
+#include "fileops/BlockCopyFile.h"
+#include "fileops/FileHelpers.h"
+#include "platform/FileErrors.h"
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+using BlockCopy = FileOpsTest;
+
+std::string Gb(const fs::path& p) {
+    return Utf8ToGb(p.string());
+}
+
+TEST_F(BlockCopy, BlockCountsProgressAndContentForEveryShapeOfSize) {
+    struct Case {
+        uint64_t size;
+        int max;           // PB3 Max: whole blocks + 1
+        QString lastBytes; // the last byte-count suffix
+    };
+    const uint64_t n = kCopyBlockSize;
+    const Case cases[] = {
+        {0, 1, {}},
+        {1000, 1, "%  1000"},
+        {3 * n, 4, "%  1228800"},
+        {2 * n + 5, 3, "%  819205"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        shell.pb3 = FakeProgress();
+        shell.processEvents = 0;
+        fs::path src = root / ("src" + std::to_string(c.size)), dst = root / "out" / "copy";
+        MakeFile(src, c.size, unsigned(c.size));
+        fs::create_directories(dst.parent_path());
+        ASSERT_TRUE(BlockCopyFile(Gb(src), Gb(dst), shell));
+        EXPECT_EQ(ReadAll(dst), ReadAll(src));
+        EXPECT_EQ(shell.pb3.max, c.max);
+        EXPECT_EQ(shell.pb3.position, c.max);
+        EXPECT_EQ(shell.processEvents, c.max - 1); // once after each whole block
+        EXPECT_TRUE(shell.pb3.everShown);
+        EXPECT_FALSE(shell.pb3.visible);
+        ASSERT_FALSE(shell.pb3.suffixes.isEmpty());
+        EXPECT_EQ(shell.pb3.suffixes.back(), QStringLiteral("%  正在写入文件,稍等"));
+        QStringList counts = shell.pb3.suffixes.mid(0, shell.pb3.suffixes.size() - 1);
+        EXPECT_EQ(counts.isEmpty() ? QString() : counts.back(), c.lastBytes);
+    }
+}
+
+TEST_F(BlockCopy, UpperCaseRegisterPathsFindTheRealFiles) {
+    fs::path src = root / "Mixed" / "clip.rmvb";
+    MakeFile(src, 5000);
+    fs::create_directories(root / "dest");
+    std::string target = RegDir(root / "dest") + "CLIP.RMVB";
+    ASSERT_TRUE(BlockCopyFile(RegDir(root / "Mixed") + "CLIP.RMVB", target, shell));
+    EXPECT_EQ(ReadAll(root / "dest" / "CLIP.RMVB"), ReadAll(src));
+}
+
+TEST_F(BlockCopy, BreakStopsBeforeTheNextBlockAndRemovesThePartialTarget) {
+    fs::path src = root / "big", dst = root / "partial";
+    MakeFile(src, 10 * kCopyBlockSize + 7);
+    shell.onProcessEvents = [](int count) {
+        if (count == 3) BreakFlag = true;
+    };
+    EXPECT_FALSE(BlockCopyFile(Gb(src), Gb(dst), shell));
+    EXPECT_FALSE(fs::exists(dst));
+    EXPECT_EQ(fs::file_size(src), 10 * kCopyBlockSize + 7);
+    EXPECT_EQ(shell.processEvents, 3);
+    EXPECT_EQ(shell.pb3.suffixes.back(), QStringLiteral("%  正在关闭文件,稍等"));
+    EXPECT_FALSE(shell.pb3.visible);
+}
+
+TEST_F(BlockCopy, BreakDuringTheLastWholeBlockStillFails) {
+    fs::path src = root / "two", dst = root / "two.copy";
+    MakeFile(src, 2 * kCopyBlockSize + 1);
+    shell.onProcessEvents = [](int count) {
+        if (count == 2) BreakFlag = true;
+    };
+    EXPECT_FALSE(BlockCopyFile(Gb(src), Gb(dst), shell));
+    EXPECT_FALSE(fs::exists(dst));
+}
+
+TEST_F(BlockCopy, WriteFailureRemovesThePartialTargetAndThrows) {
+    fs::path src = root / "src", dst = root / "dst";
+    MakeFile(src, 3 * kCopyBlockSize);
+    // A file-size limit makes the writes past 500 KiB fail as a full disk would.
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 500 * 1024;
+    setrlimit(RLIMIT_FSIZE, &small);
+    EXPECT_THROW(BlockCopyFile(Gb(src), Gb(dst), shell, CopyDurability::OnDisk), EFileError);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(fs::exists(dst));
+    EXPECT_EQ(fs::file_size(src), 3 * kCopyBlockSize);
+    EXPECT_FALSE(shell.pb3.visible);
+}
+
+TEST_F(BlockCopy, OpenAndCreateFailuresCarryTheProgramTexts) {
+    try {
+        BlockCopyFile(Gb(root / "missing"), Gb(root / "x"), shell);
+        FAIL();
+    } catch (const EFileError& e) {
+        EXPECT_TRUE(std::string(e.what()).starts_with("Cannot open file \"")) << e.what();
+    }
+    MakeFile(root / "src", 10);
+    try {
+        BlockCopyFile(Gb(root / "src"), Gb(root / "no" / "folder" / "x"), shell);
+        FAIL();
+    } catch (const EFileError& e) {
+        EXPECT_TRUE(std::string(e.what()).starts_with("Cannot create file \"")) << e.what();
+    }
+    EXPECT_FALSE(fs::exists(root / "x"));
+}
+
+TEST_F(BlockCopy, NeverEmptiesTheSourceThroughALinkToItself) {
+    fs::path src = root / "a" / "f.bin";
+    MakeFile(src, 1234);
+    fs::create_directory_symlink(root / "a", root / "link");
+    EXPECT_FALSE(BlockCopyFile(Gb(src), Gb(root / "link" / "f.bin"), shell));
+    EXPECT_EQ(fs::file_size(src), 1234u);
+}
+
+} // namespace

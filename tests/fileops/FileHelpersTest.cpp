@@ -1,0 +1,85 @@
+#include "FileOpsFixture.h"
+
+#include "fileops/FileHelpers.h"
+#include "fileops/SystemMoveFile.h"
+#include "platform/FileErrors.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+using FileHelpers = FileOpsTest;
+
+std::string Gb(const fs::path& p) {
+    return Utf8ToGb(p.string());
+}
+
+bool OtherFileSystemAvailable(const fs::path& here) {
+    struct stat a, b;
+    return stat("/dev/shm", &a) == 0 && stat(here.c_str(), &b) == 0 && a.st_dev != b.st_dev &&
+           access("/dev/shm", W_OK) == 0;
+}
+
+TEST_F(FileHelpers, RowFilePathJoinsCellsAndIsEmptyWithoutAPath) {
+    reg.SetCell(colPath, 1, "/D/MOVIES");
+    reg.SetCell(colName, 1, "FILM");
+    reg.SetCell(colType, 1, ".RMVB");
+    EXPECT_EQ(RowFilePath(reg, 1), "/D/MOVIES/FILM.RMVB");
+    reg.SetCell(colPath, 1, "/D/MOVIES/");
+    EXPECT_EQ(RowFilePath(reg, 1), "/D/MOVIES/FILM.RMVB");
+    reg.SetCell(colPath, 1, "");
+    EXPECT_EQ(RowFilePath(reg, 1), "");
+}
+
+TEST_F(FileHelpers, ForceDeleteRemovesReadOnlyFilesAndReportsMissingOnes) {
+    fs::path f = root / "Dir" / "ro.mkv";
+    MakeFile(f, 10);
+    fs::permissions(f, fs::perms::owner_read);
+    EXPECT_TRUE(ForceDeleteFile(RegDir(root / "Dir") + "RO.MKV"));
+    EXPECT_FALSE(fs::exists(f));
+    EXPECT_FALSE(ForceDeleteFile(Gb(f)));
+    EXPECT_FALSE(ForceDeleteFile(Gb(root))); // a folder is not a file
+    EXPECT_TRUE(fs::exists(root));
+}
+
+TEST_F(FileHelpers, SizesAndFreeSpace) {
+    MakeFile(root / "f", 5 * kCopyBlockSize + 3);
+    EXPECT_EQ(GetFileSizeBytes(RegDir(root) + "F"), 5 * kCopyBlockSize + 3);
+    EXPECT_THROW(GetFileSizeBytes(Gb(root / "none")), EFileError);
+    EXPECT_GT(GetDiskFreeBytes(RegDir(root)), 0u);
+    EXPECT_EQ(GetDiskFreeBytes("/no/such/volume/at/all"), 0u);
+}
+
+TEST_F(FileHelpers, SameDriveAndSameFile) {
+    MakeFile(root / "a" / "f", 1);
+    fs::create_directory_symlink(root / "a", root / "via");
+    EXPECT_TRUE(SameDrive(Gb(root / "a" / "f"), Gb(root / "b" / "not" / "yet")));
+    EXPECT_TRUE(SameFile(RegDir(root / "a") + "F", Gb(root / "via" / "f")));
+    EXPECT_FALSE(SameFile(Gb(root / "a" / "f"), Gb(root / "a" / "g")));
+    if (OtherFileSystemAvailable(root)) {
+        EXPECT_FALSE(SameDrive(Gb(root), "/dev/shm/x"));
+    }
+}
+
+TEST_F(FileHelpers, SystemMoveNeverReplacesATargetInAnyLetterCase) {
+    MakeFile(root / "src.mkv", 3, 1);
+    MakeFile(root / "dst.mkv", 4, 2);
+    EXPECT_FALSE(SystemMoveFile(Gb(root / "src.mkv"), RegDir(root) + "DST.MKV"));
+    EXPECT_EQ(fs::file_size(root / "dst.mkv"), 4u);
+    EXPECT_TRUE(fs::exists(root / "src.mkv"));
+    EXPECT_FALSE(SystemMoveFile(Gb(root / "gone.mkv"), Gb(root / "new.mkv")));
+    EXPECT_TRUE(SystemMoveFile(RegDir(root) + "SRC.MKV", RegDir(root) + "NEW.MKV"));
+    EXPECT_EQ(fs::file_size(root / "NEW.MKV"), 3u);
+    EXPECT_FALSE(fs::exists(root / "src.mkv"));
+}
+
+TEST_F(FileHelpers, SystemMoveOfAFolderRefusesToMoveItIntoItself) {
+    MakeFile(root / "A" / "x", 1);
+    EXPECT_FALSE(SystemMoveFile(Gb(root / "A") + "/", Gb(root / "A" / "B") + "/"));
+    EXPECT_TRUE(fs::exists(root / "A" / "x"));
+    EXPECT_FALSE(fs::exists(root / "A" / "B"));
+    EXPECT_TRUE(SystemMoveFile(Gb(root / "A") + "/", Gb(root / "C") + "/"));
+    EXPECT_TRUE(fs::exists(root / "C" / "x"));
+}
+
+} // namespace
