@@ -1,0 +1,116 @@
+#include "maintenance/CleanUp.h"
+
+#include "fileops/FileHelpers.h"
+#include "maintenance/ProgressThrottle.h"
+#include "platform/GbText.h"
+#include "platform/Paths.h"
+#include "register/GridStore.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+const QString kCheckSuffix = QStringLiteral("%  检查 ");
+
+void ShowRowOnBar(IProgress& bar, const VideoRegister& reg, int row) {
+    bar.SetPosition(row);
+    bar.SetSuffix(kCheckSuffix + GbToQString(RowFilePath(reg, row)));
+}
+
+// For each row, the nearest row above it with the same main name, or 0: the row at which
+// a scan upwards from it stops.
+std::vector<int> NearestSameNameAbove(const VideoRegister& reg) {
+    std::vector<int> above(size_t(reg.RowCount()), 0);
+    std::unordered_map<std::string_view, int> lastSeen;
+    lastSeen.reserve(size_t(reg.RowCount()));
+    for (int r = 1; r <= reg.LastRow(); ++r) {
+        auto [it, fresh] = lastSeen.try_emplace(reg.Cell(colName, r), r);
+        if (!fresh) {
+            above[size_t(r)] = it->second;
+            it->second = r;
+        }
+    }
+    return above;
+}
+
+} // namespace
+
+void DeleteSelectedRows(VideoRegister& reg) {
+    const GridRect sel = reg.Selection();
+    std::vector<int> rows;
+    for (int r = std::max(sel.top, 1); r <= std::min(sel.bottom, reg.LastRow()); ++r)
+        rows.push_back(r);
+    VideoRegister::BulkChange bulk(reg);
+    DeleteRows(reg, std::move(rows));
+    RenumberRows(reg);
+}
+
+int PurgeMissingFiles(VideoRegister& reg, IShell& shell) {
+    IProgress& bar = shell.PB2();
+    const int last = reg.LastRow();
+    bar.SetMax(last);
+    bar.SetVisible(true);
+    ProgressThrottle throttle(last);
+    std::vector<int> gone;
+    int count = 0;
+    for (int r = last; r >= 1; --r) {
+        if (throttle.Due(r)) ShowRowOnBar(bar, reg, r);
+        const std::string path = RowFilePath(reg, r);
+        if (path.empty()) {
+            gone.push_back(r);
+        } else if (!FileExists(path)) {
+            gone.push_back(r);
+            ++count;
+        }
+    }
+    {
+        VideoRegister::BulkChange bulk(reg);
+        DeleteRows(reg, std::move(gone));
+        bar.SetVisible(false);
+        RenumberRows(reg);
+    }
+    shell.SetStatusText(1, QStringLiteral("共删除不存在记录 ") + QString::number(count) + " 条");
+    return count;
+}
+
+int RemoveRepeatedNames(VideoRegister& reg, IShell& shell) {
+    IProgress& rowBar = shell.PB2();
+    IProgress& scanBar = shell.PB3();
+    const int last = reg.LastRow();
+    rowBar.SetMax(last);
+    rowBar.SetVisible(true);
+    scanBar.SetVisible(true);
+    shell.ClearHistory();
+
+    // A row repeats a name exactly when some row above it holds the same name; rows above
+    // a row are never removed before it is examined, so the bottom-up order of examination
+    // decides only the order of the history lines.
+    const std::vector<int> above = NearestSameNameAbove(reg);
+    ProgressThrottle throttle(last);
+    std::vector<int> repeats;
+    for (int i = last; i >= 2; --i) {
+        if (throttle.Due(i)) {
+            ShowRowOnBar(rowBar, reg, i);
+            scanBar.SetMax(i - 1);
+            scanBar.SetSuffix(QString());
+            scanBar.SetPosition(above[size_t(i)] ? above[size_t(i)] : 1);
+        }
+        if (above[size_t(i)] == 0) continue;
+        shell.AddHistory(QStringLiteral("删除记录：") + GbToQString(RowFilePath(reg, i)));
+        repeats.push_back(i);
+    }
+    {
+        VideoRegister::BulkChange bulk(reg);
+        DeleteRows(reg, repeats);
+        rowBar.SetVisible(false);
+        scanBar.SetVisible(false);
+        shell.ShowHistoryPage();
+        RenumberRows(reg);
+    }
+    const int count = int(repeats.size());
+    shell.SetStatusText(1, QStringLiteral("共删除记录：") + QString::number(count) + "条");
+    return count;
+}

@@ -1,0 +1,16 @@
+// The record that registers one file, as the folder search and the insertion write it.
+#pragma once
+
+#include "register/PackedRow.h"
+
+#include <string_view>
+
+// False for a path the register cannot store faithfully: one holding "^^" (the cell
+// separator of the database file), a carriage return or a line feed.
+bool StorablePath(std::string_view gbPath);
+
+// The cells of a new record for the file at gbPath (GB18030, "/" separators): the folder
+// part with its trailing separator, the name without its extension, the extension with its
+// dot (the name from its last dot on; none when the name has no dot), "右声道" and "1", all
+// in upper case; the other cells empty.
+PackedRow NewRecord(std::string_view gbPath);

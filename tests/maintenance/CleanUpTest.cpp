@@ -1,0 +1,217 @@
+#include "maintenance/CleanUp.h"
+#include "FakeShell.h"
+#include "TestRegister.h"
+#include "fileops/FileHelpers.h"
+#include "platform/GbText.h"
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The clean-up loops as written: one DeleteRow per row, the repeat removal comparing each
+// row with every row above it. The references for rows, counts, history and current row.
+int LiteralPurge(VideoRegister& reg) {
+    int count = 0;
+    for (int r = reg.LastRow(); r >= 1; --r) {
+        std::string f = RowFilePath(reg, r);
+        if (f.empty()) {
+            DeleteRow(reg, r);
+        } else if (!FileExists(f)) {
+            DeleteRow(reg, r);
+            count++;
+        }
+    }
+    RenumberRows(reg);
+    return count;
+}
+
+int LiteralRemoveRepeats(VideoRegister& reg, QStringList& history) {
+    int count = 0;
+    history.clear();
+    if (reg.LastRow() >= 2) {
+        for (int i = reg.LastRow(); i >= 2; --i) {
+            for (int j = i - 1; j >= 1; --j) {
+                if (reg.Cell(2, j) == reg.Cell(2, i)) {
+                    history << QStringLiteral("删除记录：") + GbToQString(RowFilePath(reg, i));
+                    DeleteRow(reg, i);
+                    count++;
+                    break;
+                }
+            }
+        }
+    }
+    RenumberRows(reg);
+    return count;
+}
+
+void LiteralDeleteSelection(VideoRegister& reg) {
+    for (int r = reg.Selection().bottom; r >= reg.Selection().top; --r)
+        DeleteRow(reg, r);
+    RenumberRows(reg);
+}
+
+std::vector<std::vector<std::string>> RandomRows(std::mt19937& rng, int n) {
+    std::vector<std::vector<std::string>> rows;
+    for (int k = 0; k < n; ++k)
+        rows.push_back({"", Pick(rng, {"/A/", "/B", ""}),
+                        Pick(rng, {"FILM", "film", "MOVIE", "X", ""}), Pick(rng, {".AVI", ".MKV"}),
+                        "", "", "", "", "", "", "", "#" + std::to_string(k)});
+    return rows;
+}
+
+} // namespace
+
+TEST(CleanUp, RepeatRemovalMatchesTheQuadraticLoop) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 400; ++round) {
+        const auto rows = RandomRows(rng, round % 30 + 1);
+        VideoRegister mine, reference;
+        FillRegister(mine, rows);
+        FillRegister(reference, rows);
+        const int cur = 1 + int(rng() % unsigned(rows.size()));
+        mine.SetCurrent(2, cur);
+        reference.SetCurrent(2, cur);
+        FakeShell shell;
+        shell.history << "old line";
+        QStringList history;
+        const int expected = LiteralRemoveRepeats(reference, history);
+        EXPECT_EQ(RemoveRepeatedNames(mine, shell), expected);
+        ASSERT_EQ(Lines(mine), Lines(reference)) << "round " << round;
+        EXPECT_EQ(shell.history, history);
+        EXPECT_EQ(mine.CurRow(), reference.CurRow());
+        EXPECT_EQ(shell.status[1], QStringLiteral("共删除记录：%1条").arg(expected));
+        EXPECT_TRUE(shell.historyPageShown);
+        EXPECT_FALSE(shell.pb2.visible || shell.pb3.visible);
+    }
+}
+
+TEST(CleanUp, RepeatsAreListedBottomFirstAndTheTopmostStays) {
+    VideoRegister reg;
+    std::vector<std::vector<std::string>> rows(10, {"", "/D/", "OTHER", ".AVI"});
+    for (int k = 0; k < 10; ++k)
+        rows[size_t(k)][2] += std::to_string(k);
+    rows[1] = {"", "/A/", "FILM", ".RMVB"};
+    rows[4] = {"", "/B/", "FILM", ".AVI"};
+    rows[8] = {"", "/C", "FILM", ".MKV"};
+    FillRegister(reg, rows);
+    FakeShell shell;
+    EXPECT_EQ(RemoveRepeatedNames(reg, shell), 2);
+    EXPECT_EQ(shell.history, (QStringList{QStringLiteral("删除记录：/C/FILM.MKV"),
+                                          QStringLiteral("删除记录：/B/FILM.AVI")}));
+    EXPECT_EQ(reg.LastRow(), 8);
+    EXPECT_EQ(reg.Cell(1, 2), "/A/");
+    EXPECT_EQ(reg.Cell(0, 8), "    8");
+    EXPECT_EQ(shell.status[1], QStringLiteral("共删除记录：2条"));
+}
+
+TEST(CleanUp, RepeatRemovalWithOneRowOnlyClearsTheHistoryAndReports) {
+    VideoRegister reg;
+    FillRegister(reg, {{"", "/A/", "FILM", ".AVI"}});
+    FakeShell shell;
+    shell.history << "old line";
+    EXPECT_EQ(RemoveRepeatedNames(reg, shell), 0);
+    EXPECT_TRUE(shell.history.isEmpty());
+    EXPECT_EQ(shell.historyClears, 1);
+    EXPECT_TRUE(shell.historyPageShown);
+    EXPECT_EQ(reg.LastRow(), 1);
+    EXPECT_EQ(shell.status[1], QStringLiteral("共删除记录：0条"));
+}
+
+TEST(CleanUp, PurgeMatchesTheRowByRowLoop) {
+    const QString dir = QStringLiteral(TAVLORA_TEST_DIR "/purge");
+    QDir(dir).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(dir + "/Films/Sub"));
+    for (const char* name : {"/Films/Alien.avi", "/Films/Sub/Heat.mkv", "/Films/X.AVI"}) {
+        QFile f(dir + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const std::string base = UpperCase(QStringToGb(dir));
+    std::mt19937 rng(5);
+    for (int round = 0; round < 100; ++round) {
+        std::vector<std::vector<std::string>> rows;
+        const int n = round % 12 + 1;
+        for (int k = 0; k < n; ++k) {
+            const std::string folder =
+                Pick(rng, {"/FILMS/", "/FILMS/SUB/", "/FILMS", "/GONE/", ""});
+            rows.push_back({"", folder.empty() ? "" : base + folder,
+                            Pick(rng, {"ALIEN", "HEAT", "X", "SUB"}),
+                            Pick(rng, {".AVI", ".MKV", ""})});
+        }
+        VideoRegister mine, reference;
+        FillRegister(mine, rows);
+        FillRegister(reference, rows);
+        mine.SetCurrent(1, n);
+        reference.SetCurrent(1, n);
+        FakeShell shell;
+        const int expected = LiteralPurge(reference);
+        EXPECT_EQ(PurgeMissingFiles(mine, shell), expected);
+        ASSERT_EQ(Lines(mine), Lines(reference)) << "round " << round;
+        EXPECT_EQ(mine.CurRow(), reference.CurRow());
+        EXPECT_EQ(shell.status[1], QStringLiteral("共删除不存在记录 %1 条").arg(expected));
+        EXPECT_TRUE(shell.pb2.everShown);
+        EXPECT_FALSE(shell.pb2.visible);
+    }
+}
+
+TEST(CleanUp, PurgeDoesNotCountEmptyPathsAndKeepsTheBlankRow) {
+    const std::string base = UpperCase(QStringToGb(QStringLiteral(TAVLORA_TEST_DIR)));
+    QDir().mkpath(QStringLiteral(TAVLORA_TEST_DIR "/Folder.avi"));
+    VideoRegister reg;
+    FillRegister(reg, {{"", "", "A", ".AVI"},
+                       {"", "/NO/SUCH/", "B", ".AVI"},
+                       {"", base, "FOLDER", ".AVI"}, // a folder is not a file
+                       {"", "", "", ""}});
+    FakeShell shell;
+    EXPECT_EQ(PurgeMissingFiles(reg, shell), 2);
+    EXPECT_EQ(shell.status[1], QStringLiteral("共删除不存在记录 2 条"));
+    EXPECT_EQ(reg.LastRow(), 1);
+    EXPECT_TRUE(reg.Row(1).Blank() || reg.Cell(1, 1).empty());
+    EXPECT_EQ(reg.Cell(0, 1), "    1");
+
+    FakeShell again;
+    EXPECT_EQ(PurgeMissingFiles(reg, again), 0);
+    EXPECT_EQ(again.status[1], QStringLiteral("共删除不存在记录 0 条"));
+    EXPECT_EQ(reg.LastRow(), 1);
+}
+
+TEST(CleanUp, PurgeShowsTheRowBeingCheckedOnTheBar) {
+    VideoRegister reg;
+    FillRegister(reg, {{"", "/NO/", "A", ".AVI"}});
+    FakeShell shell;
+    PurgeMissingFiles(reg, shell);
+    EXPECT_EQ(shell.pb2.max, 1);
+    EXPECT_EQ(shell.pb2.position, 1);
+    EXPECT_EQ(shell.pb2.suffix, QStringLiteral("%  检查 /NO/A.AVI"));
+}
+
+TEST(CleanUp, DeletingASelectionMatchesRowByRowDeletion) {
+    std::mt19937 rng(3);
+    for (int round = 0; round < 200; ++round) {
+        const int n = round % 10 + 1;
+        const auto rows = RandomRows(rng, n);
+        const int top = 1 + int(rng() % unsigned(n));
+        const int bottom = top + int(rng() % unsigned(n - top + 1));
+        VideoRegister mine, reference;
+        for (VideoRegister* reg : {&mine, &reference}) {
+            FillRegister(*reg, rows);
+            reg->SetSelection({1, top, 11, bottom});
+            reg->SetCurrent(1, bottom);
+        }
+        DeleteSelectedRows(mine);
+        LiteralDeleteSelection(reference);
+        ASSERT_EQ(Lines(mine), Lines(reference)) << "round " << round;
+        EXPECT_EQ(mine.CurRow(), reference.CurRow());
+    }
+}
+
+TEST(CleanUp, DeletingRowsThreeToFiveOfTenLeavesSevenNumberedRows) {
+    VideoRegister reg;
+    FillRegister(reg, std::vector<std::vector<std::string>>(10, {"", "/A/", "N"}));
+    reg.SetSelection({0, 3, 11, 5});
+    DeleteSelectedRows(reg);
+    EXPECT_EQ(Column(reg, 0), (std::vector<std::string>{"    1", "    2", "    3", "    4", "    5",
+                                                        "    6", "    7"}));
+}

@@ -1,0 +1,77 @@
+#include "maintenance/InsertFiles.h"
+#include "FakeShell.h"
+#include "TestRegister.h"
+#include "platform/GbText.h"
+#include "register/NewRecord.h"
+
+#include <gtest/gtest.h>
+
+TEST(InsertFiles, FilesGoInReverseOrderAtTheCurrentRow) {
+    VideoRegister reg;
+    std::vector<std::vector<std::string>> rows;
+    for (int r = 1; r <= 5; ++r)
+        rows.push_back({"", "/OLD/", "R" + std::to_string(r), ".AVI"});
+    FillRegister(reg, rows);
+    reg.SetCurrent(2, 4);
+    FakeShell shell;
+    FakeDialogs dialogs;
+    dialogs.files = {"/v/A.rmvb", "/v/B.avi", "/v/C.mkv"};
+    InsertFromOpenDialog(reg, shell, dialogs);
+    EXPECT_EQ(dialogs.openTitle, QStringLiteral("选择视频文件"));
+    EXPECT_TRUE(dialogs.openFilters.startsWith(QStringLiteral("常见视频文件 (*.rmvb *.rm ")));
+    EXPECT_TRUE(dialogs.openFilters.contains(QStringLiteral(";;所有文件 (")));
+    EXPECT_EQ(Column(reg, 2),
+              (std::vector<std::string>{"R1", "R2", "R3", "C", "B", "A", "R4", "R5"}));
+    EXPECT_EQ(reg.Cell(0, 8), "    8");
+    EXPECT_EQ(reg.CurRow(), 4);
+    EXPECT_EQ(shell.status[1], QStringLiteral("共加入记录 3 条"));
+}
+
+TEST(InsertFiles, BlankRowIsFilledAndCancelChangesNothing) {
+    VideoRegister reg;
+    FillRegister(reg, {});
+    FakeShell shell;
+    FakeDialogs dialogs;
+    InsertFromOpenDialog(reg, shell, dialogs);
+    EXPECT_TRUE(shell.status.empty());
+    EXPECT_EQ(reg.LastRow(), 1);
+
+    dialogs.files = {"/v/One.avi"};
+    InsertFromOpenDialog(reg, shell, dialogs);
+    EXPECT_EQ(reg.LastRow(), 1);
+    EXPECT_EQ(reg.Cell(2, 1), "ONE");
+    // The same file picked again is registered again.
+    InsertFromOpenDialog(reg, shell, dialogs);
+    EXPECT_EQ(Column(reg, 2), (std::vector<std::string>{"ONE", "ONE"}));
+}
+
+TEST(InsertFiles, RecordCellsFollowTheUpperCasedPath) {
+    VideoRegister reg;
+    FillRegister(reg, {});
+    FakeShell shell;
+    InsertFileRecords(reg, shell,
+                      {"/d/films/Movie.Part1.rmvb", QStringLiteral("/d/电影/noext"), "/d/.hidden"});
+    EXPECT_EQ(RowToLine(reg, 3),
+              "    3^^/D/FILMS/^^MOVIE.PART1^^.RMVB^^^^^^^^" + Utf8ToGb("右声道") + "^^1^^^^^^^^");
+    EXPECT_EQ(reg.Cell(1, 2), Utf8ToGb("/D/电影/"));
+    EXPECT_EQ(reg.Cell(2, 2), "NOEXT");
+    EXPECT_EQ(reg.Cell(3, 2), "");
+    EXPECT_EQ(reg.Cell(2, 1), "");
+    EXPECT_EQ(reg.Cell(3, 1), ".HIDDEN");
+}
+
+TEST(InsertFiles, NamesTheRegisterCannotStoreAreRefusedAndNotCounted) {
+    VideoRegister reg;
+    FillRegister(reg, {{"", "/A/", "KEEP", ".AVI"}});
+    reg.SetCurrent(1, 1);
+    FakeShell shell;
+    InsertFileRecords(reg, shell,
+                      {"/v/a^^b.avi", "/v/ok.avi", "/v/line\nbreak.avi", "/v/cr\r.avi"});
+    EXPECT_EQ(Column(reg, 2), (std::vector<std::string>{"OK", "KEEP"}));
+    EXPECT_EQ(shell.status[1], QStringLiteral("共加入记录 1 条"));
+    EXPECT_EQ(shell.history, (QStringList{QStringLiteral("无法登记的文件名: /v/a^^b.avi"),
+                                          QStringLiteral("无法登记的文件名: /v/line\nbreak.avi"),
+                                          QStringLiteral("无法登记的文件名: /v/cr\r.avi")}));
+    EXPECT_FALSE(StorablePath("x^^"));
+    EXPECT_TRUE(StorablePath("^x^"));
+}
