@@ -4,9 +4,9 @@
 #include "fileops/FileHelpers.h"
 #include "platform/GbText.h"
 #include "platform/Paths.h"
+#include "support/TempDir.h"
 
 #include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -121,14 +121,12 @@ TEST(CleanUp, RepeatRemovalWithOneRowOnlyClearsTheHistoryAndReports) {
 }
 
 TEST(CleanUp, PurgeMatchesTheRowByRowLoop) {
-    const QString dir = QStringLiteral(TAVLORA_TEST_DIR "/purge");
-    QDir(dir).removeRecursively();
-    ASSERT_TRUE(QDir().mkpath(dir + "/Films/Sub"));
-    for (const char* name : {"/Films/Alien.avi", "/Films/Sub/Heat.mkv", "/Films/X.AVI"}) {
-        QFile f(dir + name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    const std::string base = UpperCase(QStringToGb(dir));
+    TempDir dir;
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.Path() + "Films/Sub")));
+    for (const char* name : {"Films/Alien.avi", "Films/Sub/Heat.mkv", "Films/X.AVI"})
+        dir.Write(name, "");
+    // The register holds the folder in upper case; the files are found all the same.
+    const std::string base = UpperCase(dir.Gb("")).substr(0, dir.Path().size() - 1);
     std::mt19937 rng(5);
     for (int round = 0; round < 100; ++round) {
         std::vector<std::vector<std::string>> rows;
@@ -157,8 +155,9 @@ TEST(CleanUp, PurgeMatchesTheRowByRowLoop) {
 }
 
 TEST(CleanUp, PurgeDoesNotCountEmptyPathsAndKeepsTheBlankRow) {
-    const std::string base = UpperCase(QStringToGb(QStringLiteral(TAVLORA_TEST_DIR)));
-    QDir().mkpath(QStringLiteral(TAVLORA_TEST_DIR "/Folder.avi"));
+    TempDir dir;
+    const std::string base = UpperCase(dir.Gb(""));
+    QDir().mkpath(QString::fromStdString(dir.Path() + "Folder.avi"));
     VideoRegister reg;
     FillRegister(reg, {{"", "", "A", ".AVI"},
                        {"", "/NO/SUCH/", "B", ".AVI"},
