@@ -26,7 +26,7 @@ int InsertFileRecords(VideoRegister& reg, IShell& shell, const QStringList& file
                 continue;
             }
             if (!reg.Cell(colPath, y).empty()) InsertRow(reg, y);
-            reg.SetRow(y, NewRecord(path));
+            WriteNewRecord(reg, y, path);
             ++count;
         }
         RenumberRows(reg);

@@ -28,3 +28,9 @@ PackedRow NewRecord(std::string_view gbPath) {
     cells[colTrack] = "1";
     return PackedRow(cells);
 }
+
+void WriteNewRecord(VideoRegister& reg, int row, std::string_view gbPath) {
+    const PackedRow record = NewRecord(gbPath);
+    for (int col : {colPath, colName, colType, colChannel, colTrack})
+        reg.SetCell(col, row, record.Cell(col));
+}

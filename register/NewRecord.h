@@ -2,6 +2,7 @@
 #pragma once
 
 #include "register/PackedRow.h"
+#include "register/VideoRegister.h"
 
 #include <string_view>
 
@@ -14,3 +15,6 @@ bool StorablePath(std::string_view gbPath);
 // dot (the name from its last dot on; none when the name has no dot), "右声道" and "1", all
 // in upper case; the other cells empty.
 PackedRow NewRecord(std::string_view gbPath);
+
+// Writes the cells of NewRecord(gbPath) into the given row; its other cells stay.
+void WriteNewRecord(VideoRegister& reg, int row, std::string_view gbPath);

@@ -2,41 +2,10 @@
 
 #include "platform/GbText.h"
 #include "register/GridStore.h"
+#include "register/NewRecord.h"
 #include "register/Shell.h"
 #include "search/FolderWalk.h"
 #include "search/Wildcard.h"
-
-namespace {
-
-bool Storable(std::string_view path) {
-    return path.find("^^") == std::string_view::npos &&
-           path.find_first_of("\r\n") == std::string_view::npos;
-}
-
-const std::string& RightChannelText() {
-    static const std::string text = Utf8ToGb("右声道");
-    return text;
-}
-
-// The record of one found file: folder part with its separator, name without extension,
-// extension with its dot, the channel "右声道" and track "1"; the number is the row's.
-PackedRow RecordOf(std::string_view upperPath, int row) {
-    size_t slash = upperPath.rfind('/');
-    std::string_view folder = upperPath.substr(0, slash + 1);
-    std::string_view file = upperPath.substr(slash + 1);
-    size_t dot = file.rfind('.');
-    std::string number = PadLeft(std::to_string(row), ' ', 5);
-    std::array<std::string_view, PackedRow::kCells> cells{};
-    cells[colNumber] = number;
-    cells[colPath] = folder;
-    cells[colName] = file.substr(0, dot);
-    cells[colType] = dot == std::string_view::npos ? std::string_view() : file.substr(dot);
-    cells[colChannel] = RightChannelText();
-    cells[colTrack] = "1";
-    return PackedRow(cells);
-}
-
-} // namespace
 
 void ListMatchingFiles(TFileList& list, TFileList& unstorable, const TSearchFolder& folder,
                        std::string_view pattern) {
@@ -47,7 +16,7 @@ void ListMatchingFiles(TFileList& list, TFileList& unstorable, const TSearchFold
         if (!MatchFilePattern(pattern, name)) continue;
         base.resize(baseLength);
         base += name;
-        if (Storable(base))
+        if (StorablePath(base))
             list.Add(base);
         else
             unstorable.Add(base);
@@ -59,15 +28,13 @@ void FillRegister(VideoRegister& reg, const TFileList& files) {
     size_t next = 0;
     if (files.Count() > 0 && reg.Cell(colPath, reg.LastRow()).empty()) {
         // Only the cells of a record are written: other cells of that row stay.
-        PackedRow record = RecordOf(UpperCase(files[0]), reg.LastRow());
-        for (int col : {colPath, colName, colType, colChannel, colTrack})
-            reg.SetCell(col, reg.LastRow(), record.Cell(col));
+        WriteNewRecord(reg, reg.LastRow(), files[0]);
         next = 1;
     }
     std::vector<PackedRow> rows;
     rows.reserve(files.Count() - next);
-    for (int row = reg.RowCount(); next < files.Count(); ++next, ++row)
-        rows.push_back(RecordOf(UpperCase(files[next]), row));
+    for (; next < files.Count(); ++next)
+        rows.push_back(NewRecord(files[next]));
     reg.AppendRows(std::move(rows));
     RenumberRows(reg);
 }

@@ -69,8 +69,8 @@ TEST(CleanUp, RepeatRemovalMatchesTheQuadraticLoop) {
     for (int round = 0; round < 400; ++round) {
         const auto rows = RandomRows(rng, round % 30 + 1);
         VideoRegister mine, reference;
-        FillRegister(mine, rows);
-        FillRegister(reference, rows);
+        SetRows(mine, rows);
+        SetRows(reference, rows);
         const int cur = 1 + int(rng() % unsigned(rows.size()));
         mine.SetCurrent(2, cur);
         reference.SetCurrent(2, cur);
@@ -96,7 +96,7 @@ TEST(CleanUp, RepeatsAreListedBottomFirstAndTheTopmostStays) {
     rows[1] = {"", "/A/", "FILM", ".RMVB"};
     rows[4] = {"", "/B/", "FILM", ".AVI"};
     rows[8] = {"", "/C", "FILM", ".MKV"};
-    FillRegister(reg, rows);
+    SetRows(reg, rows);
     FakeShell shell;
     EXPECT_EQ(RemoveRepeatedNames(reg, shell), 2);
     EXPECT_EQ(shell.history, (QStringList{QStringLiteral("删除记录：/C/FILM.MKV"),
@@ -109,7 +109,7 @@ TEST(CleanUp, RepeatsAreListedBottomFirstAndTheTopmostStays) {
 
 TEST(CleanUp, RepeatRemovalWithOneRowOnlyClearsTheHistoryAndReports) {
     VideoRegister reg;
-    FillRegister(reg, {{"", "/A/", "FILM", ".AVI"}});
+    SetRows(reg, {{"", "/A/", "FILM", ".AVI"}});
     FakeShell shell;
     shell.history << "old line";
     EXPECT_EQ(RemoveRepeatedNames(reg, shell), 0);
@@ -139,8 +139,8 @@ TEST(CleanUp, PurgeMatchesTheRowByRowLoop) {
                             Pick(rng, {".AVI", ".MKV", ""})});
         }
         VideoRegister mine, reference;
-        FillRegister(mine, rows);
-        FillRegister(reference, rows);
+        SetRows(mine, rows);
+        SetRows(reference, rows);
         mine.SetCurrent(1, n);
         reference.SetCurrent(1, n);
         FakeShell shell;
@@ -159,10 +159,10 @@ TEST(CleanUp, PurgeDoesNotCountEmptyPathsAndKeepsTheBlankRow) {
     const std::string base = UpperCase(dir.Gb(""));
     QDir().mkpath(QString::fromStdString(dir.Path() + "Folder.avi"));
     VideoRegister reg;
-    FillRegister(reg, {{"", "", "A", ".AVI"},
-                       {"", "/NO/SUCH/", "B", ".AVI"},
-                       {"", base, "FOLDER", ".AVI"}, // a folder is not a file
-                       {"", "", "", ""}});
+    SetRows(reg, {{"", "", "A", ".AVI"},
+                  {"", "/NO/SUCH/", "B", ".AVI"},
+                  {"", base, "FOLDER", ".AVI"}, // a folder is not a file
+                  {"", "", "", ""}});
     FakeShell shell;
     EXPECT_EQ(PurgeMissingFiles(reg, shell), 2);
     EXPECT_EQ(shell.status[1], QStringLiteral("共删除不存在记录 2 条"));
@@ -178,7 +178,7 @@ TEST(CleanUp, PurgeDoesNotCountEmptyPathsAndKeepsTheBlankRow) {
 
 TEST(CleanUp, PurgeShowsTheRowBeingCheckedOnTheBar) {
     VideoRegister reg;
-    FillRegister(reg, {{"", "/NO/", "A", ".AVI"}});
+    SetRows(reg, {{"", "/NO/", "A", ".AVI"}});
     FakeShell shell;
     PurgeMissingFiles(reg, shell);
     EXPECT_EQ(shell.pb2.max, 1);
@@ -195,7 +195,7 @@ TEST(CleanUp, DeletingASelectionMatchesRowByRowDeletion) {
         const int bottom = top + int(rng() % unsigned(n - top + 1));
         VideoRegister mine, reference;
         for (VideoRegister* reg : {&mine, &reference}) {
-            FillRegister(*reg, rows);
+            SetRows(*reg, rows);
             reg->SetSelection({1, top, 11, bottom});
             reg->SetCurrent(1, bottom);
         }
@@ -208,7 +208,7 @@ TEST(CleanUp, DeletingASelectionMatchesRowByRowDeletion) {
 
 TEST(CleanUp, DeletingRowsThreeToFiveOfTenLeavesSevenNumberedRows) {
     VideoRegister reg;
-    FillRegister(reg, std::vector<std::vector<std::string>>(10, {"", "/A/", "N"}));
+    SetRows(reg, std::vector<std::vector<std::string>>(10, {"", "/A/", "N"}));
     reg.SetSelection({0, 3, 11, 5});
     DeleteSelectedRows(reg);
     EXPECT_EQ(Column(reg, 0), (std::vector<std::string>{"    1", "    2", "    3", "    4", "    5",

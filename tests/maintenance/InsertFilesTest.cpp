@@ -11,7 +11,7 @@ TEST(InsertFiles, FilesGoInReverseOrderAtTheCurrentRow) {
     std::vector<std::vector<std::string>> rows;
     for (int r = 1; r <= 5; ++r)
         rows.push_back({"", "/OLD/", "R" + std::to_string(r), ".AVI"});
-    FillRegister(reg, rows);
+    SetRows(reg, rows);
     reg.SetCurrent(2, 4);
     FakeShell shell;
     FakeDialogs dialogs;
@@ -29,7 +29,7 @@ TEST(InsertFiles, FilesGoInReverseOrderAtTheCurrentRow) {
 
 TEST(InsertFiles, BlankRowIsFilledAndCancelChangesNothing) {
     VideoRegister reg;
-    FillRegister(reg, {});
+    SetRows(reg, {});
     FakeShell shell;
     FakeDialogs dialogs;
     InsertFromOpenDialog(reg, shell, dialogs);
@@ -47,7 +47,7 @@ TEST(InsertFiles, BlankRowIsFilledAndCancelChangesNothing) {
 
 TEST(InsertFiles, RecordCellsFollowTheUpperCasedPath) {
     VideoRegister reg;
-    FillRegister(reg, {});
+    SetRows(reg, {});
     FakeShell shell;
     InsertFileRecords(reg, shell,
                       {"/d/films/Movie.Part1.rmvb", QStringLiteral("/d/电影/noext"), "/d/.hidden"});
@@ -62,7 +62,7 @@ TEST(InsertFiles, RecordCellsFollowTheUpperCasedPath) {
 
 TEST(InsertFiles, NamesTheRegisterCannotStoreAreRefusedAndNotCounted) {
     VideoRegister reg;
-    FillRegister(reg, {{"", "/A/", "KEEP", ".AVI"}});
+    SetRows(reg, {{"", "/A/", "KEEP", ".AVI"}});
     reg.SetCurrent(1, 1);
     FakeShell shell;
     InsertFileRecords(reg, shell,

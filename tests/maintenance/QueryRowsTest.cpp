@@ -15,7 +15,7 @@ void FillTen(VideoRegister& reg) {
         rows.push_back({"", hit ? "/FILMS/2008/" : "/FILMS/2009/",
                         (hit ? "MOVIE" : "FILM") + std::to_string(r), ".AVI"});
     }
-    FillRegister(reg, rows);
+    SetRows(reg, rows);
 }
 
 QString Found(int row) {
@@ -94,7 +94,7 @@ TEST(QueryRows, NotFoundLeavesTheRowAndNamesTheQuery) {
 
 TEST(QueryRows, ChineseQueriesMatchTheStoredBytes) {
     VideoRegister reg;
-    FillRegister(reg, {{"", "/A/", "FILM"}, {"", "/A/", Utf8ToGb("生化危机2")}});
+    SetRows(reg, {{"", "/A/", "FILM"}, {"", "/A/", Utf8ToGb("生化危机2")}});
     FakeShell shell;
     reg.SetCurrent(2, 1);
     QueryRegister(reg, shell, kQueryFileName, QStringLiteral("生化危机"));

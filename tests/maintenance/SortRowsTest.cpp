@@ -71,8 +71,8 @@ TEST(SortRows, EqualKeysComeOutInTheOrderOfTheSteps) {
         const auto rows = RandomRows(rng, round % 40 + 1 + (round % 7 == 0 ? 300 : 0));
         for (SortOrder order : kAllOrders) {
             VideoRegister mine, reference;
-            FillRegister(mine, rows);
-            FillRegister(reference, rows);
+            SetRows(mine, rows);
+            SetRows(reference, rows);
             SortRegister(mine, order);
             LiteralSortCommand(reference, order.primary, order.secondary);
             ASSERT_EQ(Lines(mine), Lines(reference))
@@ -83,24 +83,24 @@ TEST(SortRows, EqualKeysComeOutInTheOrderOfTheSteps) {
 
 TEST(SortRows, TwoEqualRowsChangePlacesAndTwoOrderedRowsStay) {
     VideoRegister reg;
-    FillRegister(reg, {{"", "", "SAME", "", "", "", "", "", "", "", "", "first"},
-                       {"", "", "SAME", "", "", "", "", "", "", "", "", "second"}});
+    SetRows(reg, {{"", "", "SAME", "", "", "", "", "", "", "", "", "first"},
+                  {"", "", "SAME", "", "", "", "", "", "", "", "", "second"}});
     QuickSortRows(reg, 2, 1, 2);
     EXPECT_EQ(Column(reg, 11), (std::vector<std::string>{"second", "first"}));
 
-    FillRegister(reg, {{"", "", "A", "", "", "", "", "", "", "", "", "first"},
-                       {"", "", "B", "", "", "", "", "", "", "", "", "second"}});
+    SetRows(reg, {{"", "", "A", "", "", "", "", "", "", "", "", "first"},
+                  {"", "", "B", "", "", "", "", "", "", "", "", "second"}});
     QuickSortRows(reg, 2, 1, 2);
     EXPECT_EQ(Column(reg, 11), (std::vector<std::string>{"first", "second"}));
 }
 
 TEST(SortRows, NumbersStoredAsTextSortByTheirText) {
     VideoRegister reg;
-    FillRegister(reg, {{"", "", "A", "", "2000,000,000", "20:00:00", "1920x800"},
-                       {"", "", "B", "", "0734,003,200", "100:00:00", "0720x576"},
-                       {"", "", "C", "", "", "", "1920x1080"},
-                       {"", "", "D", "", "12000,000,000", "", ""},
-                       {"", "", "E", "", "0000,123,456", "01:30:00", ""}});
+    SetRows(reg, {{"", "", "A", "", "2000,000,000", "20:00:00", "1920x800"},
+                  {"", "", "B", "", "0734,003,200", "100:00:00", "0720x576"},
+                  {"", "", "C", "", "", "", "1920x1080"},
+                  {"", "", "D", "", "12000,000,000", "", ""},
+                  {"", "", "E", "", "0000,123,456", "01:30:00", ""}});
     SortRegister(reg, kSortBySize);
     EXPECT_EQ(Column(reg, 4), (std::vector<std::string>{"", "0000,123,456", "0734,003,200",
                                                         "12000,000,000", "2000,000,000"}));
@@ -118,11 +118,11 @@ TEST(SortRows, NumbersStoredAsTextSortByTheirText) {
 TEST(SortRows, FoldersThenNamesAndNamesThenFolders) {
     const std::string chinese = Utf8ToGb("变形金刚");
     VideoRegister reg;
-    FillRegister(reg, {{"", "/A/B/", "ALIEN"},
-                       {"", "/A/", chinese},
-                       {"", "/A/", "2012"},
-                       {"", "/C/", "ALIEN"},
-                       {"", "/A/", "ALIEN"}});
+    SetRows(reg, {{"", "/A/B/", "ALIEN"},
+                  {"", "/A/", chinese},
+                  {"", "/A/", "2012"},
+                  {"", "/C/", "ALIEN"},
+                  {"", "/A/", "ALIEN"}});
     SortRegister(reg, kSortByDir);
     EXPECT_EQ(Column(reg, 1), (std::vector<std::string>{"/A/", "/A/", "/A/", "/A/B/", "/C/"}));
     EXPECT_EQ(Column(reg, 2),
@@ -137,12 +137,12 @@ TEST(SortRows, FoldersThenNamesAndNamesThenFolders) {
 
 TEST(SortRows, BlankRegisterAndCurrentCellStayPut) {
     VideoRegister reg;
-    FillRegister(reg, {});
+    SetRows(reg, {});
     SortRegister(reg, kSortByDir);
     EXPECT_EQ(reg.LastRow(), 1);
     EXPECT_EQ(reg.Cell(0, 1), "    1");
 
-    FillRegister(reg, {{"", "", "C"}, {"", "", "B"}, {"", "", "A"}});
+    SetRows(reg, {{"", "", "C"}, {"", "", "B"}, {"", "", "A"}});
     reg.SetCurrent(3, 1);
     reg.SetSelection({1, 1, 11, 2});
     SortRegister(reg, kSortByFileName);

@@ -10,7 +10,7 @@
 
 // A register whose data rows hold the given cells, columns from 0 (a shorter list leaves
 // the other cells empty); renumbered.
-inline void FillRegister(VideoRegister& reg, const std::vector<std::vector<std::string>>& rows) {
+inline void SetRows(VideoRegister& reg, const std::vector<std::vector<std::string>>& rows) {
     VideoRegister::BulkChange bulk(reg);
     reg.SetRowCount(1);
     std::vector<PackedRow> packed;
