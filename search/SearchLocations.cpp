@@ -2,7 +2,6 @@
 
 #include "platform/GbText.h"
 #include "platform/Paths.h"
-#include "register/ListFiles.h"
 #include "register/Shell.h"
 
 #include <algorithm>
@@ -41,43 +40,38 @@ std::string RegisterFormOfPath(std::string_view realPath) {
     return out;
 }
 
-void InsertSorted(std::vector<std::string>& dirs, std::string path) {
+size_t InsertSorted(std::vector<std::string>& dirs, std::string path) {
     auto at = std::upper_bound(
         dirs.begin(), dirs.end(), path,
         [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
+    size_t index = size_t(at - dirs.begin());
     dirs.insert(at, std::move(path));
+    return index;
 }
 
-bool AddSearchDir(std::vector<std::string>& dirs, const std::string& path,
-                  const std::string& listFile, IShell& shell) {
+int AddSearchDir(std::vector<std::string>& dirs, std::string_view path, IShell& shell) {
     std::string p = UpperCase(path);
-    if (!DirectoryExists(p)) return false;
+    if (!DirectoryExists(p)) return -1;
     if (std::any_of(dirs.begin(), dirs.end(), [&](const auto& d) { return EqualNoCase(d, p); }))
-        return false;
+        return -1;
     if (FindParentDir(dirs, p) >= 0) {
         shell.SetStatusText(1, QString::fromUtf8("路径") + GbToQString(p) +
                                    QString::fromUtf8(" : 为子文件夹，无需再加入！"));
-        return false;
+        return -1;
     }
-    InsertSorted(dirs, std::move(p));
-    WriteListFile(listFile, dirs);
-    return true;
+    return int(InsertSorted(dirs, std::move(p)));
 }
 
-bool AddFileType(std::vector<std::string>& exts, std::string_view typed,
-                 const std::string& listFile) {
+bool AddFileType(std::vector<std::string>& exts, std::string_view typed) {
     std::string e = UpperCase(Trim(typed));
     if (std::any_of(exts.begin(), exts.end(), [&](const auto& x) { return EqualNoCase(x, e); }))
         return false;
     exts.push_back(std::move(e));
-    WriteListFile(listFile, exts);
     return true;
 }
 
-int RemoveListItem(std::vector<std::string>& items, int selected, const std::string& listFile) {
-    if (selected < 0 || selected >= int(items.size())) return -1;
+int RemoveListItem(std::vector<std::string>& items, int selected) {
     items.erase(items.begin() + selected);
-    WriteListFile(listFile, items);
     return int(items.size()) - 1;
 }
 

@@ -1,7 +1,6 @@
 // The search locations (lstDirs) and file types (lstExt): how entries enter and leave the
 // two lists. Items are GB18030 text in upper case; locations are full folder paths ("/"
-// keeps its separator, other folders have none at the end). Every change is written to the
-// list file at once.
+// keeps its separator, other folders have none at the end).
 #pragma once
 
 #include <string>
@@ -25,26 +24,24 @@ bool EqualNoCase(std::string_view a, std::string_view b);
 // in its register form (GB18030, upper case).
 std::string RegisterFormOfPath(std::string_view realPath);
 
-// Puts the location at its sorted place (lstDirs as loaded from its file).
-void InsertSorted(std::vector<std::string>& dirs, std::string path);
+// Puts the location at its sorted place (after equal ones); returns that index.
+size_t InsertSorted(std::vector<std::string>& dirs, std::string path);
 
-// btnAddDirClick on the path that the tree offers (register form): a path that is not an
-// existing folder or is already listed is ignored; one inside a listed location is refused
-// on the status line; otherwise it is inserted at its place and the list file written.
-// Returns whether the list changed.
-bool AddSearchDir(std::vector<std::string>& dirs, const std::string& path,
-                  const std::string& listFile, IShell& shell);
+// The rules of btnAddDirClick for the path that the tree offers (register form): a path
+// that is not an existing folder or is already listed is ignored; one inside a listed
+// location is refused on the status line; otherwise it goes to its sorted place. Returns
+// the index of the new item, or -1 when the list stayed as it was. The caller shows the
+// list, then writes it to its file.
+int AddSearchDir(std::vector<std::string>& dirs, std::string_view path, IShell& shell);
 
-// btnAddExtClick on the text of edFileType (GB18030): trimmed and upper-cased, appended
-// unless already listed, and the list file written. Returns whether the list changed (the
-// new item, the last one, is then the one to select).
-bool AddFileType(std::vector<std::string>& exts, std::string_view typed,
-                 const std::string& listFile);
+// The rules of btnAddExtClick for the text of edFileType (GB18030): trimmed and
+// upper-cased, appended unless already listed. Returns whether the list changed (the new
+// item, the last one, is then the one to select).
+bool AddFileType(std::vector<std::string>& exts, std::string_view typed);
 
-// btnDelDirClick and dtnDelExtClick: removes the selected item (nothing when selected is
-// -1) and writes the list file. Returns the item to select afterwards: the last one, or -1
-// when the list is empty (or nothing was selected).
-int RemoveListItem(std::vector<std::string>& items, int selected, const std::string& listFile);
+// btnDelDirClick and dtnDelExtClick: removes the selected item (a valid index). Returns
+// the item to select afterwards: the last one, or -1 when the list is now empty.
+int RemoveListItem(std::vector<std::string>& items, int selected);
 
 // Removes every location that an earlier one contains or equals, as at each search start.
 // The list file is not written here.

@@ -2,7 +2,6 @@
 #include "TreeFixture.h"
 
 #include "platform/GbText.h"
-#include "register/ListFiles.h"
 #include "search/SearchLocations.h"
 
 #include <gtest/gtest.h>
@@ -37,66 +36,58 @@ TEST(SearchLocations, PruneKeepsOnlyTopLocations) {
     EXPECT_EQ(dirs, Items({"", "/A"}));
 }
 
-class SearchLocationsFiles : public TreeTest {
+class SearchLocationsOnDisk : public TreeTest {
 protected:
-    std::string ListFile() const { return (root_ / "list.txt").string(); }
     FakeShell shell;
 };
 
-TEST_F(SearchLocationsFiles, AddLocationRules) {
+TEST_F(SearchLocationsOnDisk, AddLocationRules) {
     MakeDir("Movies/Sub");
     MakeDir("Movies2");
     MakeDir("中文");
     Items dirs;
-    // The tree offers real paths; they are stored upper case.
+    // The tree offers real paths; they are stored upper case, at their sorted place.
     std::string movies = RegisterFormOfPath((root_ / "Movies").string());
     EXPECT_EQ(movies, UpperCase(movies));
-    ASSERT_TRUE(AddSearchDir(dirs, movies, ListFile(), shell));
-    ASSERT_TRUE(AddSearchDir(dirs, Location("中文"), ListFile(), shell));
-    ASSERT_TRUE(AddSearchDir(dirs, Location("Movies2"), ListFile(), shell));
+    EXPECT_EQ(AddSearchDir(dirs, movies, shell), 0);
+    EXPECT_EQ(AddSearchDir(dirs, Location("中文"), shell), 1);
+    EXPECT_EQ(AddSearchDir(dirs, Location("Movies2"), shell), 1);
     EXPECT_EQ(dirs, Items({Location("Movies"), Location("Movies2"), Location("中文")}));
-    EXPECT_EQ(ReadListFile(ListFile()), dirs);
 
     // Duplicates, missing folders and the empty path are ignored without a word.
-    EXPECT_FALSE(AddSearchDir(dirs, Location("movies"), ListFile(), shell));
-    EXPECT_FALSE(AddSearchDir(dirs, Location("gone"), ListFile(), shell));
-    EXPECT_FALSE(AddSearchDir(dirs, "", ListFile(), shell));
+    EXPECT_EQ(AddSearchDir(dirs, Location("movies"), shell), -1);
+    EXPECT_EQ(AddSearchDir(dirs, Location("gone"), shell), -1);
+    EXPECT_EQ(AddSearchDir(dirs, "", shell), -1);
     EXPECT_TRUE(shell.status.isEmpty());
 
     // A sub-folder is refused on the status line.
-    EXPECT_FALSE(AddSearchDir(dirs, Location("Movies/Sub"), ListFile(), shell));
+    EXPECT_EQ(AddSearchDir(dirs, Location("Movies/Sub"), shell), -1);
     ASSERT_EQ(shell.status.size(), 1);
     EXPECT_EQ(shell.status[0], QString::fromUtf8("路径") + GbToQString(Location("Movies/Sub")) +
                                    QString::fromUtf8(" : 为子文件夹，无需再加入！"));
     EXPECT_EQ(dirs.size(), 3u);
 
     // A folder that holds listed ones is accepted; they stay until a search starts.
-    ASSERT_TRUE(AddSearchDir(dirs, Location(), ListFile(), shell));
-    EXPECT_EQ(dirs.front(), Location());
-    EXPECT_EQ(ReadListFile(ListFile()).size(), 4u);
+    EXPECT_EQ(AddSearchDir(dirs, Location(), shell), 0);
+    EXPECT_EQ(dirs.size(), 4u);
 }
 
-TEST_F(SearchLocationsFiles, AddAndRemoveFileTypes) {
+TEST(SearchLocations, AddAndRemoveFileTypes) {
     Items exts;
-    EXPECT_TRUE(AddFileType(exts, " avi", ListFile()));
-    EXPECT_FALSE(AddFileType(exts, "AVI\t", ListFile()));
-    EXPECT_TRUE(AddFileType(exts, "rmvb", ListFile()));
-    EXPECT_TRUE(AddFileType(exts, "  ", ListFile()));
-    EXPECT_FALSE(AddFileType(exts, "", ListFile()));
-    EXPECT_TRUE(AddFileType(exts, "a.b", ListFile()));
+    EXPECT_TRUE(AddFileType(exts, " avi"));
+    EXPECT_FALSE(AddFileType(exts, "AVI\t"));
+    EXPECT_TRUE(AddFileType(exts, "rmvb"));
+    EXPECT_TRUE(AddFileType(exts, "  "));
+    EXPECT_FALSE(AddFileType(exts, ""));
+    EXPECT_TRUE(AddFileType(exts, "a.b"));
     EXPECT_EQ(exts, Items({"AVI", "RMVB", "", "A.B"}));
-    EXPECT_EQ(ReadListFile(ListFile()), exts);
 
     // Removing selects the new last item, not the neighbour of the removed one.
-    EXPECT_EQ(RemoveListItem(exts, -1, ListFile()), -1);
-    EXPECT_EQ(RemoveListItem(exts, 0, ListFile()), 2);
+    EXPECT_EQ(RemoveListItem(exts, 0), 2);
     EXPECT_EQ(exts, Items({"RMVB", "", "A.B"}));
-    EXPECT_EQ(ReadListFile(ListFile()), exts);
     exts = {"X"};
-    EXPECT_EQ(RemoveListItem(exts, 0, ListFile()), -1);
+    EXPECT_EQ(RemoveListItem(exts, 0), -1);
     EXPECT_TRUE(exts.empty());
-    EXPECT_TRUE(ReadListFile(ListFile()).empty());
-    EXPECT_TRUE(FileExists(ListFile()));
 }
 
 TEST(SearchLocations, SortedWithoutRegardToCase) {
