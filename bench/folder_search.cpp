@@ -2,6 +2,7 @@
 //   bench_folder_search [tree folder]   (default: search_tree beside the program)
 // The tree (20,000 folders, 200,000 files, about a quarter of them .avi/.mkv/.rmvb in mixed
 // case, some hidden folders) is made once and reused by later runs.
+#include "BenchShell.h"
 #include "BenchUtil.h"
 #include "platform/GbText.h"
 #include "register/GridStore.h"
@@ -22,33 +23,6 @@ namespace {
 
 constexpr int kFolders = 20000;
 constexpr int kFiles = 200000;
-
-class NullProgress : public IProgress {
-public:
-    void SetMax(int) override {}
-    void SetPosition(int) override {}
-    void SetSuffix(const QString&) override {}
-    void SetVisible(bool) override {}
-};
-
-// A shell that costs what the window's does: it keeps the status text and processes events.
-class BenchShell : public IShell {
-public:
-    void SetStatusText(int, const QString& text) override { status_ = text; }
-    void AddHistory(const QString&) override {}
-    void ClearHistory() override {}
-    void ShowHistoryPage() override {}
-    void LockControls(bool) override {}
-    void ShowBreakButton(bool) override {}
-    void ProcessEvents() override { QCoreApplication::processEvents(); }
-    void DelayMs(int) override {}
-    IProgress& PB2() override { return progress_; }
-    IProgress& PB3() override { return progress_; }
-
-private:
-    QString status_;
-    NullProgress progress_;
-};
 
 void MakeTree(const fs::path& root) {
     const char* videos[] = {"avi", "MKV", "Rmvb", "AVI", "mkv", "rmvb"};
