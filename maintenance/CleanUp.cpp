@@ -36,6 +36,13 @@ std::vector<int> NearestSameNameAbove(const VideoRegister& reg) {
     return above;
 }
 
+// DeleteRows resets the views once and moves the current cell after it, so that the window
+// reacts to the new current cell outside any reset; renumbering is one more reset.
+void RenumberAll(VideoRegister& reg) {
+    VideoRegister::BulkChange bulk(reg);
+    RenumberRows(reg);
+}
+
 } // namespace
 
 void DeleteSelectedRows(VideoRegister& reg) {
@@ -43,9 +50,8 @@ void DeleteSelectedRows(VideoRegister& reg) {
     std::vector<int> rows;
     for (int r = std::max(sel.top, 1); r <= std::min(sel.bottom, reg.LastRow()); ++r)
         rows.push_back(r);
-    VideoRegister::BulkChange bulk(reg);
     DeleteRows(reg, std::move(rows));
-    RenumberRows(reg);
+    RenumberAll(reg);
 }
 
 int PurgeMissingFiles(VideoRegister& reg, IShell& shell) {
@@ -66,12 +72,9 @@ int PurgeMissingFiles(VideoRegister& reg, IShell& shell) {
             ++count;
         }
     }
-    {
-        VideoRegister::BulkChange bulk(reg);
-        DeleteRows(reg, std::move(gone));
-        bar.SetVisible(false);
-        RenumberRows(reg);
-    }
+    DeleteRows(reg, std::move(gone));
+    bar.SetVisible(false);
+    RenumberAll(reg);
     shell.SetStatusText(1, QStringLiteral("共删除不存在记录 ") + QString::number(count) + " 条");
     return count;
 }
@@ -102,14 +105,11 @@ int RemoveRepeatedNames(VideoRegister& reg, IShell& shell) {
         shell.AddHistory(QStringLiteral("删除记录：") + GbToQString(RowFilePath(reg, i)));
         repeats.push_back(i);
     }
-    {
-        VideoRegister::BulkChange bulk(reg);
-        DeleteRows(reg, repeats);
-        rowBar.SetVisible(false);
-        scanBar.SetVisible(false);
-        shell.ShowHistoryPage();
-        RenumberRows(reg);
-    }
+    DeleteRows(reg, repeats);
+    rowBar.SetVisible(false);
+    scanBar.SetVisible(false);
+    shell.ShowHistoryPage();
+    RenumberAll(reg);
     const int count = int(repeats.size());
     shell.SetStatusText(1, QStringLiteral("共删除记录：") + QString::number(count) + "条");
     return count;
