@@ -1,9 +1,21 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/TavloraApplication.h"
+#include "app/uFrmMain.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+
+#include <QMessageBox>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow w;
-    w.show();
+    TavloraApplication app(argc, argv);
+    if (CounterFrequency() == 0) {
+        QMessageBox::critical(nullptr, ApplicationTitle(),
+                              QStringLiteral("对不起,发现该计算机没有高性能计数器.\r\n"
+                                             "请升级您的计算机和操作系统.系统退出"));
+        return 1;
+    }
+    QCoreApplication::setApplicationName(ApplicationTitle());
+    TFrmMain window(ProgramDir());
+    window.show();
     return app.exec();
 }

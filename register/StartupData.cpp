@@ -10,6 +10,13 @@
 StartupData LoadStartupData(const DataPaths& paths, VideoRegister& reg,
                             const std::string& currentQuery, int currentSoundLevel) {
     StartupData data;
+    data.query = currentQuery;
+    data.soundLevel = currentSoundLevel;
+    LoadStartupData(paths, reg, data);
+    return data;
+}
+
+void LoadStartupData(const DataPaths& paths, VideoRegister& reg, StartupData& data) {
     data.dirs = ReadListFile(paths.dirsList);
     data.exts = ReadListFile(paths.extList);
     std::exception_ptr loadError;
@@ -18,9 +25,8 @@ StartupData LoadStartupData(const DataPaths& paths, VideoRegister& reg,
     } catch (...) {
         loadError = std::current_exception();
     }
-    data.query = IniReadStringDef(paths.ini, "START", "edCont", currentQuery);
+    data.query = IniReadStringDef(paths.ini, "START", "edCont", data.query);
     data.soundLevel =
-        ParseInt(IniReadString(paths.ini, "START", "SoundLevel")).value_or(currentSoundLevel);
+        ParseInt(IniReadString(paths.ini, "START", "SoundLevel")).value_or(data.soundLevel);
     if (loadError) std::rethrow_exception(loadError);
-    return data;
 }

@@ -20,3 +20,6 @@ struct StartupData {
 // rethrown after the rest has been read so the window can still start.
 StartupData LoadStartupData(const DataPaths& paths, VideoRegister& reg,
                             const std::string& currentQuery, int currentSoundLevel);
+// The same into `data`, whose query and sound level hold the current values on entry; on a
+// failure `data` keeps what was read before it, so the caller can still use that.
+void LoadStartupData(const DataPaths& paths, VideoRegister& reg, StartupData& data);

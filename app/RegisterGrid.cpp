@@ -1,0 +1,251 @@
+#include "app/RegisterGrid.h"
+
+#include "app/RegisterCellDelegate.h"
+#include "controls/WinColor.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+TRegisterGrid::TRegisterGrid(VideoRegister& reg, QWidget* parent) : QTableView(parent), reg_(reg) {
+    setModel(&reg_);
+    setItemDelegate(new RegisterCellDelegate(reg_, this));
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setShowGrid(true);
+    setTabKeyNavigation(false);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, ButtonFaceColor());
+    setPalette(pal);
+
+    // Fixed sizes only: nothing is ever measured from the contents.
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    rows->setMinimumSectionSize(1);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(kRowHeight);
+    QHeaderView* cols = horizontalHeader();
+    cols->setMinimumSectionSize(1);
+    cols->setSectionResizeMode(QHeaderView::Fixed);
+    cols->setStretchLastSection(false);
+    cols->setSectionsClickable(false);
+    cols->setSectionsMovable(false);
+    cols->setHighlightSections(false);
+    cols->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    cols->setFixedHeight(kRowHeight + 1);
+    cols->installEventFilter(this);
+
+    connect(&reg_, &VideoRegister::currentChanged, this, &TRegisterGrid::RegisterCurrentChanged);
+    connect(&reg_, &VideoRegister::selectionChanged, this,
+            &TRegisterGrid::RegisterSelectionChanged);
+    connect(&reg_, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { topBeforeReset_ = verticalScrollBar()->value(); });
+    connect(&reg_, &QAbstractItemModel::modelReset, this, [this] {
+        ApplyRegisterToView();
+        verticalScrollBar()->setValue(topBeforeReset_);
+    });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { ViewCurrentChanged(current); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { ViewSelectionChanged(); });
+    ApplyRegisterToView();
+}
+
+int TRegisterGrid::TopRow() const {
+    return verticalScrollBar()->value() + 1;
+}
+
+void TRegisterGrid::SetTopRow(int row) {
+    verticalScrollBar()->setValue(row - 1);
+}
+
+void TRegisterGrid::SetEditing(bool on) {
+    setEditTriggers(on ? QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
+                             QAbstractItemView::DoubleClicked
+                       : QAbstractItemView::NoEditTriggers);
+}
+
+bool TRegisterGrid::Editing() const {
+    return editTriggers() != QAbstractItemView::NoEditTriggers;
+}
+
+int TRegisterGrid::ColumnAt(QPoint viewportPos) const {
+    QModelIndex index = indexAt(viewportPos);
+    return index.isValid() ? index.column() : -1;
+}
+
+// --- keeping register and view in step ---------------------------------------------------
+
+void TRegisterGrid::RegisterCurrentChanged(int col, int row) {
+    if (syncing_) return;
+    syncing_ = true;
+    selectionModel()->setCurrentIndex(reg_.index(row - 1, col), QItemSelectionModel::NoUpdate);
+    syncing_ = false;
+}
+
+void TRegisterGrid::RegisterSelectionChanged(const GridRect& rect) {
+    if (syncing_) return;
+    syncing_ = true;
+    QItemSelection selection(reg_.index(rect.top - 1, rect.left),
+                             reg_.index(rect.bottom - 1, rect.right));
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    syncing_ = false;
+}
+
+void TRegisterGrid::ApplyRegisterToView() {
+    syncing_ = true;
+    const GridRect& rect = reg_.Selection();
+    selectionModel()->setCurrentIndex(reg_.index(reg_.CurRow() - 1, reg_.CurCol()),
+                                      QItemSelectionModel::NoUpdate);
+    selectionModel()->select(QItemSelection(reg_.index(rect.top - 1, rect.left),
+                                            reg_.index(rect.bottom - 1, rect.right)),
+                             QItemSelectionModel::ClearAndSelect);
+    syncing_ = false;
+}
+
+void TRegisterGrid::ViewCurrentChanged(const QModelIndex& current) {
+    if (syncing_ || !current.isValid()) return;
+    syncing_ = true;
+    reg_.SetCurrent(current.column(), current.row() + 1);
+    syncing_ = false;
+}
+
+void TRegisterGrid::ViewSelectionChanged() {
+    if (syncing_) return;
+    const QItemSelection selection = selectionModel()->selection();
+    if (selection.isEmpty()) return;
+    GridRect rect{INT_MAX, INT_MAX, -1, -1};
+    for (const QItemSelectionRange& range : selection) {
+        rect.left = std::min(rect.left, range.left());
+        rect.right = std::max(rect.right, range.right());
+        rect.top = std::min(rect.top, range.top() + 1);
+        rect.bottom = std::max(rect.bottom, range.bottom() + 1);
+    }
+    rect.left = std::max(rect.left, 1);
+    rect.right = std::max(rect.right, rect.left);
+    syncing_ = true;
+    reg_.SetSelection(rect);
+    syncing_ = false;
+}
+
+// --- mouse, keys, wheel ------------------------------------------------------------------
+
+void TRegisterGrid::mousePressEvent(QMouseEvent* event) {
+    QPoint pos = event->position().toPoint();
+    QModelIndex index = indexAt(pos);
+    if (event->button() == Qt::RightButton) return; // the menu acts on the cells chosen before
+    if (index.isValid() && index.column() == 0) {
+        // The number cell is fixed: a press there starts moving its row.
+        if (event->button() == Qt::LeftButton) {
+            dragFromRow_ = index.row() + 1;
+            setCursor(Qt::SizeVerCursor);
+        }
+        return;
+    }
+    pressIndex_ = event->button() == Qt::LeftButton ? index : QModelIndex();
+    QTableView::mousePressEvent(event);
+}
+
+void TRegisterGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (dragFromRow_ > 0) {
+        int from = dragFromRow_;
+        dragFromRow_ = 0;
+        unsetCursor();
+        QModelIndex target = indexAt(event->position().toPoint());
+        if (target.isValid() && target.row() + 1 != from) {
+            MoveRow(from, target.row() + 1);
+            emit RowMoved(from, target.row() + 1);
+        }
+        return;
+    }
+    QModelIndex releaseIndex = indexAt(event->position().toPoint());
+    bool dragged =
+        event->button() == Qt::LeftButton && pressIndex_.isValid() && releaseIndex != pressIndex_;
+    pressIndex_ = QModelIndex();
+    QTableView::mouseReleaseEvent(event);
+    if (dragged) emit DragSelectEnded();
+}
+
+void TRegisterGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && index.column() == 0) return;
+    QTableView::mouseDoubleClickEvent(event);
+    // Only a double click on a data cell, which has just become current, counts.
+    if (index.isValid() && event->button() == Qt::LeftButton) emit CellDoubleClicked();
+}
+
+void TRegisterGrid::keyPressEvent(QKeyEvent* event) {
+    if (event == QKeySequence::SelectAll) { // Ctrl+A acts on its release, as SelectAllRows
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TRegisterGrid::keyReleaseEvent(QKeyEvent* event) {
+    QTableView::keyReleaseEvent(event);
+    if (!event->isAutoRepeat()) emit KeyUp(event->key(), event->modifiers());
+}
+
+void TRegisterGrid::wheelEvent(QWheelEvent* event) {
+    // One row per wheel step; the current cell and the selection stay.
+    wheelRemainder_ += event->angleDelta().y();
+    while (wheelRemainder_ >= 120) {
+        wheelRemainder_ -= 120;
+        emit WheelUp();
+    }
+    while (wheelRemainder_ <= -120) {
+        wheelRemainder_ += 120;
+        emit WheelDown();
+    }
+    event->accept();
+}
+
+void TRegisterGrid::contextMenuEvent(QContextMenuEvent* event) {
+    emit ContextPopup(ColumnAt(event->pos()), event->globalPos());
+    event->accept();
+}
+
+bool TRegisterGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == horizontalHeader() && event->type() == QEvent::ContextMenu) {
+        auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        emit ContextPopup(horizontalHeader()->logicalIndexAt(menuEvent->pos()),
+                          menuEvent->globalPos());
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+QModelIndex TRegisterGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    QModelIndex next = QTableView::moveCursor(action, modifiers);
+    if (next.isValid() && next.column() == 0) return reg_.index(next.row(), 1);
+    return next;
+}
+
+void TRegisterGrid::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags flags) {
+    // The number column is never part of the selection.
+    QRect clipped = rect.normalized();
+    int firstDataX = columnViewportPosition(1);
+    if (clipped.left() < firstDataX) clipped.setLeft(firstDataX);
+    if (clipped.right() < firstDataX) clipped.setRight(firstDataX);
+    QTableView::setSelection(clipped, flags);
+}
+
+void TRegisterGrid::keyboardSearch(const QString&) {
+    // Typing never jumps to a matching row: it either edits the cell or does nothing.
+}
+
+void TRegisterGrid::MoveRow(int from, int to) {
+    VideoRegister::BulkChange bulk(reg_);
+    int step = to > from ? 1 : -1;
+    for (int r = from; r != to; r += step)
+        reg_.SwapRows(r, r + step);
+}

@@ -1,0 +1,66 @@
+// TRegisterGrid: the view of the register grid sg. It shows the VideoRegister model with
+// the header row and the number column fixed, one rectangle of selection, fixed row height
+// and column widths (cheap at a million rows), and keeps the register's current cell and
+// selection and its own in step both ways. The window's sg* handlers get its events
+// through the signals.
+#pragma once
+
+#include "register/VideoRegister.h"
+
+#include <QModelIndex>
+#include <QTableView>
+
+class TRegisterGrid : public QTableView {
+    Q_OBJECT
+public:
+    static constexpr int kRowHeight = 17;
+
+    TRegisterGrid(VideoRegister& reg, QWidget* parent = nullptr);
+
+    // The register row shown at the top of the view.
+    int TopRow() const;
+    void SetTopRow(int row);
+    // Typing into the current cell.
+    void SetEditing(bool on);
+    bool Editing() const;
+    // The register column at a point of the viewport or the header; -1 outside every cell.
+    int ColumnAt(QPoint viewportPos) const;
+
+signals:
+    void DragSelectEnded();
+    void CellDoubleClicked();
+    void RowMoved(int fromIndex, int toIndex);
+    void KeyUp(int key, Qt::KeyboardModifiers modifiers);
+    void WheelDown();
+    void WheelUp();
+    // col: the register column under the pointer, -1 outside every cell.
+    void ContextPopup(int col, QPoint globalPos);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags flags) override;
+    void keyboardSearch(const QString& search) override;
+
+private:
+    void RegisterCurrentChanged(int col, int row);
+    void RegisterSelectionChanged(const GridRect& rect);
+    void ViewCurrentChanged(const QModelIndex& current);
+    void ViewSelectionChanged();
+    void ApplyRegisterToView();
+    void MoveRow(int from, int to);
+
+    VideoRegister& reg_;
+    bool syncing_ = false;
+    int topBeforeReset_ = 0;
+    int dragFromRow_ = 0;    // register row dragged by its number cell, 0: none
+    QModelIndex pressIndex_; // where a left press on a data cell started
+    int wheelRemainder_ = 0;
+};

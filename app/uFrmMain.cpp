@@ -1,0 +1,283 @@
+// Start-up, the shell services, window placement and shutdown.
+#include "app/uFrmMain.h"
+
+#include "app/ProgressAdapter.h"
+#include "app/RegisterGrid.h"
+#include "app/StatusPanels.h"
+#include "controls/MyProgressBarNew.h"
+#include "platform/Clock.h"
+#include "platform/GbText.h"
+#include "register/GridStore.h"
+#include "register/IniFile.h"
+#include "register/StartupData.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeView>
+
+#include <algorithm>
+
+namespace {
+constexpr int kDesignClientWidth = 844;
+constexpr int kDesignClientHeight = 439;
+// The smallest outer size, and the frame assumed until the window manager gives its own.
+constexpr QSize kMinOuterSize(860, 348);
+constexpr QSize kAssumedFrame(16, 39);
+// Column widths of columns 0 to 11; columns 1 and 2 follow the window's width.
+constexpr int kColumnWidths[] = {40, 145, 97, 40, 90, 57, 61, 43, 29, 37, 61, 51};
+
+QString ProductText(const QString& version) {
+    return QStringLiteral("影库通 V") + version;
+}
+} // namespace
+
+TFrmMain::TFrmMain(const std::string& programDir, IDialogs* dialogs)
+    : dialogs_(dialogs), paths_(MakeDataPaths(programDir)) {
+    if (!dialogs_) {
+        ownDialogs_ = std::make_unique<QtDialogs>(this);
+        dialogs_ = ownDialogs_.get();
+    }
+    resize(kDesignClientWidth, kDesignClientHeight);
+    setMinimumSize(kMinOuterSize - kAssumedFrame);
+    BuildLayout();
+    pb2_ = std::make_unique<ProgressAdapter>(*PB2Bar);
+    pb3_ = std::make_unique<ProgressAdapter>(*PB3Bar);
+    for (int col = 0; col < VideoRegister::kColumns; ++col)
+        sg->horizontalHeader()->resizeSection(col, kColumnWidths[col]);
+    ConnectGrid();
+    ConnectHandlers();
+    FormCreate();
+}
+
+TFrmMain::~TFrmMain() = default;
+
+QString TFrmMain::VersionText() const {
+    return QStringLiteral(TAVLORA_VERSION_TEXT);
+}
+
+void TFrmMain::FormCreate() {
+    PC->setCurrentWidget(TabSheet1);
+    RestorePlacement();
+    StartupData data;
+    data.query = QStringToGb(edCont->text());
+    data.soundLevel = SoundLevel->value();
+    std::exception_ptr error;
+    try {
+        LoadStartupData(paths_, reg_, data);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    // Whatever was read before a failure still reaches the window.
+    ApplyStartupData(data);
+    if (error) ReportError(error);
+    SetStatusText(2, ProductText(VersionText()));
+    setWindowTitle(ProductText(VersionText()));
+    PlaceProgressBars();
+}
+
+void TFrmMain::ApplyStartupData(const StartupData& data) {
+    std::vector<QString> dirs;
+    for (const std::string& dir : data.dirs)
+        dirs.push_back(GbToQString(dir));
+    std::stable_sort(dirs.begin(), dirs.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    lstDirs->clear();
+    for (const QString& dir : dirs)
+        lstDirs->addItem(dir);
+    lstExt->clear();
+    for (const std::string& ext : data.exts)
+        lstExt->addItem(GbToQString(ext));
+    // Changed values run their change handlers, which store them back.
+    edCont->setText(GbToQString(data.query));
+    SoundLevel->setValue(data.soundLevel);
+}
+
+void TFrmMain::edContChange() {
+    IniWriteString(paths_.ini, "START", "edCont", QStringToGb(edCont->text()));
+}
+
+// --- shell services ---------------------------------------------------------------------
+
+void TFrmMain::SetStatusText(int panel, const QString& text) {
+    if (panel < 0 || panel >= SB->PanelCount()) return;
+    SB->SetText(panel, QLatin1Char(' ') + text);
+}
+
+QString TFrmMain::StatusText(int panel) const {
+    return SB->Text(panel);
+}
+
+void TFrmMain::AddHistory(const QString& text) {
+    if (mmHis->blockCount() > 1000) mmHis->clear();
+    if (mmHis->document()->isEmpty())
+        mmHis->setPlainText(text);
+    else
+        mmHis->appendPlainText(text);
+}
+
+void TFrmMain::ShowHistoryPage() {
+    PC->setCurrentWidget(TabSheet4);
+}
+
+void TFrmMain::LockControls(bool lock) {
+    QWidget* const order[] = {gbType,  gbPlay,          sg,           btnAddDir, btnDelDir, stDir,
+                              lstDirs, btnSearchAppend, btnSearchNew, plTool};
+    for (QWidget* w : order)
+        w->setEnabled(!lock);
+    stDir->repaint();
+    lstDirs->repaint();
+}
+
+void TFrmMain::ShowBreakButton(bool visible) {
+    if (visible) {
+        PlaceBreakButton();
+        btnBreak->raise();
+    }
+    btnBreak->setVisible(visible);
+}
+
+void TFrmMain::btnBreakClick() {
+    BreakFlag = true;
+    btnBreak->hide();
+}
+
+void TFrmMain::ProcessEvents() {
+    ++eventDepth_;
+    QCoreApplication::processEvents();
+    --eventDepth_;
+}
+
+void TFrmMain::DelayMs(int ms) {
+    int64_t start = CounterNow();
+    if (start == 0) return;
+    int64_t wait = int64_t(ms) * 1000 * CounterFrequency() / 1'000'000;
+    while (CounterNow() - start < wait)
+        ProcessEvents();
+}
+
+IProgress& TFrmMain::PB2() {
+    return *pb2_;
+}
+IProgress& TFrmMain::PB3() {
+    return *pb3_;
+}
+
+void TFrmMain::ReportError(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        dialogs_->Error(QString::fromUtf8(e.what()));
+    } catch (...) {
+        dialogs_->Error(QStringLiteral("Unknown error"));
+    }
+}
+
+// --- progress bars and break button -----------------------------------------------------
+
+void TFrmMain::PlaceProgressBars() {
+    int top = 3, height = SB->height() - 2 * 3;
+    int w0 = SB->PanelWidth(0), w1 = SB->PanelWidth(1), w2 = SB->PanelWidth(2);
+    PB2Bar->setParent(SB);
+    PB2Bar->setGeometry(w0 + 3, top, w1 - 4, height);
+    PB3Bar->setParent(SB);
+    PB3Bar->setGeometry(w0 + w1 + 3, top, w2 - 4, height);
+    PB2Bar->hide();
+    PB3Bar->hide();
+}
+
+void TFrmMain::PlaceBreakButton() {
+    btnBreak->move(plTool->x() + 2, plTool->y() + 2);
+}
+
+// --- placement --------------------------------------------------------------------------
+
+void TFrmMain::RestorePlacement() {
+    auto read = [&](const char* key, int def) {
+        return ParseInt(IniReadString(paths_.ini, "START", key)).value_or(def);
+    };
+    move(read("WindowsL", 0), read("WindowsT", 0));
+    resize(read("WindowsW", kDesignClientWidth), read("WindowsH", kDesignClientHeight));
+}
+
+void TFrmMain::SavePlacement(bool withSize) {
+    IniWriteString(paths_.ini, "START", "WindowsL", std::to_string(x()));
+    IniWriteString(paths_.ini, "START", "WindowsT", std::to_string(y()));
+    if (!withSize) return;
+    IniWriteString(paths_.ini, "START", "WindowsW", std::to_string(width()));
+    IniWriteString(paths_.ini, "START", "WindowsH", std::to_string(height()));
+}
+
+void TFrmMain::FormResize() {
+    // Columns 1 and 2 share what the other columns leave of the grid's width.
+    QHeaderView* header = sg->horizontalHeader();
+    int others = 0;
+    for (int col = 0; col < VideoRegister::kColumns; ++col)
+        if (col != colPath && col != colName) others += header->sectionSize(col);
+    // The grid spans the window's full width.
+    int b = width() - others - 21 - VideoRegister::kColumns;
+    int pathWidth = int(b * 0.6);
+    header->resizeSection(colPath, pathWidth);
+    header->resizeSection(colName, b - pathWidth);
+    Image1->setVisible(width() > kDesignClientWidth);
+    PlaceBreakButton();
+    if (isVisible()) SavePlacement(true);
+}
+
+void TFrmMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Guarded([&] { FormResize(); });
+}
+
+void TFrmMain::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (isVisible()) Guarded([&] { SavePlacement(false); });
+}
+
+void TFrmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The window manager's frame is known now: the minimum applies to the outer size.
+    QSize frame = frameGeometry().size() - size();
+    if (frame.isValid() && !frame.isEmpty()) setMinimumSize(kMinOuterSize - frame);
+}
+
+// --- shutdown ---------------------------------------------------------------------------
+
+void TFrmMain::closeEvent(QCloseEvent* event) {
+    if (eventDepth_ > 0) {
+        // A long loop is processing events: let it end through its break check, then close.
+        BreakFlag = true;
+        event->ignore();
+        if (!closePending_) {
+            closePending_ = true;
+            QTimer::singleShot(0, this, &TFrmMain::CloseWhenIdle);
+        }
+        return;
+    }
+    Guarded([&] { FormClose(); });
+    event->accept();
+}
+
+void TFrmMain::CloseWhenIdle() {
+    if (eventDepth_ > 0) {
+        QTimer::singleShot(20, this, &TFrmMain::CloseWhenIdle);
+        return;
+    }
+    closePending_ = false;
+    close();
+}
+
+void TFrmMain::FormClose() {
+    // Nothing is saved here: the settings and lists are current, the register is saved only
+    // on command. The player stops its graph here.
+}

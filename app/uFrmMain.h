@@ -1,0 +1,220 @@
+// TFrmMain: the main window. It owns every control, implements the shell services that the
+// subsystems use (status line, history, progress bars, busy lock, break button) and holds
+// the command handlers that join the subsystems.
+//
+// The members are grouped by area. Each area's handlers live in their own source file
+// (uFrmMainGrid.cpp, uFrmMainSearch.cpp, uFrmMainFileOps.cpp, uFrmMainMaintenance.cpp,
+// uFrmMainPlayer.cpp, uFrmMainExport.cpp) and are wired in ConnectHandlers()
+// (uFrmMainHandlers.cpp) through Connect(), which sends any failure to the general error
+// report.
+#pragma once
+
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+#include "register/Shell.h"
+#include "register/StartupData.h"
+#include "register/VideoRegister.h"
+
+#include <QString>
+#include <QWidget>
+#include <exception>
+#include <memory>
+#include <string>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSlider;
+class QTabWidget;
+class QToolButton;
+class QTreeView;
+class TMyProgressBarNew;
+class TMyRadionBtn;
+class TRegisterGrid;
+class TStatusPanels;
+
+class TFrmMain : public QWidget, public IShell {
+    Q_OBJECT
+public:
+    // programDir: the folder of the data files with its trailing separator (GB18030).
+    // dialogs: the dialogs to use (tests script them); nullptr gives the real ones.
+    explicit TFrmMain(const std::string& programDir, IDialogs* dialogs = nullptr);
+    ~TFrmMain() override;
+
+    // ---- Shell services ---------------------------------------------------------------------
+    void SetStatusText(int panel, const QString& text) override;
+    void AddHistory(const QString& text) override;
+    void ShowHistoryPage() override;
+    void LockControls(bool lock) override;
+    void ShowBreakButton(bool visible) override;
+    void ProcessEvents() override;
+    void DelayMs(int ms) override;
+    IProgress& PB2() override;
+    IProgress& PB3() override;
+
+    QString StatusText(int panel) const;
+    IDialogs& Dialogs() { return *dialogs_; }
+    const DataPaths& Paths() const { return paths_; }
+    VideoRegister& Register() { return reg_; }
+    QString VersionText() const;
+
+    // Runs f; a failure ends it and goes to the general error report.
+    template <typename F> void Guarded(F&& f) {
+        try {
+            f();
+        } catch (...) {
+            ReportError(std::current_exception());
+        }
+    }
+    // Connects a signal to a handler of the window through Guarded.
+    template <typename Sender, typename Signal>
+    void Connect(Sender* sender, Signal signal, void (TFrmMain::*handler)()) {
+        connect(sender, signal, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+    }
+    void ReportError(std::exception_ptr error);
+
+    // Start-up, placement and shutdown.
+    void FormCreate();
+    void FormResize();
+    void FormClose();
+    void btnBreakClick();
+
+    // ---- Top panel and status bar -----------------------------------------------------------
+    QWidget* Panel1;
+    QWidget* Panel2;
+    QWidget* Panel3;
+    TStatusPanels* SB;
+    QPushButton* btnBreak;
+    TMyProgressBarNew* PB2Bar;
+    TMyProgressBarNew* PB3Bar;
+
+    // ---- Register grid and its pop-up menu (uFrmMainGrid.cpp) -------------------------------
+    TRegisterGrid* sg;
+    QMenu* PopupMenu1;
+    QAction* mnCal;
+    QMenu* mnSort;
+    QAction* mnSortDir;
+    QAction* mnSortResolution;
+    QAction* mnSortFileName;
+    QAction* mnSortSize;
+    QAction* mnSortTime;
+    QAction* mnSortType;
+    QAction* mnOutTxt;
+    QAction* N4;
+    QAction* mnDelRow;
+    QAction* mnDelEmpty;
+    QAction* mnDelteFile;
+    QAction* mnDelLeft;
+    QAction* mnSaveVDB;
+    QAction* mnReloadVDB;
+    QAction* mnOpenDir;
+    QAction* mnInsert;
+    QAction* mnRename;
+    QAction* mnRenameDir;
+    QAction* mnCopy;
+    QAction* mnMove;
+
+    void sgClick();
+    void sgDblClick();
+    void sgRowMoved(int fromIndex, int toIndex);
+    void sgKeyUp(int key, Qt::KeyboardModifiers shift);
+    void sgMouseWheelDown();
+    void sgMouseWheelUp();
+    void sgContextPopup(int col, QPoint globalPos);
+    void SelectGridRange(int left, int top, int right, int bottom);
+    void SelectAllRows();
+    void mnSaveVDBClick();
+    void mnReloadVDBClick();
+
+    // ---- Search locations, file types and folder search (uFrmMainSearch.cpp) ---------------
+    QGroupBox* GroupBox2;
+    QTreeView* stDir;
+    QPushButton* btnAddDir;
+    QPushButton* btnDelDir;
+    QLabel* Label1;
+    QPushButton* btnSearchNew;
+    QPushButton* btnSearchAppend;
+    QListWidget* lstDirs;
+    QGroupBox* gbType;
+    QLineEdit* edFileType;
+    QPushButton* btnAddExt;
+    QPushButton* dtnDelExt;
+    QListWidget* lstExt;
+    QListWidget* lstDirectory;
+    QListWidget* lstFiles;
+
+    // ---- Queries and register maintenance (uFrmMainMaintenance.cpp) -------------------------
+    QWidget* plTool;
+    QLabel* Label2;
+    QLineEdit* edCont;
+    QPushButton* btnQryFileName;
+    QPushButton* btnQryFilePath;
+
+    void edContChange();
+
+    // ---- Media engine and player (uFrmMainPlayer.cpp) ---------------------------------------
+    QGroupBox* gbPlay;
+    QWidget* Panel4;
+    QTabWidget* PC;
+    QWidget* TabSheet1;
+    QWidget* VW;
+    QWidget* TabSheet2;
+    QListWidget* lbFilters;
+    QWidget* TabSheet4;
+    QPlainTextEdit* mmHis;
+    QLabel* Image1;
+    QToolButton* btnPlay;
+    QToolButton* btnPause;
+    QToolButton* btnStop;
+    TMyRadionBtn* lbLeft;
+    TMyRadionBtn* lbCenter;
+    TMyRadionBtn* lbRight;
+    QToolButton* btnSelAudioChl;
+    QComboBox* cbAudioChl;
+    QLabel* Label3;
+    QSlider* PB;
+    QLabel* lbPos;
+    QLabel* lbLen;
+    QLabel* Label4;
+    QSlider* SoundLevel;
+
+    // ---- File operations (uFrmMainFileOps.cpp) ----------------------------------------------
+
+    // ---- Export (uFrmMainExport.cpp) --------------------------------------------------------
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildLayout();
+    void BuildTopPanel();
+    void BuildToolBar();
+    void BuildPopupMenu();
+    void BuildStatusBar();
+    void ConnectHandlers();
+    void ConnectGrid();
+    void ApplyStartupData(const StartupData& data);
+    void RestorePlacement();
+    void SavePlacement(bool withSize);
+    void PlaceProgressBars();
+    void PlaceBreakButton();
+    void ShowSelectedRange();
+    void CloseWhenIdle();
+
+    std::unique_ptr<IDialogs> ownDialogs_;
+    IDialogs* dialogs_;
+    DataPaths paths_;
+    VideoRegister reg_;
+    std::unique_ptr<IProgress> pb2_, pb3_;
+    int eventDepth_ = 0;        // nesting of ProcessEvents calls of running long loops
+    bool closePending_ = false; // a close arrived while a long loop was running
+};

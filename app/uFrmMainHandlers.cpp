@@ -1,0 +1,21 @@
+// Wires the controls to the window's handlers. Each area keeps its lines in its own block.
+#include "app/uFrmMain.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+void TFrmMain::ConnectHandlers() {
+    // Start-up and shell
+    Connect(btnBreak, &QPushButton::clicked, &TFrmMain::btnBreakClick);
+
+    // Search locations, file types and folder search
+
+    // Queries and register maintenance
+    Connect(edCont, &QLineEdit::textChanged, &TFrmMain::edContChange);
+
+    // Media engine and player
+
+    // File operations
+
+    // Export
+}

@@ -1,0 +1,66 @@
+// A scripted IDialogs for tests: answers are queued beforehand, every call is recorded.
+// An unscripted question fails the test instead of waiting on a human.
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <QStringList>
+#include <deque>
+#include <gtest/gtest.h>
+#include <optional>
+
+class FakeDialogs : public IDialogs {
+public:
+    std::deque<QString> folders;               // SelectFolder answers
+    std::deque<QStringList> files;             // OpenFiles answers
+    std::deque<Answer> answers;                // AskYesNoCancel answers
+    std::deque<std::optional<QString>> inputs; // InputQuery: a value for OK, nullopt for Cancel
+
+    QStringList calls;  // "SelectFolder: title", "Ask: caption | text", ...
+    QStringList errors; // texts given to Error
+    QStringList infos;  // texts given to Information
+
+    QString SelectFolder(const QString& title) override {
+        calls << QStringLiteral("SelectFolder: ") + title;
+        return Take(folders, "SelectFolder");
+    }
+    QStringList OpenFiles(const QString& title, const QString& filters) override {
+        calls << QStringLiteral("OpenFiles: ") + title + QStringLiteral(" | ") + filters;
+        return Take(files, "OpenFiles");
+    }
+    Answer AskYesNoCancel(const QString& caption, const QString& text) override {
+        calls << QStringLiteral("Ask: ") + caption + QStringLiteral(" | ") + text;
+        return Take(answers, "AskYesNoCancel");
+    }
+    bool InputQuery(const QString& caption, const QString& prompt, QString& value) override {
+        calls << QStringLiteral("Input: ") + caption + QStringLiteral(" | ") + prompt +
+                     QStringLiteral(" | ") + value;
+        if (inputs.empty()) {
+            ADD_FAILURE() << "unscripted dialog: InputQuery";
+            return false;
+        }
+        bool ok = inputs.front().has_value();
+        if (ok) value = *inputs.front();
+        inputs.pop_front();
+        return ok;
+    }
+    void Information(const QString& caption, const QString& text) override {
+        calls << QStringLiteral("Information: ") + caption + QStringLiteral(" | ") + text;
+        infos << text;
+    }
+    void Error(const QString& text) override {
+        calls << QStringLiteral("Error: ") + text;
+        errors << text;
+    }
+
+private:
+    template <typename T> T Take(std::deque<T>& queue, const char* what) {
+        if (queue.empty()) {
+            ADD_FAILURE() << "unscripted dialog: " << what;
+            return T{};
+        }
+        T value = std::move(queue.front());
+        queue.pop_front();
+        return value;
+    }
+};
