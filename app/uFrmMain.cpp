@@ -126,6 +126,8 @@ void TFrmMain::AddHistory(const QString& text) {
         mmHis->appendPlainText(text);
 }
 
+void TFrmMain::ClearHistory() { mmHis->clear(); }
+
 void TFrmMain::ShowHistoryPage() {
     PC->setCurrentWidget(TabSheet4);
 }

@@ -50,6 +50,7 @@ public:
     // ---- Shell services ---------------------------------------------------------------------
     void SetStatusText(int panel, const QString& text) override;
     void AddHistory(const QString& text) override;
+    void ClearHistory() override;
     void ShowHistoryPage() override;
     void LockControls(bool lock) override;
     void ShowBreakButton(bool visible) override;
