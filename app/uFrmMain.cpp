@@ -10,6 +10,7 @@
 #include "register/GridStore.h"
 #include "register/IniFile.h"
 #include "register/StartupData.h"
+#include "search/SearchLocations.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -86,15 +87,12 @@ void TFrmMain::FormCreate() {
 }
 
 void TFrmMain::ApplyStartupData(const StartupData& data) {
-    std::vector<QString> dirs;
-    for (const std::string& dir : data.dirs)
-        dirs.push_back(GbToQString(dir));
-    std::stable_sort(dirs.begin(), dirs.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
+    // The order of lstDirs is the one that the location rules keep when adding.
+    std::vector<std::string> dirs = data.dirs;
+    std::stable_sort(dirs.begin(), dirs.end(), LessNoCase);
     lstDirs->clear();
-    for (const QString& dir : dirs)
-        lstDirs->addItem(dir);
+    for (const std::string& dir : dirs)
+        lstDirs->addItem(GbToQString(dir));
     lstExt->clear();
     for (const std::string& ext : data.exts)
         lstExt->addItem(GbToQString(ext));

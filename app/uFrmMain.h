@@ -14,6 +14,7 @@
 #include "register/Shell.h"
 #include "register/StartupData.h"
 #include "register/VideoRegister.h"
+#include "search/SearchLists.h"
 
 #include <QString>
 #include <QWidget>
@@ -150,6 +151,15 @@ public:
     QListWidget* lstDirectory;
     QListWidget* lstFiles;
 
+    void btnAddDirClick();
+    void btnDelDirClick();
+    void btnAddExtClick();
+    void dtnDelExtClick();
+    void btnSearchNewClick();
+    void btnSearchAppendClick();
+    // The real path of the folder tree's selected node; "" when none is selected.
+    QString SelectedTreePath() const;
+
     // ---- Queries and register maintenance (uFrmMainMaintenance.cpp) -------------------------
     QWidget* plTool;
     QLabel* Label2;
@@ -203,6 +213,8 @@ private:
     void BuildStatusBar();
     void ConnectHandlers();
     void ConnectGrid();
+    void ConnectSearch();
+    void SearchButtonClick(QPushButton* button, bool append);
     void ApplyStartupData(const StartupData& data);
     void RestorePlacement();
     void SavePlacement(bool withSize);
@@ -216,6 +228,7 @@ private:
     DataPaths paths_;
     VideoRegister reg_;
     std::unique_ptr<IProgress> pb2_, pb3_;
+    TSearchWork searchWork_;    // the search's work lists (folders and files found)
     int eventDepth_ = 0;        // nesting of ProcessEvents calls of running long loops
     bool closePending_ = false; // a close arrived while a long loop was running
 };

@@ -9,6 +9,7 @@ void TFrmMain::ConnectHandlers() {
     Connect(btnBreak, &QPushButton::clicked, &TFrmMain::btnBreakClick);
 
     // Search locations, file types and folder search
+    ConnectSearch();
 
     // Queries and register maintenance
     Connect(edCont, &QLineEdit::textChanged, &TFrmMain::edContChange);

@@ -1,0 +1,179 @@
+// The search area of the main window: the folder tree, the location and type lists and the
+// two search buttons, over the rules and the search of search/.
+#include "app/uFrmMain.h"
+
+#include "platform/GbText.h"
+#include "register/GridStore.h"
+#include "register/ListFiles.h"
+#include "search/SearchFiles.h"
+#include "search/SearchLocations.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeView>
+
+namespace {
+
+std::vector<std::string> ListItems(const QListWidget* list) {
+    std::vector<std::string> items;
+    items.reserve(size_t(list->count()));
+    for (int i = 0; i < list->count(); ++i)
+        items.push_back(QStringToGb(list->item(i)->text()));
+    return items;
+}
+
+void ShowItems(QListWidget* list, const std::vector<std::string>& items) {
+    list->clear();
+    for (const std::string& item : items)
+        list->addItem(GbToQString(item));
+}
+
+// The selected item's index, -1 when none is selected.
+int SelectedIndex(const QListWidget* list) {
+    const auto selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
+// Removes the selected item, selects the new last one, writes the list file.
+void RemoveSelected(QListWidget* list, const std::string& listFile) {
+    int selected = SelectedIndex(list);
+    if (selected < 0) return;
+    std::vector<std::string> items = ListItems(list);
+    int next = RemoveListItem(items, selected);
+    delete list->takeItem(selected);
+    list->setCurrentRow(next);
+    WriteListFile(listFile, items);
+}
+
+} // namespace
+
+void TFrmMain::ConnectSearch() {
+    // The whole file system from "/", folders only, no hidden ones; the home folder is
+    // opened so that it and the mount points under "/" are at hand.
+    auto* model = new QFileSystemModel(stDir);
+    model->setOption(QFileSystemModel::DontWatchForChanges);
+    model->setFilter(QDir::Dirs | QDir::NoDotAndDotDot);
+    model->setRootPath(QStringLiteral("/"));
+    stDir->setModel(model);
+    for (int col = 1; col < model->columnCount(); ++col)
+        stDir->hideColumn(col);
+    stDir->setHeaderHidden(true);
+    stDir->setRootIsDecorated(false);
+    stDir->setSelectionMode(QAbstractItemView::SingleSelection);
+    QPalette palette = stDir->palette();
+    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    stDir->setPalette(palette);
+    QModelIndex home = model->index(QDir::homePath());
+    for (QModelIndex i = home; i.isValid(); i = i.parent())
+        stDir->expand(i);
+    stDir->scrollTo(home);
+
+    Connect(btnAddDir, &QPushButton::clicked, &TFrmMain::btnAddDirClick);
+    Connect(btnDelDir, &QPushButton::clicked, &TFrmMain::btnDelDirClick);
+    Connect(btnAddExt, &QPushButton::clicked, &TFrmMain::btnAddExtClick);
+    Connect(dtnDelExt, &QPushButton::clicked, &TFrmMain::dtnDelExtClick);
+    Connect(btnSearchNew, &QPushButton::clicked, &TFrmMain::btnSearchNewClick);
+    Connect(btnSearchAppend, &QPushButton::clicked, &TFrmMain::btnSearchAppendClick);
+}
+
+QString TFrmMain::SelectedTreePath() const {
+    const auto selected = stDir->selectionModel()->selectedIndexes();
+    if (selected.isEmpty()) return {};
+    return static_cast<QFileSystemModel*>(stDir->model())->filePath(selected.first());
+}
+
+void TFrmMain::btnAddDirClick() {
+    std::string path = RegisterFormOfPath(QFile::encodeName(SelectedTreePath()).toStdString());
+    std::vector<std::string> dirs = ListItems(lstDirs);
+    int at = AddSearchDir(dirs, path, *this);
+    if (at < 0) return;
+    lstDirs->insertItem(at, GbToQString(dirs[size_t(at)]));
+    WriteListFile(paths_.dirsList, dirs);
+}
+
+void TFrmMain::btnDelDirClick() {
+    RemoveSelected(lstDirs, paths_.dirsList);
+}
+
+void TFrmMain::btnAddExtClick() {
+    std::vector<std::string> exts = ListItems(lstExt);
+    if (!AddFileType(exts, QStringToGb(edFileType->text()))) return;
+    lstExt->addItem(GbToQString(exts.back()));
+    lstExt->setCurrentRow(lstExt->count() - 1);
+    WriteListFile(paths_.extList, exts);
+}
+
+void TFrmMain::dtnDelExtClick() {
+    RemoveSelected(lstExt, paths_.extList);
+}
+
+void TFrmMain::btnSearchNewClick() {
+    SearchButtonClick(btnSearchNew, false);
+}
+
+void TFrmMain::btnSearchAppendClick() {
+    SearchButtonClick(btnSearchAppend, true);
+}
+
+void TFrmMain::SearchButtonClick(QPushButton* button, bool append) {
+    const QString caption = append ? QStringLiteral("添加搜索>>") : QStringLiteral("重新搜索>>");
+    if (SearchRunning) {
+        BreakFlag = true;
+        SearchRunning = false;
+        button->setText(caption);
+        SetStatusText(1, QStringLiteral("中断搜索！"));
+        // The controls stay locked until the running walk has returned, so that no second
+        // search can start inside it; the search unlocks them itself.
+        button->setEnabled(false);
+        return;
+    }
+    LockControls(true);
+    // A failure on the way still brings the window back to its idle state.
+    struct Restore {
+        TFrmMain* window;
+        QPushButton* button;
+        QString caption;
+        bool done = false;
+        void Run() {
+            done = true;
+            SearchRunning = false;
+            window->LockControls(false);
+            button->setText(caption);
+        }
+        ~Restore() {
+            if (!done) Run();
+        }
+    } restore{this, button, caption};
+
+    std::vector<std::string> dirs = ListItems(lstDirs);
+    size_t listed = dirs.size();
+    PruneSearchDirs(dirs);
+    if (dirs.size() != listed) ShowItems(lstDirs, dirs);
+    button->setEnabled(true);
+    button->setText(QStringLiteral("中断搜索>>"));
+    searchWork_.Clear();
+    SearchRunning = true;
+    BreakFlag = false;
+    SetStatusText(1, QStringLiteral("正在搜索。请耐心等待......！"));
+    const int oldLastRow = reg_.LastRow();
+    SearchFiles(append, dirs, ListItems(lstExt), searchWork_, reg_, *this);
+    SearchRunning = false;
+    SetStatusText(1, QStringLiteral("搜索完毕！共有文件夹：%1个，文件：%2个。")
+                         .arg(searchWork_.lstDirectory.size())
+                         .arg(searchWork_.lstFiles.Count()));
+    restore.Run();
+    const int lastCol = reg_.ColCount() - 1;
+    if (!append)
+        SelectAllRows();
+    else if (reg_.LastRow() > oldLastRow)
+        SelectGridRange(1, oldLastRow + 1, lastCol, reg_.LastRow());
+    else
+        SelectGridRange(1, oldLastRow, lastCol, oldLastRow);
+}
