@@ -165,9 +165,10 @@ void TFrmMain::SearchButtonClick(QPushButton* button, bool append) {
     const int oldLastRow = reg_.LastRow();
     SearchFiles(append, dirs, ListItems(lstExt), searchWork_, reg_, *this);
     SearchRunning = false;
-    SetStatusText(1, QStringLiteral("搜索完毕！共有文件夹：%1个，文件：%2个。")
-                         .arg(searchWork_.lstDirectory.size())
-                         .arg(searchWork_.lstFiles.Count()));
+    const QString summary = QStringLiteral("搜索完毕！共有文件夹：%1个，文件：%2个。")
+                                .arg(searchWork_.lstDirectory.size())
+                                .arg(searchWork_.lstFiles.Count());
+    SetStatusText(1, summary);
     restore.Run();
     const int lastCol = reg_.ColCount() - 1;
     if (!append)
@@ -176,4 +177,6 @@ void TFrmMain::SearchButtonClick(QPushButton* button, bool append) {
         SelectGridRange(1, oldLastRow + 1, lastCol, reg_.LastRow());
     else
         SelectGridRange(1, oldLastRow, lastCol, oldLastRow);
+    // A new current cell shows its text on the status line; the summary stays the last word.
+    SetStatusText(1, summary);
 }
