@@ -244,3 +244,21 @@ TEST_F(SearchWindowTest, BreakDuringTheWalkKeepsTheRegisterAndTheLock) {
     EXPECT_TRUE(w.stDir->isEnabled());
     EXPECT_EQ(w.btnSearchNew->text(), "重新搜索>>");
 }
+
+TEST_F(SearchWindowTest, ClosingTheWindowDuringTheWalkEndsTheSearchFirst) {
+    for (const char* f : {"A/1.avi", "B/2.avi", "C/3.avi"})
+        MakeFile(f);
+    WriteFile("视频登记库.vdb", "^^/KEEP/^^X^^.AVI^^^^^^^^^^^^^^^^^^\r\n");
+    WriteFile("搜索路径.txt", Upper() + "\r\n");
+    WriteFile("搜索类型.txt", "AVI\r\n");
+    TFrmMain& w = Open();
+    w.show();
+    QTimer::singleShot(0, &w, [&] { w.close(); });
+    w.btnSearchNew->click();
+    // The search ended through its break check and left the register alone; then the
+    // window closes.
+    EXPECT_EQ(w.Register().Cell(colPath, 1), "/KEEP/");
+    EXPECT_EQ(w.Register().LastRow(), 1);
+    EXPECT_FALSE(SearchRunning);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+}
