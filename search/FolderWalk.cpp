@@ -7,7 +7,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 
 namespace {
 
@@ -25,6 +27,8 @@ std::vector<Entry> ReadEntries(const std::string& real) {
     std::vector<Entry> entries;
     DIR* dir = opendir(real.c_str());
     if (!dir) return entries;
+    struct stat self;
+    const dev_t device = fstat(dirfd(dir), &self) == 0 ? self.st_dev : 0;
     while (dirent* e = readdir(dir)) {
         std::string_view name = e->d_name;
         if (name == "." || name == "..") continue;
@@ -37,9 +41,11 @@ std::vector<Entry> ReadEntries(const std::string& real) {
         if (e->d_type == DT_DIR && hidden) continue;
         struct stat st;
         if (fstatat(dirfd(dir), e->d_name, &st, 0) != 0) continue; // a dangling link
-        if (S_ISDIR(st.st_mode) && !hidden)
+        if (S_ISDIR(st.st_mode) && !hidden) {
+            // Only a mount point can lead to another file system.
+            if (st.st_dev != device && IsKernelFileSystem(real + '/' + e->d_name)) continue;
             entries.push_back({std::string(name), true, st.st_dev, st.st_ino});
-        else if (S_ISREG(st.st_mode))
+        } else if (S_ISREG(st.st_mode))
             entries.push_back({std::string(name), false, 0, 0});
     }
     closedir(dir);
@@ -51,6 +57,26 @@ std::string WithSeparator(const std::string& path) {
 }
 
 } // namespace
+
+bool IsKernelFileSystem(const std::string& real) {
+    struct statfs fs;
+    if (statfs(real.c_str(), &fs) != 0) return false;
+    switch (fs.f_type) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case BPF_FS_MAGIC:
+    case PSTOREFS_MAGIC:
+    case DEVPTS_SUPER_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
 
 TFolderWalk::TFolderWalk(std::vector<TSearchFolder>& list, IShell& shell)
     : list_(list), shell_(shell), pumpInterval_(CounterFrequency() / 100),

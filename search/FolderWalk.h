@@ -1,8 +1,9 @@
 // Phase 1 of the search: the walk that fills lstDirectory. Hidden folders (names beginning
 // with ".") are neither listed nor entered; folders that cannot be read yield nothing. A
 // linked folder is followed, but no folder (device and inode) is entered twice, so links
-// that loop end the walk all the same. Pending window events are processed after the
-// entries, at most every 10 ms, and BreakFlag ends the walk.
+// that loop end the walk all the same; the kernel's own file systems are not entered.
+// Pending window events are processed after the entries, at most every 10 ms, and
+// BreakFlag ends the walk.
 #pragma once
 
 #include "search/SearchLists.h"
@@ -14,6 +15,11 @@
 #include <vector>
 
 class IShell;
+
+// Whether the real folder lies on one of the kernel's own file systems (processes, devices,
+// control groups and the like), which hold no user files: a walk that reaches one at a
+// mount point, as a search of "/" does, does not enter it.
+bool IsKernelFileSystem(const std::string& real);
 
 class TFolderWalk {
 public:

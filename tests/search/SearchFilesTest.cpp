@@ -3,6 +3,7 @@
 
 #include "platform/GbText.h"
 #include "register/GridStore.h"
+#include "search/FolderWalk.h"
 #include "search/SearchFiles.h"
 
 #include <algorithm>
@@ -217,4 +218,11 @@ TEST_F(SearchFilesTest, EventsAreProcessedDuringTheWalkButNotForEveryEntry) {
     EXPECT_LT(shell.processed, 3000);
     EXPECT_EQ(work.lstFiles.Count(), 3000u);
     EXPECT_EQ(reg.LastRow(), 3000);
+}
+
+TEST(FolderWalk, KernelFileSystemsAreRecognised) {
+    EXPECT_TRUE(IsKernelFileSystem("/proc"));
+    EXPECT_TRUE(IsKernelFileSystem("/sys"));
+    EXPECT_FALSE(IsKernelFileSystem(TAVLORA_TEST_DIR));
+    EXPECT_FALSE(IsKernelFileSystem("/no/such/folder"));
 }
