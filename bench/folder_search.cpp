@@ -96,7 +96,11 @@ int main(int argc, char** argv) {
         argc > 1 ? fs::path(argv[1])
                  : fs::path(QCoreApplication::applicationDirPath().toStdString()) / "search_tree";
     if (!fs::exists(root / "complete")) {
-        fs::remove_all(root);
+        // Never clear a folder that this program did not make.
+        if (fs::exists(root) && !fs::is_empty(root)) {
+            std::fprintf(stderr, "%s is not a finished benchmark tree\n", root.c_str());
+            return 2;
+        }
         auto start = std::chrono::steady_clock::now();
         MakeTree(root);
         std::printf("tree made in %.1f s\n", Seconds(start));
