@@ -3,7 +3,6 @@
 #include "app/uFrmMain.h"
 
 #include "platform/GbText.h"
-#include "register/GridStore.h"
 #include "register/ListFiles.h"
 #include "search/SearchFiles.h"
 #include "search/SearchLocations.h"
@@ -11,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListWidget>
