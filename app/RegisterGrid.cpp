@@ -42,6 +42,11 @@ TRegisterGrid::TRegisterGrid(VideoRegister& reg, QWidget* parent) : QTableView(p
     cols->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     cols->setFixedHeight(kRowHeight + 1);
     cols->installEventFilter(this);
+    // The headers paint whether whole columns are selected, which Qt answers by walking
+    // every row: a selection model of their own, always empty, keeps Ctrl+A cheap.
+    auto* headerSelection = new QItemSelectionModel(&reg_, this);
+    rows->setSelectionModel(headerSelection);
+    cols->setSelectionModel(headerSelection);
 
     connect(&reg_, &VideoRegister::currentChanged, this, &TRegisterGrid::RegisterCurrentChanged);
     connect(&reg_, &VideoRegister::selectionChanged, this,
