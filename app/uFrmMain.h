@@ -168,6 +168,19 @@ public:
     QPushButton* btnQryFilePath;
 
     void edContChange();
+    void btnQryFileNameClick();
+    void btnQryFilePathClick();
+    void mnSortDirClick();
+    void mnSortResolutionClick();
+    void mnSortFileNameClick();
+    void mnSortSizeClick();
+    void mnSortTimeClick();
+    void mnSortTypeClick();
+    void mnDelRowClick();
+    void mnDelEmptyClick();
+    void mnDelLeftClick();
+    void mnInsertClick();
+    void ConnectMaintenance();
 
     // ---- Media engine and player (uFrmMainPlayer.cpp) ---------------------------------------
     QGroupBox* gbPlay;

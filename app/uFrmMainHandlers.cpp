@@ -13,6 +13,7 @@ void TFrmMain::ConnectHandlers() {
 
     // Queries and register maintenance
     Connect(edCont, &QLineEdit::textChanged, &TFrmMain::edContChange);
+    ConnectMaintenance();
 
     // Media engine and player
 

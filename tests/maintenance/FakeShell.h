@@ -1,7 +1,6 @@
-// A recording stand-in for the window's services and dialogs.
+// A recording stand-in for the window's services.
 #pragma once
 
-#include "platform/Dialogs.h"
 #include "register/Shell.h"
 
 #include <QString>
@@ -46,21 +45,4 @@ public:
     int historyClears = 0;
     bool historyPageShown = false, locked = false, breakVisible = false;
     FakeProgress pb2, pb3;
-};
-
-class FakeDialogs : public IDialogs {
-public:
-    QString SelectFolder(const QString&) override { return {}; }
-    QStringList OpenFiles(const QString& title, const QString& filters) override {
-        openTitle = title;
-        openFilters = filters;
-        return files;
-    }
-    Answer AskYesNoCancel(const QString&, const QString&) override { return Answer::Cancel; }
-    bool InputQuery(const QString&, const QString&, QString&) override { return false; }
-    void Information(const QString&, const QString&) override {}
-    void Error(const QString&) override {}
-
-    QStringList files; // what the open dialog returns; empty = cancelled
-    QString openTitle, openFilters;
 };

@@ -3,6 +3,7 @@
 #include "TestRegister.h"
 #include "platform/GbText.h"
 #include "register/NewRecord.h"
+#include "support/FakeDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +16,12 @@ TEST(InsertFiles, FilesGoInReverseOrderAtTheCurrentRow) {
     reg.SetCurrent(2, 4);
     FakeShell shell;
     FakeDialogs dialogs;
-    dialogs.files = {"/v/A.rmvb", "/v/B.avi", "/v/C.mkv"};
+    dialogs.files.push_back({"/v/A.rmvb", "/v/B.avi", "/v/C.mkv"});
     InsertFromOpenDialog(reg, shell, dialogs);
-    EXPECT_EQ(dialogs.openTitle, QStringLiteral("选择视频文件"));
-    EXPECT_TRUE(dialogs.openFilters.startsWith(QStringLiteral("常见视频文件 (*.rmvb *.rm ")));
-    EXPECT_TRUE(dialogs.openFilters.contains(QStringLiteral(";;所有文件 (")));
+    ASSERT_EQ(dialogs.calls.size(), 1);
+    EXPECT_TRUE(dialogs.calls[0].startsWith(
+        QStringLiteral("OpenFiles: 选择视频文件 | 常见视频文件 (*.rmvb *.rm *.dat *.mpg")));
+    EXPECT_TRUE(dialogs.calls[0].endsWith(QStringLiteral("*.wmv);;所有文件 (*)")));
     EXPECT_EQ(Column(reg, 2),
               (std::vector<std::string>{"R1", "R2", "R3", "C", "B", "A", "R4", "R5"}));
     EXPECT_EQ(reg.Cell(0, 8), "    8");
@@ -32,15 +34,17 @@ TEST(InsertFiles, BlankRowIsFilledAndCancelChangesNothing) {
     SetRows(reg, {});
     FakeShell shell;
     FakeDialogs dialogs;
+    dialogs.files.push_back({}); // cancelled
     InsertFromOpenDialog(reg, shell, dialogs);
     EXPECT_TRUE(shell.status.empty());
     EXPECT_EQ(reg.LastRow(), 1);
 
-    dialogs.files = {"/v/One.avi"};
+    dialogs.files.push_back({"/v/One.avi"});
     InsertFromOpenDialog(reg, shell, dialogs);
     EXPECT_EQ(reg.LastRow(), 1);
     EXPECT_EQ(reg.Cell(2, 1), "ONE");
     // The same file picked again is registered again.
+    dialogs.files.push_back({"/v/One.avi"});
     InsertFromOpenDialog(reg, shell, dialogs);
     EXPECT_EQ(Column(reg, 2), (std::vector<std::string>{"ONE", "ONE"}));
 }
