@@ -9,6 +9,7 @@
 // report.
 #pragma once
 
+#include "export/ExcelAutomation.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "register/Shell.h"
@@ -211,6 +212,13 @@ public:
     // ---- File operations (uFrmMainFileOps.cpp) ----------------------------------------------
 
     // ---- Export (uFrmMainExport.cpp) --------------------------------------------------------
+    TExcelApplication ExcelApplication;
+    TExcelWorkbook ExcelWorkbook;
+
+    void mnOutTxtClick();
+    void N4Click();
+    // The program folder, with its final separator, where the exports go.
+    std::string ExportFolder() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,6 +1,7 @@
 // Wires the controls to the window's handlers. Each area keeps its lines in its own block.
 #include "app/uFrmMain.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -20,4 +21,6 @@ void TFrmMain::ConnectHandlers() {
     // File operations
 
     // Export
+    Connect(mnOutTxt, &QAction::triggered, &TFrmMain::mnOutTxtClick);
+    Connect(N4, &QAction::triggered, &TFrmMain::N4Click);
 }

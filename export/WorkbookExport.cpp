@@ -4,24 +4,31 @@
 #include "platform/Clock.h"
 #include "platform/GbText.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace {
-// True when the interval has passed since it last said so (and the first time).
+// Says when the window's turn has come: the first time, and then once the interval has passed
+// since the end of the last turn, and at least as long as that turn took, so that the window
+// never takes more time than the writing. An interval of 0 gives a turn after every cell.
 class Throttle {
 public:
     explicit Throttle(int64_t intervalNs) : interval_(intervalNs) {}
     bool Due() {
-        const int64_t now = CounterNow();
-        if (started_ && now - last_ < interval_) return false;
+        if (interval_ == 0) return true;
+        turnStart_ = CounterNow();
+        return !started_ || turnStart_ - turnEnd_ >= std::max(interval_, turnCost_);
+    }
+    void TurnDone() {
+        if (interval_ == 0) return;
         started_ = true;
-        last_ = now;
-        return true;
+        turnEnd_ = CounterNow();
+        turnCost_ = turnEnd_ - turnStart_;
     }
 
 private:
     int64_t interval_;
-    int64_t last_ = 0;
+    int64_t turnStart_ = 0, turnEnd_ = 0, turnCost_ = 0;
     bool started_ = false;
 };
 
@@ -40,6 +47,7 @@ void WriteCells(const VideoRegister& grid, int rows, IShell& shell, TExcelApplic
             shell.PB2().SetSuffix(QStringLiteral(u"%  处理行：") + QString::number(r + 1));
             shell.PB3().SetPosition(c + 1);
             shell.ProcessEvents(); // the break button takes effect here
+            throttle.TurnDone();
         }
     }
 }

@@ -1,0 +1,18 @@
+// The export commands of the grid's pop-up menu: the register as a text file and as a
+// spreadsheet workbook, both beside the program.
+#include "app/uFrmMain.h"
+
+#include "export/TextExport.h"
+#include "export/WorkbookExport.h"
+
+std::string TFrmMain::ExportFolder() const {
+    return paths_.vdb.substr(0, paths_.vdb.rfind('/') + 1);
+}
+
+void TFrmMain::mnOutTxtClick() {
+    ExportTextCommand(reg_, ExportFolder(), *this);
+}
+
+void TFrmMain::N4Click() {
+    ExportWorkbookCommand(reg_, ExportFolder(), *this, ExcelApplication, ExcelWorkbook);
+}
