@@ -86,22 +86,25 @@ bool BlockCopyFile(std::string_view source, std::string_view target, IShell& she
         close(from); // emptying the target would empty the source
         return false;
     }
+    FolderEntryChange creation(realTarget);
     int to = open(realTarget.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (to < 0) {
         int err = errno;
         close(from);
         ThrowCreateError(target, err);
     }
+    creation.Added();
     struct stat created {};
     fstat(to, &created);
     // Removes what this copy created, and only that: never a device or a file that another
     // program put under the name meanwhile.
     auto discardTarget = [&] {
         struct stat named;
+        FolderEntryChange removal(realTarget);
         if (S_ISREG(created.st_mode) && lstat(realTarget.c_str(), &named) == 0 &&
-            named.st_dev == created.st_dev && named.st_ino == created.st_ino)
-            unlink(realTarget.c_str());
-        ClearResolverCache();
+            named.st_dev == created.st_dev && named.st_ino == created.st_ino &&
+            unlink(realTarget.c_str()) == 0)
+            removal.Removed();
     };
 
     try {

@@ -137,8 +137,10 @@ private:
             target = UpperCase(target);
         }
         // Already in the target folder, also when a link or another spelling leads there.
-        if (UpperCase(source) == UpperCase(target) || SameFile(source, target)) return;
-        if (FileExists(target)) {
+        if (UpperCase(source) == UpperCase(target)) return;
+        const bool targetExists = FileExists(target);
+        if (targetExists && SameFile(source, target)) return;
+        if (targetExists) {
             switch (ctx_.dialogs.AskYesNoCancel(
                 QStringLiteral("确认操作"),
                 QStringLiteral("目标文件已经存在，是否覆盖？\n\r\n\r") + Gb(target))) {

@@ -45,8 +45,10 @@ bool ForceDeleteFile(std::string_view gbPath) {
     if (!FileExists(gbPath)) return false;
     // A read-only mode does not stop unlink (only the folder's rights count), so there is
     // no attribute to clear first.
-    if (unlink(ResolvePath(gbPath).c_str()) != 0) return false;
-    ClearResolverCache();
+    std::string real = ResolvePath(gbPath);
+    FolderEntryChange change(real);
+    if (unlink(real.c_str()) != 0) return false;
+    change.Removed();
     return true;
 }
 

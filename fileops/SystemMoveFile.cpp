@@ -42,10 +42,18 @@ bool SystemMoveFile(std::string_view from, std::string_view to) {
     std::string target = WithoutTrailingSeparators(ResolvePath(to));
     struct stat st;
     if (lstat(source.c_str(), &st) != 0) return false;
+    const bool isDir = S_ISDIR(st.st_mode);
+    FolderEntryChange left(source), arrived(target);
     bool moved =
         renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
     if (!moved && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP))
-        moved = MoveOverPlaceholder(source, target, S_ISDIR(st.st_mode));
-    if (moved) ClearResolverCache();
-    return moved;
+        moved = MoveOverPlaceholder(source, target, isDir);
+    if (!moved) return false;
+    if (isDir) {
+        ClearResolverCache(); // the listings below the folder are filed under its old path
+    } else {
+        left.Removed();
+        arrived.Added();
+    }
+    return true;
 }

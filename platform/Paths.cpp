@@ -13,6 +13,7 @@ namespace {
 struct DirListing {
     struct timespec mtime {};
     std::unordered_map<std::string, std::string> byRegisterForm; // first real name wins
+    bool sharedForms = false; // two names on disk have one register form
 };
 
 std::mutex cacheMutex;
@@ -30,12 +31,14 @@ std::string FindCaseVariant(const std::string& dir, const std::string& wanted) {
     DirListing& listing = listingCache[dir];
     if (!SameTime(listing.mtime, st.st_mtim) || listing.byRegisterForm.empty()) {
         listing.byRegisterForm.clear();
+        listing.sharedForms = false;
         listing.mtime = st.st_mtim;
         if (DIR* d = opendir(dir.c_str())) {
             while (dirent* e = readdir(d)) {
                 std::string name = e->d_name;
                 if (name == "." || name == "..") continue;
-                listing.byRegisterForm.emplace(RegisterFormOfName(name), name);
+                if (!listing.byRegisterForm.emplace(RegisterFormOfName(name), name).second)
+                    listing.sharedForms = true;
             }
             closedir(d);
         }
@@ -110,4 +113,51 @@ bool DirectoryExists(std::string_view gbPath) {
 void ClearResolverCache() {
     std::lock_guard lock(cacheMutex);
     listingCache.clear();
+}
+
+FolderEntryChange::FolderEntryChange(std::string_view realPath) {
+    std::string path(realPath);
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    size_t slash = path.rfind('/');
+    folder_ = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    name_ = slash == std::string::npos ? path : path.substr(slash + 1);
+    struct stat st;
+    known_ = stat(folder_.c_str(), &st) == 0;
+    if (known_) before_ = st.st_mtim;
+}
+
+void FolderEntryChange::Added() {
+    Patch(true);
+}
+
+void FolderEntryChange::Removed() {
+    Patch(false);
+}
+
+void FolderEntryChange::Patch(bool added) {
+    struct stat st;
+    bool now = stat(folder_.c_str(), &st) == 0;
+    std::lock_guard lock(cacheMutex);
+    auto it = listingCache.find(folder_);
+    if (it == listingCache.end()) return;
+    DirListing& listing = it->second;
+    // Current: as before the change, or already brought up to date (a rename within one
+    // folder patches it twice; a lookup after the change read it again).
+    bool current = now && ((known_ && SameTime(listing.mtime, before_)) ||
+                           SameTime(listing.mtime, st.st_mtim));
+    // With two names of one form the survivor of a removal is unknown: read the folder again.
+    if (!current || (!added && listing.sharedForms)) {
+        listingCache.erase(it);
+        return;
+    }
+    std::string form = RegisterFormOfName(name_);
+    if (added) {
+        auto [entry, inserted] = listing.byRegisterForm.emplace(form, name_);
+        if (!inserted && entry->second != name_) listing.sharedForms = true;
+    } else if (auto entry = listing.byRegisterForm.find(form);
+               entry != listing.byRegisterForm.end() && entry->second == name_) {
+        listing.byRegisterForm.erase(entry);
+    }
+    listing.mtime = st.st_mtim;
 }

@@ -4,6 +4,7 @@
 // system would.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -32,3 +33,23 @@ bool DirectoryExists(std::string_view gbPath); // a folder
 
 // Forgets the cached listings (after the program itself renamed or created entries).
 void ClearResolverCache();
+
+// Keeps the cached listing of one folder current across a change that the program itself
+// makes to one entry of it, so that a long run of creations, deletions or renames in a
+// large folder does not read the folder again after each. Make it just before the change
+// (it notes the folder's modification time) and call Added or Removed after a successful
+// change. A listing that was not current before the change is dropped instead.
+class FolderEntryChange {
+public:
+    explicit FolderEntryChange(std::string_view realPath); // the entry's real path
+    void Added();
+    void Removed();
+
+private:
+    void Patch(bool added);
+
+    std::string folder_; // with its trailing separator, as the listings are keyed
+    std::string name_;
+    timespec before_{};
+    bool known_ = false;
+};
