@@ -10,6 +10,7 @@
 #pragma once
 
 #include "export/ExcelAutomation.h"
+#include "fileops/OpenRowFolder.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "register/Shell.h"
@@ -210,6 +211,14 @@ public:
     QSlider* SoundLevel;
 
     // ---- File operations (uFrmMainFileOps.cpp) ----------------------------------------------
+    void mnCopyClick();
+    void mnMoveClick();
+    void mnRenameClick();
+    void mnRenameDirClick();
+    void mnDelteFileClick();
+    void mnOpenDirClick();
+    void ConnectFileOps();
+    FolderOpener OpenFolder = DesktopOpener(); // the desktop's "open"; tests record instead
 
     // ---- Export (uFrmMainExport.cpp) --------------------------------------------------------
     TExcelApplication ExcelApplication;

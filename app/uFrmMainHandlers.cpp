@@ -19,6 +19,7 @@ void TFrmMain::ConnectHandlers() {
     // Media engine and player
 
     // File operations
+    ConnectFileOps();
 
     // Export
     Connect(mnOutTxt, &QAction::triggered, &TFrmMain::mnOutTxtClick);

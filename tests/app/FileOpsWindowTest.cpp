@@ -1,0 +1,110 @@
+// The file commands through the window's pop-up menu items, with the window's own bars,
+// history log and break button.
+#include "WindowFixture.h"
+
+#include "app/RegisterGrid.h"
+#include "controls/MyProgressBarNew.h"
+#include "register/GridStore.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QUrl>
+#include <fstream>
+
+namespace {
+
+class FileOpsWindow : public WindowTest {
+protected:
+    // A file of `size` bytes in the folder "src" of the scratch folder, and its row.
+    void AddFile(TFrmMain& w, const std::string& name, uint64_t size) {
+        namespace fs = std::filesystem;
+        fs::path src = fs::path(dir_.toStdString()) / "src";
+        fs::create_directories(src);
+        std::ofstream(src / name, std::ios::binary) << std::string(size_t(size), 'v');
+        VideoRegister& reg = w.Register();
+        int row = reg.Cell(colPath, 1).empty() ? 1 : reg.RowCount();
+        if (row == reg.RowCount()) reg.SetRowCount(row + 1);
+        reg.SetCell(colPath, row, UpperCase(QStringToGb(dir_)) + "SRC/");
+        std::string stem = name.substr(0, name.rfind('.'));
+        reg.SetCell(colName, row, UpperCase(stem));
+        reg.SetCell(colType, row, UpperCase(name.substr(stem.size())));
+    }
+    QString Target() {
+        QDir().mkpath(dir_ + "dst");
+        return dir_ + "dst";
+    }
+};
+
+TEST_F(FileOpsWindow, CopyThroughTheMenuReportsAndRestoresTheWindow) {
+    TFrmMain& w = Open();
+    AddFile(w, "a.mkv", 1000);
+    AddFile(w, "b.mkv", 3 * 409600 + 1);
+    w.SelectAllRows();
+    dialogs_.folders = {Target()};
+    w.mnCopy->trigger();
+    EXPECT_TRUE(QFile::exists(dir_ + "dst/A.MKV"));
+    EXPECT_EQ(QFileInfo(dir_ + "dst/B.MKV").size(), 3 * 409600 + 1);
+    EXPECT_EQ(w.StatusText(1), QStringLiteral(" 成功拷贝文件 2个"));
+    EXPECT_TRUE(
+        w.mmHis->toPlainText().contains(QStringLiteral("文件拷贝成功:") + dir_ + "dst/B.MKV"));
+    EXPECT_EQ(w.PC->currentWidget(), w.TabSheet4);
+    EXPECT_TRUE(w.sg->isEnabled());
+    EXPECT_FALSE(w.btnBreak->isVisible());
+    EXPECT_FALSE(w.PB2Bar->isVisible());
+    EXPECT_FALSE(w.PB3Bar->isVisible());
+    EXPECT_TRUE(HasFile(QStringLiteral("视频登记库.vdb")));
+    EXPECT_TRUE(dialogs_.errors.isEmpty());
+}
+
+TEST_F(FileOpsWindow, TheBreakButtonStopsALargeCopy) {
+    TFrmMain& w = Open();
+    w.show();
+    AddFile(w, "big.mkv", 20 * 409600);
+    AddFile(w, "next.mkv", 10);
+    w.SelectAllRows();
+    dialogs_.folders = {Target()};
+    // Pressed at the first event processing, which comes after the first block.
+    QTimer::singleShot(0, &w, [&] {
+        EXPECT_TRUE(w.btnBreak->isVisible());
+        EXPECT_TRUE(w.PB3Bar->isVisible());
+        w.btnBreak->click();
+    });
+    w.mnCopy->trigger();
+    EXPECT_FALSE(QFile::exists(dir_ + "dst/BIG.MKV"));
+    EXPECT_FALSE(QFile::exists(dir_ + "dst/NEXT.MKV"));
+    EXPECT_TRUE(w.mmHis->toPlainText().contains(QStringLiteral("原文件拷贝失败:")));
+    EXPECT_EQ(w.StatusText(1), QStringLiteral(" 成功拷贝文件 0个"));
+    EXPECT_TRUE(w.sg->isEnabled());
+    EXPECT_FALSE(HasFile(QStringLiteral("视频登记库.vdb")));
+}
+
+TEST_F(FileOpsWindow, RenameDeleteAndOpenFolderThroughTheMenu) {
+    TFrmMain& w = Open();
+    AddFile(w, "a.mkv", 5);
+    AddFile(w, "b.mkv", 6);
+    w.SelectGridRange(colName, 1, colName, 1);
+    dialogs_.inputs = {QStringLiteral("new")};
+    w.mnRename->trigger();
+    EXPECT_TRUE(QFile::exists(dir_ + "src/NEW.MKV"));
+    EXPECT_EQ(w.StatusText(1), QStringLiteral(" 改名成功,新文件名: NEW"));
+
+    QList<QUrl> opened;
+    w.OpenFolder = [&](const QUrl& url) {
+        opened << url;
+        return true;
+    };
+    w.mnOpenDir->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0].toLocalFile(), dir_ + "src/");
+
+    w.SelectGridRange(1, 2, 11, 2);
+    w.mnDelteFile->trigger();
+    EXPECT_FALSE(QFile::exists(dir_ + "src/b.mkv"));
+    EXPECT_EQ(w.Register().LastRow(), 1);
+    EXPECT_TRUE(dialogs_.errors.isEmpty());
+}
+
+} // namespace
