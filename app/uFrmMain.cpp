@@ -124,7 +124,33 @@ void TFrmMain::AddHistory(const QString& text) {
         mmHis->appendPlainText(text);
 }
 
-void TFrmMain::ClearHistory() { mmHis->clear(); }
+// Works out what the lines one by one would leave (the log emptied whenever it holds more
+// than 1,000 lines) and changes the memo once.
+void TFrmMain::AddHistoryLines(const QStringList& lines) {
+    bool empty = mmHis->document()->isEmpty(), cleared = false;
+    int blocks = mmHis->blockCount();
+    QStringList pending;
+    for (const QString& line : lines) {
+        if (blocks > 1000) {
+            pending.clear();
+            empty = cleared = true;
+        }
+        if (empty && line.isEmpty()) continue; // an empty text leaves the log empty
+        const int lineBlocks = 1 + int(line.count('\n'));
+        blocks = empty ? lineBlocks : blocks + lineBlocks;
+        empty = false;
+        pending << line;
+    }
+    if (pending.isEmpty()) return;
+    if (cleared || mmHis->document()->isEmpty())
+        mmHis->setPlainText(pending.join('\n'));
+    else
+        mmHis->appendPlainText(pending.join('\n'));
+}
+
+void TFrmMain::ClearHistory() {
+    mmHis->clear();
+}
 
 void TFrmMain::ShowHistoryPage() {
     PC->setCurrentWidget(TabSheet4);

@@ -53,6 +53,7 @@ public:
     // ---- Shell services ---------------------------------------------------------------------
     void SetStatusText(int panel, const QString& text) override;
     void AddHistory(const QString& text) override;
+    void AddHistoryLines(const QStringList& lines) override;
     void ClearHistory() override;
     void ShowHistoryPage() override;
     void LockControls(bool lock) override;

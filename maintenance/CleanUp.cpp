@@ -94,6 +94,7 @@ int RemoveRepeatedNames(VideoRegister& reg, IShell& shell) {
     const std::vector<int> above = NearestSameNameAbove(reg);
     ProgressThrottle throttle(last);
     std::vector<int> repeats;
+    QStringList lines;
     for (int i = last; i >= 2; --i) {
         if (throttle.Due(i)) {
             ShowRowOnBar(rowBar, reg, i);
@@ -102,9 +103,10 @@ int RemoveRepeatedNames(VideoRegister& reg, IShell& shell) {
             scanBar.SetPosition(above[size_t(i)] ? above[size_t(i)] : 1);
         }
         if (above[size_t(i)] == 0) continue;
-        shell.AddHistory(QStringLiteral("删除记录：") + GbToQString(RowFilePath(reg, i)));
+        lines << QStringLiteral("删除记录：") + GbToQString(RowFilePath(reg, i));
         repeats.push_back(i);
     }
+    shell.AddHistoryLines(lines);
     DeleteRows(reg, repeats);
     rowBar.SetVisible(false);
     scanBar.SetVisible(false);

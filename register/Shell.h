@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // A progress bar as the work loops use it (PB2, PB3).
 class IProgress {
@@ -20,6 +21,11 @@ public:
     virtual ~IShell() = default;
     virtual void SetStatusText(int panel, const QString& text) = 0;
     virtual void AddHistory(const QString& text) = 0;
+    // The same as AddHistory for each line in order; a window may add them in one step.
+    virtual void AddHistoryLines(const QStringList& lines) {
+        for (const QString& line : lines)
+            AddHistory(line);
+    }
     // Empties the history log (the copy, move and clean-up commands start with an empty log).
     virtual void ClearHistory() = 0;
     virtual void ShowHistoryPage() = 0;

@@ -95,3 +95,25 @@ TEST_F(WindowTest, InsertCommandRegistersThePickedFiles) {
     ASSERT_EQ(dialogs_.calls.size(), 1);
     EXPECT_TRUE(dialogs_.calls[0].startsWith(QStringLiteral("OpenFiles: 选择视频文件 | ")));
 }
+
+TEST_F(WindowTest, HistoryLinesAtOnceLeaveWhatOneByOneLeaves) {
+    TFrmMain& w = Open();
+    for (int before : {0, 3, 999}) {
+        for (int count : {1, 998, 1003, 2500}) {
+            QStringList lines;
+            for (int k = 0; k < count; ++k)
+                lines << QStringLiteral("line %1").arg(k);
+            w.ClearHistory();
+            for (int k = 0; k < before; ++k)
+                w.AddHistory("old");
+            for (const QString& line : lines)
+                w.AddHistory(line);
+            const QString oneByOne = w.mmHis->toPlainText();
+            w.ClearHistory();
+            for (int k = 0; k < before; ++k)
+                w.AddHistory("old");
+            w.AddHistoryLines(lines);
+            EXPECT_EQ(w.mmHis->toPlainText(), oneByOne) << before << " " << count;
+        }
+    }
+}
