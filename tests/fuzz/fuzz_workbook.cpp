@@ -32,7 +32,7 @@ QString Text(FuzzedDataProvider& fdp) {
 std::vector<Cells> SplitIntoSheets(const Cells& cells, int rowCount) {
     const int rows = XlsWorkbook::kSheetRows;
     int sheets = rowCount <= rows ? 1 : 1 + (rowCount - rows + rows - 2) / (rows - 1);
-    std::vector<Cells> out(size_t(sheets));
+    std::vector<Cells> out(static_cast<size_t>(sheets));
     for (const auto& [at, value] : cells) {
         auto [row, col] = at;
         if (row < rows) {

