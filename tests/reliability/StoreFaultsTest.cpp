@@ -7,6 +7,7 @@
 #include "register/GridStore.h"
 #include "register/IniFile.h"
 #include "register/ListFiles.h"
+#include "register/StartupData.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -124,4 +125,37 @@ TEST(StoreFaults, UnreadableDatabaseOverALoadedRegisterLeavesTheBlankRegister) {
     // The register stays usable: a save after the failure writes the blank register.
     SaveRegister(reg, t.Gb("new.vdb"));
     EXPECT_EQ(t.Read("new.vdb"), "    1" + std::string(24, '^') + "\r\n");
+}
+
+TEST(StoreFaults, OneUnreadableStartupFileDoesNotKeepTheOthersFromTheWindow) {
+    TempDir t;
+    DataPaths paths = MakeDataPaths(t.Path());
+    t.Write("搜索类型.txt", "RMVB\r\nAVI\r\n");
+    t.Write("视频登记库.vdb", "1^^/D/^^A^^.AVI^^\r\n2^^/D/^^B^^.AVI^^\r\n");
+    t.Write("系统参数.INI", "[START]\r\nedCont=q\r\nSoundLevel=42\r\n");
+    MakeUnreadable(t.Path() + "搜索路径.txt");
+    VideoRegister reg;
+    StartupData data;
+    data.query = "current";
+    data.soundLevel = 6000;
+    EXPECT_EQ(ErrorOf([&] { LoadStartupData(paths, reg, data); }), "Stream read error");
+    EXPECT_TRUE(data.dirs.empty());
+    EXPECT_EQ(data.exts, (std::vector<std::string>{"RMVB", "AVI"}));
+    EXPECT_EQ(reg.LastRow(), 2);
+    EXPECT_EQ(reg.Cell(colName, 2), "B");
+    EXPECT_EQ(data.query, "q");
+    EXPECT_EQ(data.soundLevel, 42);
+
+    // An unreadable settings file keeps the current values and the register still loads.
+    QFile::remove(QString::fromStdString(t.Path() + "搜索路径.txt"));
+    QFile::remove(QString::fromStdString(t.Path() + "系统参数.INI"));
+    MakeUnreadable(t.Path() + "系统参数.INI");
+    StartupData second;
+    second.query = "current";
+    second.soundLevel = 6000;
+    VideoRegister reg2;
+    EXPECT_EQ(ErrorOf([&] { LoadStartupData(paths, reg2, second); }), "Stream read error");
+    EXPECT_EQ(reg2.LastRow(), 2);
+    EXPECT_EQ(second.query, "current");
+    EXPECT_EQ(second.soundLevel, 6000);
 }
