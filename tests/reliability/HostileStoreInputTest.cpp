@@ -183,3 +183,14 @@ TEST(HostileLists, HundredThousandItemsNulBytesAndInvalidText) {
     WriteListFile(t.Gb("l.txt"), items);
     EXPECT_EQ(ReadListFile(t.Gb("l.txt")), items);
 }
+
+TEST(HostileText, ScreenAndDiskConversionsAgree) {
+    // Codes that Qt's codec and glibc map to different code points: the screen must show
+    // the character that the file system gets, and an edit on screen must keep the bytes.
+    for (std::string gb : {"\xFE\x67", "\xFE\x51", "\xA6\xD9", "\xFE\x6C", "A\xB0\x61"}) {
+        SCOPED_TRACE(gb);
+        const std::string utf8 = GbToUtf8(gb);
+        EXPECT_EQ(GbToQString(gb), QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+        EXPECT_EQ(QStringToGb(GbToQString(gb)), gb);
+    }
+}
