@@ -25,12 +25,12 @@ inline double TimeShell(const std::string& command) {
     });
 }
 
-// Resident set size of this process in bytes.
-inline long long ResidentBytes() {
+// A size field of /proc/self/status ("VmRSS:", "VmHWM:", ...) in bytes.
+inline long long StatusBytes(const std::string& field) {
     std::ifstream in("/proc/self/status");
     std::string key;
     while (in >> key) {
-        if (key == "VmRSS:") {
+        if (key == field) {
             long long kb;
             in >> kb;
             return kb * 1024;
@@ -38,4 +38,14 @@ inline long long ResidentBytes() {
         std::getline(in, key);
     }
     return 0;
+}
+
+// Resident set size of this process in bytes.
+inline long long ResidentBytes() {
+    return StatusBytes("VmRSS:");
+}
+
+// The highest resident set size this process has had, in bytes.
+inline long long PeakResidentBytes() {
+    return StatusBytes("VmHWM:");
 }

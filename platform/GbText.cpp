@@ -1,7 +1,5 @@
 #include "platform/GbText.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -12,16 +10,6 @@ bool IsAscii(std::string_view s) {
     for (unsigned char c : s)
         if (c >= 0x80) return false;
     return true;
-}
-
-QStringDecoder& GbDecoder() {
-    thread_local QStringDecoder decoder("GB18030", QStringConverter::Flag::Stateless);
-    return decoder;
-}
-
-QStringEncoder& GbEncoder() {
-    thread_local QStringEncoder encoder("GB18030", QStringConverter::Flag::Stateless);
-    return encoder;
 }
 
 // glibc iconv, measured faster than Qt's codec for the byte-to-byte conversions.
@@ -65,14 +53,19 @@ private:
 
 } // namespace
 
+// The screen conversions go through the same iconv tables as the file-system ones: Qt's
+// codec (ICU) maps some two-byte codes (FE51..FEA0, A6D9..) to other code points than glibc,
+// so a name would show as another character than the one on disk, and a cell edited on
+// screen would change its bytes.
 QString GbToQString(std::string_view gb) {
     if (IsAscii(gb)) return QString::fromLatin1(gb.data(), qsizetype(gb.size()));
-    return GbDecoder().decode(QByteArrayView(gb.data(), qsizetype(gb.size())));
+    std::string utf8 = GbToUtf8(gb);
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
 std::string QStringToGb(const QString& text) {
-    QByteArray bytes = GbEncoder().encode(text);
-    return std::string(bytes.constData(), size_t(bytes.size()));
+    QByteArray utf8 = text.toUtf8();
+    return Utf8ToGb(std::string_view(utf8.constData(), size_t(utf8.size())));
 }
 
 std::string GbToUtf8(std::string_view gb) {

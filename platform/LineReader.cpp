@@ -3,18 +3,25 @@
 #include "platform/FileErrors.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 constexpr size_t kBlock = 1 << 20;
-}
+constexpr size_t kMinBlock = 4096;
+} // namespace
 
-LineReader::LineReader(std::string_view gbPath, Ends ends) : ends_(ends) {
+LineReader::LineReader(std::string_view gbPath, Ends ends) : ends_(ends), block_(kBlock) {
     fd_ = ::open(ResolvePath(gbPath).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) ThrowOpenError(gbPath, errno);
+    // Small files (the settings file is read on every keystroke) get a small buffer.
+    struct stat st;
+    if (fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && size_t(st.st_size) < kBlock)
+        block_ = std::max(size_t(st.st_size) + 1, kMinBlock);
 }
 
 LineReader::~LineReader() {
@@ -26,10 +33,10 @@ bool LineReader::Fill() {
     buf_.erase(0, pos_);
     pos_ = 0;
     size_t old = buf_.size();
-    buf_.resize(old + kBlock);
+    buf_.resize(old + block_);
     ssize_t n;
     do {
-        n = ::read(fd_, buf_.data() + old, kBlock);
+        n = ::read(fd_, buf_.data() + old, block_);
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
         buf_.resize(old);

@@ -25,6 +25,7 @@ private:
 
     int fd_ = -1;
     Ends ends_;
+    size_t block_; // bytes read at a time
     std::string buf_;
     size_t pos_ = 0;
     bool eof_ = false;

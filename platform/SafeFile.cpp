@@ -40,7 +40,6 @@ SafeFileWriter::SafeFileWriter(std::string_view gbPath) : target_(ResolvePath(gb
         mode &= ~mask;
     }
     fchmod(fd_, mode);
-    buffer_.reserve(kBufferSize);
 }
 
 SafeFileWriter::~SafeFileWriter() {

@@ -12,7 +12,8 @@ PackedRow::PackedRow(const std::array<std::string_view, kCells>& cells) {
     char* text = data_.get() + kCells * sizeof(Offset);
     size_t at = 0;
     for (int i = 0; i < kCells; ++i) {
-        std::memcpy(text + at, cells[i].data(), cells[i].size());
+        // An empty view may hold a null pointer, which memcpy must not get even for 0 bytes.
+        if (!cells[i].empty()) std::memcpy(text + at, cells[i].data(), cells[i].size());
         at += cells[i].size();
         ends[i] = Offset(at);
     }

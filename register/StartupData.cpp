@@ -17,16 +17,24 @@ StartupData LoadStartupData(const DataPaths& paths, VideoRegister& reg,
 }
 
 void LoadStartupData(const DataPaths& paths, VideoRegister& reg, StartupData& data) {
-    data.dirs = ReadListFile(paths.dirsList);
-    data.exts = ReadListFile(paths.extList);
-    std::exception_ptr loadError;
-    try {
-        LoadRegister(reg, paths.vdb);
-    } catch (...) {
-        loadError = std::current_exception();
-    }
-    data.query = IniReadStringDef(paths.ini, "START", "edCont", data.query);
-    data.soundLevel =
-        ParseInt(IniReadString(paths.ini, "START", "SoundLevel")).value_or(data.soundLevel);
-    if (loadError) std::rethrow_exception(loadError);
+    // Every step runs even when an earlier one failed, so that one unreadable file does not
+    // keep the others (the register above all) from the window; the first failure is
+    // reported at the end.
+    std::exception_ptr firstError;
+    auto step = [&](const auto& work) {
+        try {
+            work();
+        } catch (...) {
+            if (!firstError) firstError = std::current_exception();
+        }
+    };
+    step([&] { data.dirs = ReadListFile(paths.dirsList); });
+    step([&] { data.exts = ReadListFile(paths.extList); });
+    step([&] { LoadRegister(reg, paths.vdb); });
+    step([&] { data.query = IniReadStringDef(paths.ini, "START", "edCont", data.query); });
+    step([&] {
+        data.soundLevel =
+            ParseInt(IniReadString(paths.ini, "START", "SoundLevel")).value_or(data.soundLevel);
+    });
+    if (firstError) std::rethrow_exception(firstError);
 }

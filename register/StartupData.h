@@ -16,10 +16,11 @@ struct StartupData {
 };
 
 // Reads the list files, loads the register, then reads "edCont" and "SoundLevel" from
-// section "START". A register that cannot be read leaves the blank register; the error is
-// rethrown after the rest has been read so the window can still start.
+// section "START". A file that cannot be read leaves its defaults (a register that cannot
+// be read leaves the blank register); the first error is rethrown after every other step
+// has run, so the window can still start.
 StartupData LoadStartupData(const DataPaths& paths, VideoRegister& reg,
                             const std::string& currentQuery, int currentSoundLevel);
 // The same into `data`, whose query and sound level hold the current values on entry; on a
-// failure `data` keeps what was read before it, so the caller can still use that.
+// failure `data` keeps everything that could be read, so the caller can still use that.
 void LoadStartupData(const DataPaths& paths, VideoRegister& reg, StartupData& data);

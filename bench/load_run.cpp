@@ -1,0 +1,136 @@
+// The load run: one scripted pass of a 1,000,000-row register through load, the six sorts,
+// a query over all rows, the repeat removal, a purge that removes 100,000 rows, the text
+// export and the workbook export, with the time of each step and the resident memory after
+// it. Each step's result is checked, so a fast wrong answer does not pass.
+//   build/bench/bench_load_run [rows] [folder]      (defaults: 1000000, /tmp/tavlora-load-run)
+#include "BenchShell.h"
+#include "BenchUtil.h"
+#include "RegisterGenerator.h"
+
+#include "export/TextExport.h"
+#include "export/WorkbookExport.h"
+#include "maintenance/CleanUp.h"
+#include "maintenance/QueryRows.h"
+#include "maintenance/SortRows.h"
+
+#include <QCoreApplication>
+#include <filesystem>
+#include <unordered_set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPurged = 100000;
+
+void Report(const char* step, double seconds, const std::string& outcome) {
+    std::printf("%-28s %9.2f s  RSS %7.1f MB  peak %7.1f MB  %s\n", step, seconds,
+                double(ResidentBytes()) / 1e6, double(PeakResidentBytes()) / 1e6, outcome.c_str());
+    std::fflush(stdout);
+}
+
+void Require(bool ok, const char* what) {
+    if (ok) return;
+    std::fprintf(stderr, "load run: %s\n", what);
+    std::exit(1);
+}
+
+bool SortedBy(const VideoRegister& reg, int col) {
+    for (int r = 2; r <= reg.LastRow(); ++r)
+        if (reg.Cell(col, r - 1) > reg.Cell(col, r)) return false;
+    return true;
+}
+
+// Points every row at one of `files` existing files, except every step-th row up to
+// kPurged rows, which get a file that does not exist.
+void PointRowsAtFiles(VideoRegister& reg, const std::string& folder, int files) {
+    const int step = std::max(1, reg.LastRow() / kPurged);
+    int missing = 0;
+    VideoRegister::BulkChange bulk(reg);
+    for (int r = 1; r <= reg.LastRow(); ++r) {
+        bool gone = r % step == 0 && missing < kPurged;
+        missing += gone;
+        reg.SetCell(colPath, r, folder);
+        reg.SetCell(colName, r, (gone ? "GONE" : "F") + std::to_string(gone ? r : r % files));
+        reg.SetCell(colType, r, ".AVI");
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 1'000'000;
+    const std::string dir = (argc > 2 ? argv[2] : "/tmp/tavlora-load-run") + std::string("/");
+    fs::remove_all(dir);
+    fs::create_directories(dir + "FILES");
+    const std::string vdb = dir + "register.vdb";
+
+    // 30% of the rows repeat the main name of a row above them.
+    std::mt19937 rng(11);
+    {
+        std::ofstream out(vdb, std::ios::binary);
+        for (int r = 1; r <= rows; ++r)
+            out << MakeRegisterLine(rng, r,
+                                    r > 1 && rng() % 10 < 3 ? 1 + int(rng() % r) : rows + r);
+    }
+    const int files = 1000;
+    for (int i = 0; i < files; ++i)
+        std::ofstream(dir + "FILES/F" + std::to_string(i) + ".AVI");
+    std::printf("register of %d rows, %.1f MB\n", rows, double(fs::file_size(vdb)) / 1e6);
+    Report("start", 0, "");
+
+    VideoRegister reg;
+    BenchShell shell;
+    double t = Time([&] { LoadRegister(reg, vdb); });
+    Require(reg.LastRow() == rows, "load: wrong row count");
+    Report("load", t, std::to_string(reg.LastRow()) + " rows");
+
+    const std::pair<const char*, SortOrder> sorts[] = {
+        {"sort by folder", kSortByDir},         {"sort by resolution", kSortByResolution},
+        {"sort by file name", kSortByFileName}, {"sort by size", kSortBySize},
+        {"sort by duration", kSortByTime},      {"sort by type", kSortByType}};
+    for (const auto& [name, order] : sorts) {
+        t = Time([&] { SortRegister(reg, order); });
+        Require(SortedBy(reg, order.primary) && reg.LastRow() == rows, name);
+        Report(name, t, "ordered");
+    }
+
+    // A name that no row holds: the query scans every row and wraps around.
+    reg.SetCurrent(colName, 1);
+    t = Time([&] { QueryRegister(reg, shell, kQueryFileName, QStringLiteral(u"不存在的片名")); });
+    Require(reg.CurRow() == 1, "query: moved without a match");
+    Report("query (no match)", t, "all rows scanned");
+
+    int removed = 0;
+    t = Time([&] { removed = RemoveRepeatedNames(reg, shell); });
+    std::unordered_set<std::string_view> names;
+    for (int r = 1; r <= reg.LastRow(); ++r)
+        Require(names.insert(reg.Cell(colName, r)).second, "repeat removal: a repeat is left");
+    Require(removed + reg.LastRow() == rows && shell.HistoryLines() == removed,
+            "repeat removal: counts");
+    Report("repeat removal", t, std::to_string(removed) + " removed");
+
+    PointRowsAtFiles(reg, dir + "FILES/", files);
+    const int beforePurge = reg.LastRow();
+    int purged = 0;
+    t = Time([&] { purged = PurgeMissingFiles(reg, shell); });
+    Require(purged == kPurged && reg.LastRow() == beforePurge - kPurged, "purge: counts");
+    Report("purge", t, std::to_string(purged) + " removed");
+
+    t = Time([&] { ExportTextCommand(reg, dir, shell); });
+    const std::string text = dir + "视频文件登记列表.txt";
+    Require(fs::file_size(text) > size_t(reg.LastRow()) * 14, "text export: too small");
+    Report("text export", t, std::to_string(fs::file_size(text) / 1000000) + " MB");
+
+    TExcelApplication excel;
+    TExcelWorkbook book;
+    t = Time([&] { ExportWorkbookCommand(reg, dir, shell, excel, book); });
+    const std::string xls = dir + "视频文件登记列表.xls";
+    Require(fs::file_size(xls) > size_t(reg.LastRow()) * 12, "workbook export: too small");
+    Report("workbook export", t, std::to_string(fs::file_size(xls) / 1000000) + " MB");
+
+    std::printf("peak resident memory of the run: %.1f MB\n", double(PeakResidentBytes()) / 1e6);
+    fs::remove_all(dir);
+    return 0;
+}
