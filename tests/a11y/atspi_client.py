@@ -1,14 +1,15 @@
 #!/usr/bin/python3
 """An assistive-technology client over AT-SPI, as a screen reader sees the program.
 
-Usage: atspi_client.py PROGRAM BUTTON [STATUS_PREFIX]
+Usage: atspi_client.py PROGRAM BUTTON (STATUS_PREFIX | --wait-file=PATH)
 Starts PROGRAM, waits for its window in the accessibility tree, reports every named
-control it finds, presses the push button named BUTTON through its accessible action and,
-when STATUS_PREFIX is given, waits until a label's text starts with it. Prints one line per
+control it finds, presses the push button named BUTTON through its accessible action and
+then waits until a label's text starts with STATUS_PREFIX, or until the file PATH exists. Prints one line per
 finding ("CONTROLS n", "UNNAMED role", "PRESSED name", "STATUS text") and exits 0 on
 success; the program is ended then.
 Run it under a private D-Bus session (dbus-run-session) so the accessibility bus is its own.
 """
+import os
 import subprocess
 import sys
 import time
@@ -60,7 +61,7 @@ def enable_accessibility():
 
 def main():
     program, button_name = sys.argv[1:3]
-    status_prefix = sys.argv[3] if len(sys.argv) > 3 else None
+    status_prefix = sys.argv[3]
     enable_accessibility()
     proc = subprocess.Popen([program])
     try:
@@ -83,17 +84,23 @@ def main():
                        Atspi.Role.TEXT, Atspi.Role.ENTRY, Atspi.Role.LIST, Atspi.Role.TABLE,
                        Atspi.Role.TREE, Atspi.Role.TREE_TABLE, Atspi.Role.SLIDER,
                        Atspi.Role.COMBO_BOX, Atspi.Role.PAGE_TAB, Atspi.Role.TOGGLE_BUTTON}
-        controls = [n for n in walk(app) if n.get_role() in interactive]
-        print("CONTROLS %d" % len(controls))
+        # What is on the screen (a closed drop-down list is not).
+        controls = [n for n in walk(app) if n.get_role() in interactive
+                    and n.get_state_set().contains(Atspi.StateType.SHOWING)]
+        print("CONTROLS %d" % len(controls), flush=True)
         for n in controls:
             if not n.get_name():
                 print("UNNAMED %s" % n.get_role_name())
-        action = target.get_action_iface()
-        names = [action.get_action_name(i) for i in range(action.get_n_actions())]
+        names = [target.get_action_name(i) for i in range(target.get_n_actions())]
         index = names.index("Press") if "Press" in names else 0
-        action.do_action(index)
+        target.do_action(index)
         print("PRESSED " + target.get_name(), flush=True)
-        if status_prefix is None:
+        if status_prefix.startswith("--wait-file="):
+            path = status_prefix[len("--wait-file="):]
+            if poll(lambda: os.path.exists(path)) is None:
+                print("NO FILE " + path)
+                return 1
+            print("FILE " + path)
             return 0
 
         def status():

@@ -100,7 +100,6 @@ TEST(DebPackage, BuildsUnpacksAndStartsWithDataInTheUsersFolder) {
         ASSERT_TRUE(QFile(bin).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                               QFileDevice::ReadOther | QFileDevice::ExeOther));
     }
-    command << bin + QStringLiteral("/tavlora");
 
     // The program, started by an accessibility client (under its own D-Bus session) that
     // presses "加入": the default type joins the type list, which is written at once.
@@ -110,7 +109,9 @@ TEST(DebPackage, BuildsUnpacksAndStartsWithDataInTheUsersFolder) {
         QFileInfo(QStringLiteral(__FILE__)).path() + QStringLiteral("/../a11y/atspi_client.py");
     command << QStringLiteral("dbus-run-session") << QStringLiteral("--")
             << QStringLiteral("/usr/bin/python3") << client << bin + QStringLiteral("/tavlora")
-            << QStringLiteral("加入");
+            << QStringLiteral("加入")
+            << QStringLiteral("--wait-file=") + home +
+                   QStringLiteral("/.local/share/tavlora/搜索类型.txt");
     QProcess program;
     QProcessEnvironment env;
     env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
@@ -135,7 +136,11 @@ TEST(DebPackage, BuildsUnpacksAndStartsWithDataInTheUsersFolder) {
     ASSERT_FALSE(window.isEmpty()) << "no window; output:\n" << log.toStdString();
     ASSERT_TRUE(finished && program.exitCode() == 0) << log.toStdString();
 
-    EXPECT_TRUE(QDir(home + QStringLiteral("/.local/share/tavlora")).exists()) << "no per-user folder";
+    const QString data = home + QStringLiteral("/.local/share/tavlora/");
+    QFile types(data + QStringLiteral("搜索类型.txt"));
+    ASSERT_TRUE(types.open(QIODevice::ReadOnly)) << "nothing in the per-user folder:\n"
+                                                 << log.toStdString();
+    EXPECT_EQ(types.readAll(), QByteArray("RMVB\r\n"));
     EXPECT_EQ(QDir(bin).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList{QStringLiteral("tavlora")})
         << "the program wrote into its own folder";

@@ -21,10 +21,16 @@ inline bool OpenGridMenuByKeyboard(TFrmMain& w) {
 inline bool ChooseFromGridMenu(TFrmMain& w, QAction* item) {
     if (!OpenGridMenuByKeyboard(w)) return false;
     QMenu* menu = w.PopupMenu1;
+    // Down arrow to the item (through its submenu when it has one), then Return.
+    auto moveTo = [](QMenu* m, QAction* target) {
+        for (int i = 0; i < 60 && m->activeAction() != target; ++i)
+            QTest::keyClick(m, Qt::Key_Down);
+        return m->activeAction() == target;
+    };
     if (!menu->actions().contains(item)) {
         for (QAction* a : menu->actions()) {
             if (a->menu() && a->menu()->actions().contains(item)) {
-                menu->setActiveAction(a);
+                if (!moveTo(menu, a)) return false;
                 QTest::keyClick(menu, Qt::Key_Right);
                 menu = a->menu();
                 if (!WaitFor([&] { return menu->isVisible(); }, 10000)) return false;
@@ -32,11 +38,10 @@ inline bool ChooseFromGridMenu(TFrmMain& w, QAction* item) {
             }
         }
     }
-    if (!item->isEnabled() || !menu->actions().contains(item)) {
+    if (!item->isEnabled() || !moveTo(menu, item)) {
         w.PopupMenu1->close();
         return false;
     }
-    menu->setActiveAction(item);
     QTest::keyClick(menu, Qt::Key_Return);
     return true;
 }
