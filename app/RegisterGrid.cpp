@@ -192,6 +192,15 @@ void TRegisterGrid::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    // The menu key and Shift+F10 open the menu at the current cell (X11 turns the menu key
+    // into a keyboard context-menu event itself; Shift+F10 and other platforms do not).
+    bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (menuKey || shiftF10) {
+        PopupAtCurrentCell();
+        event->accept();
+        return;
+    }
     QTableView::keyPressEvent(event);
 }
 
@@ -215,8 +224,20 @@ void TRegisterGrid::wheelEvent(QWheelEvent* event) {
 }
 
 void TRegisterGrid::contextMenuEvent(QContextMenuEvent* event) {
-    emit ContextPopup(ColumnAt(event->pos()), event->globalPos());
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        PopupAtCurrentCell();
+    else
+        emit ContextPopup(ColumnAt(event->pos()), event->globalPos());
     event->accept();
+}
+
+void TRegisterGrid::PopupAtCurrentCell() {
+    QModelIndex current = currentIndex();
+    QRect cell = current.isValid() ? visualRect(current) : QRect();
+    if (!cell.intersects(viewport()->rect()))
+        cell = QRect(viewport()->rect().center(), QSize(1, 1));
+    emit ContextPopup(current.isValid() ? current.column() : -1,
+                      viewport()->mapToGlobal(QPoint(cell.center().x(), cell.bottom())));
 }
 
 bool TRegisterGrid::eventFilter(QObject* watched, QEvent* event) {

@@ -56,6 +56,8 @@ private:
     void ViewSelectionChanged();
     void ApplyRegisterToView();
     void MoveRow(int from, int to);
+    // The pop-up menu asked for from the keyboard: for the current cell, below it.
+    void PopupAtCurrentCell();
 
     VideoRegister& reg_;
     bool syncing_ = false;

@@ -1,3 +1,4 @@
+#include "app/DialogLanguage.h"
 #include "app/TavloraApplication.h"
 #include "app/uFrmMain.h"
 #include "platform/Clock.h"
@@ -8,6 +9,7 @@
 
 int main(int argc, char** argv) {
     TavloraApplication app(argc, argv);
+    LoadDialogTranslations(app);
     if (CounterFrequency() == 0) {
         QMessageBox::critical(nullptr, ApplicationTitle(),
                               QStringLiteral("对不起,发现该计算机没有高性能计数器.\r\n"

@@ -3,9 +3,14 @@
 #include "platform/GbText.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 #include <dirent.h>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace {
@@ -49,8 +54,22 @@ std::string FindCaseVariant(const std::string& dir, const std::string& wanted) {
 
 } // namespace
 
+QString DataFolderFor(const QString& exeDir, const QString& perUserDir) {
+    // /usr holds installed software: even root keeps data out of it.
+    bool system = exeDir == QLatin1String("/usr") || exeDir.startsWith(QLatin1String("/usr/"));
+    QByteArray local = QFile::encodeName(exeDir);
+    if (!system && faccessat(AT_FDCWD, local.constData(), W_OK | X_OK, AT_EACCESS) == 0)
+        return exeDir;
+    // A folder that cannot be made falls back to the program's; saving there then reports
+    // the failure with the program's own error text.
+    return QDir().mkpath(perUserDir) ? perUserDir : exeDir;
+}
+
 std::string ProgramDir() {
-    QString dir = QCoreApplication::applicationDirPath();
+    QString dir =
+        DataFolderFor(QCoreApplication::applicationDirPath(),
+                      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                          QLatin1String("/tavlora"));
     std::string gb = QStringToGb(dir);
     if (gb.empty() || gb.back() != '/') gb += '/';
     return gb;

@@ -4,12 +4,20 @@
 // system would.
 #pragma once
 
+#include <QString>
 #include <ctime>
 #include <string>
 #include <string_view>
 
-// The folder of the program file, with its trailing separator (GB18030).
+// The folder of the data files, with its trailing separator (GB18030): DataFolderFor the
+// folder of the program file and the user's own data folder ("tavlora" in the XDG data
+// home, usually ~/.local/share/tavlora).
 std::string ProgramDir();
+
+// A copy of the program in a folder the user may write to keeps its files beside itself
+// (portable); an installed copy (in /usr, or any folder the user may not write to) keeps
+// them in perUserDir, which is created when missing. Both without trailing separator.
+QString DataFolderFor(const QString& exeDir, const QString& perUserDir);
 
 struct DataPaths {
     std::string vdb;      // "视频登记库.vdb"

@@ -1,0 +1,75 @@
+// The program as an assistive technology sees it: under a private D-Bus session, an
+// AT-SPI client finds the window's controls by name, presses "重新搜索>>" through its
+// accessible action and reads the outcome on the status line.
+#include "platform/GbText.h"
+#include "support/Xvfb.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+void WriteGb(const QString& path, const QString& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray::fromStdString(QStringToGb(text)));
+}
+} // namespace
+
+TEST(Accessibility, ClientPressesSearchButtonAndReadsTheStatusLine) {
+    const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/../tavlora");
+    ASSERT_TRUE(QFileInfo(built).isExecutable()) << built.toStdString();
+    const QString scratch = QStringLiteral(TAVLORA_TEST_DIR "/atspi/");
+    QDir(scratch).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(scratch + QStringLiteral("prog")));
+    ASSERT_TRUE(QDir().mkpath(scratch + QStringLiteral("videos/sub")));
+    // A copy of the program in a folder of its own keeps its files beside it (portable).
+    const QString exe = scratch + QStringLiteral("prog/tavlora");
+    if (link(QFile::encodeName(built).constData(), QFile::encodeName(exe).constData()) != 0) {
+        ASSERT_TRUE(QFile::copy(built, exe));
+    }
+    for (const char* name : {"videos/a.mp4", "videos/sub/b.avi", "videos/c.txt"}) {
+        QFile f(scratch + QLatin1String(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    WriteGb(scratch + QStringLiteral("prog/搜索路径.txt"),
+            QDir::cleanPath(scratch + QStringLiteral("videos")).toUpper() + QStringLiteral("\r\n"));
+    WriteGb(scratch + QStringLiteral("prog/搜索类型.txt"), QStringLiteral("MP4\r\nAVI\r\n"));
+
+    Xvfb x;
+    ASSERT_FALSE(x.Display().isEmpty()) << "Xvfb did not start";
+    QProcess client;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), x.Display());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    env.remove(QStringLiteral("AT_SPI_BUS_ADDRESS"));
+    client.setProcessEnvironment(env);
+    client.setProcessChannelMode(QProcess::SeparateChannels);
+    const QString script =
+        QFileInfo(QStringLiteral(__FILE__)).path() + QStringLiteral("/atspi_client.py");
+    client.start(QStringLiteral("dbus-run-session"),
+                 {QStringLiteral("--"), QStringLiteral("/usr/bin/python3"), script, exe,
+                  QStringLiteral("重新搜索>>"), QStringLiteral("搜索完毕")});
+    ASSERT_TRUE(client.waitForStarted(20000));
+    ASSERT_TRUE(client.waitForFinished(280000)) << "the client did not finish";
+    const QString out = QString::fromUtf8(client.readAllStandardOutput());
+    const std::string log =
+        out.toStdString() + QString::fromUtf8(client.readAllStandardError()).toStdString();
+    EXPECT_EQ(client.exitCode(), 0) << log;
+
+    EXPECT_TRUE(out.contains(QStringLiteral("PRESSED 重新搜索>>\n"))) << log;
+    auto controls = QRegularExpression(QStringLiteral("CONTROLS (\\d+)")).match(out);
+    ASSERT_TRUE(controls.hasMatch()) << log;
+    EXPECT_GE(controls.captured(1).toInt(), 20)
+        << "the window's controls are not all visible to the client";
+    EXPECT_FALSE(out.contains(QStringLiteral("UNNAMED")))
+        << "controls without an accessible name:\n"
+        << log;
+    EXPECT_TRUE(out.contains(QStringLiteral("STATUS 搜索完毕！共有文件夹：2个，文件：2个。\n")))
+        << log;
+}
