@@ -158,12 +158,17 @@ int TFilterGraph::OpenMediaFile(const std::string& path) {
     g_free(uri);
     g_object_set(pipeline_, "uri", uri_.c_str(), nullptr);
     renderError_ = false;
+    const unsigned generation = generation_;
     int status = kRenderFailed;
     if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE)
         status = WaitForPreroll();
     if (status != kRenderOk) {
-        if (pipeline_) gst_element_set_state(pipeline_, GST_STATE_NULL);
-        ++generation_;
+        // A handler run during the wait may have emptied, released or re-rendered the
+        // graph: then the graph is theirs and stays as they left it.
+        if (pipeline_ && generation == generation_) {
+            gst_element_set_state(pipeline_, GST_STATE_NULL);
+            ++generation_;
+        }
         return status;
     }
     rendered_ = true;

@@ -63,7 +63,11 @@ TEST(MediaAnalysis, SelectionWithGoodMissingAudioOnlyAndBrokenFiles) {
     reg.SetCell(colSize, 2, "keep");
     reg.SetSelection({1, 1, 11, 7});
     TFilterGraph FG;
-    FG.SetRenderTimeoutMs(2000); // the truncated file may stall until the bound
+    // The truncated file may stall until the bound: a shorter one, after a first render
+    // that loads the plugins.
+    FG.SetActive(true);
+    FG.OpenMediaFile(m.avi);
+    FG.SetRenderTimeoutMs(4000);
     RecordingShell shell;
     std::vector<bool> lockedDuringWaits;
     shell.onDelay = [&] { lockedDuringWaits.push_back(shell.locked && shell.breakVisible); };
