@@ -61,13 +61,13 @@ struct PlayerRig {
         reg.SetCell(colTrack, 1, Utf8ToGb(track));
         reg.SetCurrent(1, 1);
     }
-    // Half a second of sound heard from now on.
+    // The sound heard from 1.5 s to 2 s from now: the grabber works about a second ahead of
+    // what is heard (the output's queue), so a channel change is heard that much later.
     ToneEstimate HeardTones() {
         heard.Take();
-        EXPECT_TRUE(WaitUntil([&] { return heard.Frames() > 22050; }, 20000));
+        EXPECT_TRUE(WaitUntil([&] { return heard.Frames() > 2 * 44100; }, 20000));
         std::vector<int16_t> s = heard.Take();
-        // The first tenth of a second may still hold sound from before.
-        s.erase(s.begin(), s.begin() + std::min<size_t>(s.size(), 2 * 4410));
+        s.erase(s.begin(), s.begin() + std::min<size_t>(s.size(), 2 * 66150));
         return EstimateTones(s, 44100);
     }
 };
