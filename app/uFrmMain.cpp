@@ -306,4 +306,5 @@ void TFrmMain::CloseWhenIdle() {
 void TFrmMain::FormClose() {
     // Nothing is saved here: the settings and lists are current, the register is saved only
     // on command. The player stops its graph here.
+    player_->Close();
 }

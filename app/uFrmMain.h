@@ -9,8 +9,10 @@
 // report.
 #pragma once
 
+#include "app/PlayerView.h"
 #include "export/ExcelAutomation.h"
 #include "fileops/OpenRowFolder.h"
+#include "media/Player.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "register/Shell.h"
@@ -190,7 +192,7 @@ public:
     QWidget* Panel4;
     QTabWidget* PC;
     QWidget* TabSheet1;
-    QWidget* VW;
+    TVideoWindow* VW;
     QWidget* TabSheet2;
     QListWidget* lbFilters;
     QWidget* TabSheet4;
@@ -205,11 +207,34 @@ public:
     QToolButton* btnSelAudioChl;
     QComboBox* cbAudioChl;
     QLabel* Label3;
-    QSlider* PB;
+    TDSTrackBar* PB;
     QLabel* lbPos;
     QLabel* lbLen;
     QLabel* Label4;
     QSlider* SoundLevel;
+    TFilterGraph* FG = nullptr;
+    std::unique_ptr<TSampleGrabber> SampleGrabber;
+
+    void ConnectPlayer();
+    void mnCalClick();
+    void btnPlayClick();
+    void btnPauseClick();
+    void btnStopClick();
+    void PBTimer(TDSTrackBar* sender, unsigned currentPos, unsigned stopPos);
+    void FGGraphComplete(TFilterGraph* sender, int result, GstElement* renderer);
+    void SeekToMs(int ms);
+    void VWDblClick();
+    void lbLeftClick();
+    void lbCenterClick();
+    void lbRightClick();
+    QString FindAudioDecoderName();
+    void RefreshStreams();
+    void btnSelAudioChlClick();
+    void lbFiltersClick();
+    void SampleGrabberBuffer(TSampleGrabber* sender, double sampleTime, uint8_t* buffer,
+                             int length);
+    void SoundLevelChange();
+    TPlayer& Player() { return *player_; }
 
     // ---- File operations (uFrmMainFileOps.cpp) ----------------------------------------------
     void mnCopyClick();
@@ -254,6 +279,8 @@ private:
     void ShowSelectedRange();
     void CloseWhenIdle();
 
+    std::unique_ptr<TFrmMainPlayerView> playerView_;
+    std::unique_ptr<TPlayer> player_;
     std::unique_ptr<IDialogs> ownDialogs_;
     IDialogs* dialogs_;
     DataPaths paths_;

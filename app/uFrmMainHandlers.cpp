@@ -17,6 +17,7 @@ void TFrmMain::ConnectHandlers() {
     ConnectMaintenance();
 
     // Media engine and player
+    ConnectPlayer();
 
     // File operations
     ConnectFileOps();

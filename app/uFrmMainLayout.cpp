@@ -204,13 +204,8 @@ void TFrmMain::BuildTopPanel() {
     TabSheet1 = Make<QWidget>(PC, "TabSheet1");
     auto* videoBox = new QVBoxLayout(TabSheet1);
     videoBox->setContentsMargins(0, 0, 0, 0);
-    // The video pane: the media engine puts its own pane in this place.
-    VW = Make<QWidget>(TabSheet1, "VW");
-    QPalette black = VW->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    VW->setPalette(black);
-    VW->setAutoFillBackground(true);
-    VW->setCursor(Qt::PointingHandCursor);
+    // The video pane: black, hand cursor, paints the graph's pictures.
+    VW = Make<TVideoWindow>(TabSheet1, "VW");
     videoBox->addWidget(VW);
     PC->addTab(TabSheet1, QStringLiteral("视频区"));
 
@@ -292,9 +287,7 @@ void TFrmMain::BuildToolBar() {
 
     Label3 = MakeLabel(plTool, "Label3", QStringLiteral("进度"));
     row->addWidget(Label3);
-    // The seek bar: the media engine puts its own bar in this place.
-    PB = Make<QSlider>(plTool, "PB");
-    PB->setOrientation(Qt::Horizontal);
+    PB = Make<TDSTrackBar>(plTool, "PB");
     PB->setMinimumWidth(40);
     row->addWidget(PB, 1);
     QFont bold = font();

@@ -1,0 +1,84 @@
+// The analysis command over generated short files through the real window (its DelayMs and
+// progress bar), against the bound 100 ms + the graph's per-file cost per row, plus 10%.
+// Also the process's CPU use during the command (the waits' share).
+//   bench_media_analysis [folder] [count]
+#include "MediaBenchFiles.h"
+
+#include "app/uFrmMain.h"
+#include "media/MediaAnalysis.h"
+#include "platform/GbText.h"
+#include "register/GridStore.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    const std::string dir = argc > 1 ? argv[1] : "bench_media_files";
+    const int count = argc > 2 ? std::atoi(argv[2]) : 100;
+    const std::vector<std::string> files = BenchMediaFiles(dir, count);
+    const QString programDir = QDir::currentPath() + "/bench_media_program/";
+    QDir().mkpath(programDir);
+    TFrmMain w(QStringToGb(programDir));
+
+    // The graph's own per-file cost in this run, plugins loaded.
+    QElapsedTimer timer;
+    w.FG->SetActive(true);
+    w.FG->OpenMediaFile(files[0]);
+    timer.start();
+    for (const std::string& f : files) {
+        w.FG->OpenMediaFile(f);
+        w.FG->StartPlayback();
+        w.FG->PausePlayback();
+        int vw = 0, vh = 0;
+        w.FG->VideoSize(vw, vh);
+        w.FG->DurationMs();
+        w.FG->StopPlayback();
+        w.FG->EmptyGraph();
+    }
+    const double perFile = timer.nsecsElapsed() / 1e6 / double(files.size());
+
+    VideoRegister& reg = w.Register();
+    reg.SetRowCount(int(files.size()) + 1);
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string name = files[i].substr(files[i].rfind('/') + 1);
+        const int row = int(i) + 1;
+        reg.SetCell(colPath, row, UpperCase(Utf8ToGb(files[i].substr(0, files[i].rfind('/') + 1))));
+        reg.SetCell(colName, row, UpperCase(Utf8ToGb(name.substr(0, name.find('.')))));
+        reg.SetCell(colType, row, UpperCase(Utf8ToGb(name.substr(name.find('.')))));
+    }
+    reg.SetSelection({1, 1, 11, int(files.size())});
+    const double cpu0 = CpuSeconds();
+    timer.restart();
+    w.mnCal->trigger();
+    const double wallMs = timer.nsecsElapsed() / 1e6;
+    const double cpuMs = (CpuSeconds() - cpu0) * 1000;
+    int filled = 0;
+    for (int r = 1; r <= int(files.size()); ++r)
+        filled += !reg.Cell(colDuration, r).empty();
+    const double bound = double(files.size()) * (100 + perFile) * 1.1;
+    std::printf("rows: %zu, filled: %d\n", files.size(), filled);
+    std::printf("graph per file (no waits):  %.1f ms\n", perFile);
+    std::printf("analysis wall time:         %.0f ms (%.1f ms per row)\n", wallMs,
+                wallMs / double(files.size()));
+    std::printf("bound 100 x (100 + %.1f) + 10%%: %.0f ms -> %s\n", perFile, bound,
+                wallMs <= bound ? "within" : "OVER");
+    std::printf("process CPU during the command: %.0f ms (%.0f%% of one core)\n", cpuMs,
+                100 * cpuMs / wallMs);
+    return 0;
+}

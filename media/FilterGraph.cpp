@@ -1,0 +1,383 @@
+#include "media/FilterGraph.h"
+
+#include "media/Discover.h"
+#include "media/FilterPropertyDialog.h"
+#include "media/GraphElements.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+void EnsureGstInit() {
+    if (!gst_is_initialized()) gst_init(nullptr, nullptr);
+}
+
+TFilterGraph::TFilterGraph(QObject* parent) : QObject(parent) {
+    EnsureGstInit();
+}
+
+TFilterGraph::~TFilterGraph() {
+    SetActive(false);
+}
+
+void TFilterGraph::SetActive(bool active) {
+    if (active && !pipeline_) CreateGraph();
+    if (!active && pipeline_) ReleaseGraph();
+}
+
+void TFilterGraph::AddFilter(IGraphFilter* filter) {
+    filters_.push_back(filter);
+}
+void TFilterGraph::RemoveFilter(IGraphFilter* filter) {
+    std::erase(filters_, filter);
+}
+void TFilterGraph::AddListener(IGraphListener* listener) {
+    listeners_.push_back(listener);
+}
+void TFilterGraph::RemoveListener(IGraphListener* listener) {
+    std::erase(listeners_, listener);
+}
+
+void TFilterGraph::Notify(TControlEvent event) {
+    for (IGraphListener* l : std::vector(listeners_))
+        l->ControlEvent(event);
+}
+
+void TFilterGraph::SetAudioSinkFactory(std::function<GstElement*()> factory) {
+    audioSinkFactory_ = std::move(factory);
+}
+
+namespace {
+
+// The desktop's sound server or the sound card when one of them opens, else a fake sink
+// that keeps to the clock, so that playback runs the same without sound. Found once: trying
+// every audio sink (as autoaudiosink does) is slow and some of them crash without a device.
+const char* AudioSinkFactoryName() {
+    static const char* name = [] {
+        for (const char* candidate : {"pulsesink", "alsasink"}) {
+            GstElement* sink = gst_element_factory_make(candidate, nullptr);
+            if (!sink) continue;
+            const bool opens =
+                gst_element_set_state(sink, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS;
+            gst_element_set_state(sink, GST_STATE_NULL);
+            gst_object_unref(sink);
+            if (opens) return candidate;
+        }
+        return "fakesink";
+    }();
+    return name;
+}
+
+} // namespace
+
+GstElement* TFilterGraph::MakeAudioSink() {
+    if (audioSinkFactory_) return audioSinkFactory_();
+    GstElement* sink = gst_element_factory_make(AudioSinkFactoryName(), nullptr);
+    if (sink && g_strcmp0(AudioSinkFactoryName(), "fakesink") == 0)
+        g_object_set(sink, "sync", TRUE, nullptr);
+    return sink;
+}
+
+void TFilterGraph::CreateGraph() {
+    pipeline_ = gst_element_factory_make("playbin", "FG");
+    if (!pipeline_) return;
+    gst_object_ref_sink(pipeline_);
+    // Subtitles are not shown by the pane.
+    guint flags = 0;
+    g_object_get(pipeline_, "flags", &flags, nullptr);
+    g_object_set(pipeline_, "flags", flags & ~guint(1 << 2), nullptr);
+    if (GstElement* sink = MakeAudioSink()) g_object_set(pipeline_, "audio-sink", sink, nullptr);
+    // Without a video pane the pictures go nowhere (playbin would pick a desktop sink).
+    g_object_set(pipeline_, "video-sink", gst_element_factory_make("fakesink", nullptr), nullptr);
+    for (IGraphFilter* f : filters_) {
+        GstElement* e = f->FilterAdding();
+        if (!e) continue;
+        const char* property =
+            f->FilterPlace() == IGraphFilter::Place::VideoRenderer ? "video-sink" : "audio-filter";
+        g_object_set(pipeline_, property, e, nullptr);
+    }
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(bus, &TFilterGraph::BusSyncHandler, this, nullptr);
+    gst_object_unref(bus);
+    Notify(TControlEvent::GraphCreated);
+}
+
+void TFilterGraph::ReleaseGraph() {
+    Notify(TControlEvent::GraphReleased);
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    ++generation_;
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+    gst_object_unref(pipeline_);
+    pipeline_ = nullptr;
+    rendered_ = false;
+    for (IGraphFilter* f : filters_)
+        f->FilterRemoved();
+}
+
+// Runs on whichever thread posts: wakes the render wait at once and hands the message to the
+// UI thread. Messages of an older graph generation are dropped there.
+GstBusSyncReply TFilterGraph::BusSyncHandler(GstBus*, GstMessage* message, gpointer self) {
+    auto* fg = static_cast<TFilterGraph*>(self);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) fg->renderError_ = true;
+    const unsigned generation = fg->generation_;
+    std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
+    QMetaObject::invokeMethod(
+        fg, [fg, held, generation] { fg->HandleMessage(held.get(), generation); },
+        Qt::QueuedConnection);
+    gst_message_unref(message);
+    return GST_BUS_DROP;
+}
+
+void TFilterGraph::HandleMessage(GstMessage* message, unsigned generation) {
+    if (generation != generation_ || !pipeline_) return;
+    for (IGraphListener* l : std::vector(listeners_))
+        l->GraphEvent(message);
+    if (OnDSEvent) OnDSEvent(this, message);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS && OnGraphComplete)
+        OnGraphComplete(this, 0, nullptr);
+}
+
+int TFilterGraph::OpenMediaFile(const std::string& path) {
+    if (!pipeline_) return kNoGraph;
+    Notify(TControlEvent::RenderStart);
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    ++generation_;
+    rendered_ = false;
+    discoveredDurationMs_ = -1;
+    GError* error = nullptr;
+    gchar* uri = gst_filename_to_uri(path.c_str(), &error);
+    if (!uri) {
+        g_clear_error(&error);
+        return kRenderFailed;
+    }
+    uri_ = uri;
+    g_free(uri);
+    g_object_set(pipeline_, "uri", uri_.c_str(), nullptr);
+    renderError_ = false;
+    const unsigned generation = generation_;
+    int status = kRenderFailed;
+    if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE)
+        status = WaitForPreroll();
+    if (status != kRenderOk) {
+        // A handler run during the wait may have emptied, released or re-rendered the
+        // graph: then the graph is theirs and stays as they left it.
+        if (pipeline_ && generation == generation_) {
+            gst_element_set_state(pipeline_, GST_STATE_NULL);
+            ++generation_;
+        }
+        return status;
+    }
+    rendered_ = true;
+    ApplyAudioSettings();
+    Notify(TControlEvent::RenderDone);
+    return kRenderOk;
+}
+
+// A damaged file may never finish prerolling nor post an error, so the wait is bounded and
+// a timeout counts as a failure. Window events go on meanwhile.
+int TFilterGraph::WaitForPreroll() {
+    const unsigned generation = generation_;
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        if (renderError_) return kRenderFailed;
+        GstState state;
+        GstStateChangeReturn r =
+            gst_element_get_state(pipeline_, &state, nullptr, 20 * GST_MSECOND);
+        if (r == GST_STATE_CHANGE_SUCCESS || r == GST_STATE_CHANGE_NO_PREROLL)
+            return renderError_ ? kRenderFailed : kRenderOk;
+        if (r == GST_STATE_CHANGE_FAILURE) return kRenderFailed;
+        if (timer.elapsed() >= renderTimeoutMs_) return kRenderTimeout;
+        QCoreApplication::processEvents();
+        // A handler run meanwhile may have replaced or released the graph.
+        if (!pipeline_ || generation != generation_) return kRenderFailed;
+    }
+}
+
+void TFilterGraph::ApplyAudioSettings() {
+    SetVolume(volume_);
+    // The balance is kept centred: the graph has no panorama stage. A rate other than 1.0
+    // would be applied with a rate seek.
+    if (rate_ != 1.0)
+        gst_element_seek(pipeline_, rate_, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                         0, GST_SEEK_TYPE_NONE, 0);
+}
+
+bool TFilterGraph::StartPlayback() {
+    if (!pipeline_) return false;
+    Notify(TControlEvent::Play);
+    if (!rendered_) return true; // nothing in the graph to run
+    return gst_element_set_state(pipeline_, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+bool TFilterGraph::PausePlayback() {
+    if (!pipeline_) return false;
+    Notify(TControlEvent::Pause);
+    if (!rendered_) return true;
+    return gst_element_set_state(pipeline_, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+}
+
+bool TFilterGraph::StopPlayback() {
+    if (!pipeline_) return false;
+    Notify(TControlEvent::Stop);
+    if (!rendered_) return true;
+    return gst_element_set_state(pipeline_, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+}
+
+void TFilterGraph::EmptyGraph() {
+    if (!pipeline_) return;
+    StopPlayback();
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    ++generation_;
+    rendered_ = false;
+    uri_.clear();
+}
+
+TPlaybackState TFilterGraph::PlaybackState() const {
+    if (!pipeline_) return TPlaybackState::Uninitialised;
+    // Like a state query with no wait: a change in progress reports where it is going.
+    GST_OBJECT_LOCK(pipeline_);
+    GstState target = GST_STATE_TARGET(pipeline_);
+    GST_OBJECT_UNLOCK(pipeline_);
+    switch (target) {
+    case GST_STATE_PLAYING:
+        return TPlaybackState::Playing;
+    case GST_STATE_PAUSED:
+        return TPlaybackState::Paused;
+    default:
+        return TPlaybackState::Stopped;
+    }
+}
+
+int TFilterGraph::VolumeToHundredthsDb(int volume) {
+    return int(std::nearbyint(std::log(volume + 1.0) * 1085.73)) - 10000;
+}
+
+double TFilterGraph::HundredthsDbToLinear(int hundredths) {
+    if (hundredths <= -10000) return 0.0;
+    return std::pow(10.0, hundredths / 2000.0);
+}
+
+void TFilterGraph::SetVolume(int volume) {
+    volume_ = std::clamp(volume, 0, 10000);
+    if (pipeline_)
+        g_object_set(pipeline_, "volume", HundredthsDbToLinear(VolumeToHundredthsDb(volume_)),
+                     nullptr);
+}
+
+bool TFilterGraph::QueryDurationMs(int64_t& ms) {
+    gint64 d = 0;
+    if (!pipeline_ || !rendered_ || !gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &d) ||
+        d < 0)
+        return false;
+    ms = d / GST_MSECOND;
+    return true;
+}
+
+bool TFilterGraph::QueryPositionMs(int64_t& ms) {
+    gint64 p = 0;
+    if (!pipeline_ || !rendered_ || !gst_element_query_position(pipeline_, GST_FORMAT_TIME, &p) ||
+        p < 0)
+        return false;
+    ms = p / GST_MSECOND;
+    return true;
+}
+
+int TFilterGraph::DurationMs() {
+    int64_t ms = 0;
+    if (QueryDurationMs(ms)) return int(ms);
+    if (!rendered_) return 0;
+    // Some streams (MP3 without a header) answer no duration query; the discoverer
+    // estimates it. Asked once per file.
+    if (discoveredDurationMs_ < 0) discoveredDurationMs_ = DiscoverDurationMs(uri_, 5000);
+    return int(discoveredDurationMs_);
+}
+
+bool TFilterGraph::SeekMs(int64_t ms) {
+    if (!pipeline_ || !rendered_) return false;
+    return gst_element_seek_simple(pipeline_, GST_FORMAT_TIME,
+                                   GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                                   std::max<int64_t>(ms, 0) * GST_MSECOND);
+}
+
+bool TFilterGraph::VideoSize(int& width, int& height) {
+    width = height = 0;
+    if (!pipeline_ || !rendered_) return false;
+    GstPad* pad = nullptr;
+    g_signal_emit_by_name(pipeline_, "get-video-pad", 0, &pad);
+    if (!pad) return false;
+    bool ok = false;
+    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
+        GstStructure* s = gst_caps_get_structure(caps, 0);
+        ok = gst_structure_get_int(s, "width", &width) &&
+             gst_structure_get_int(s, "height", &height);
+        if (!ok) width = height = 0;
+        gst_caps_unref(caps);
+    }
+    gst_object_unref(pad);
+    return ok;
+}
+
+namespace {
+struct StreamKinds {
+    int video = 0, audio = 0, text = 0;
+};
+StreamKinds CountStreams(GstElement* pipeline) {
+    StreamKinds k;
+    g_object_get(pipeline, "n-video", &k.video, "n-audio", &k.audio, "n-text", &k.text, nullptr);
+    return k;
+}
+} // namespace
+
+int TFilterGraph::StreamCount() {
+    if (!pipeline_ || !rendered_) return 0;
+    StreamKinds k = CountStreams(pipeline_);
+    return k.video + k.audio + k.text;
+}
+
+QString TFilterGraph::StreamName(int index) {
+    if (!pipeline_ || !rendered_ || index < 0) return {};
+    StreamKinds k = CountStreams(pipeline_);
+    if (index < k.video) return QStringLiteral("Video %1").arg(index + 1);
+    index -= k.video;
+    if (index < k.audio) return QStringLiteral("Audio %1").arg(index + 1);
+    index -= k.audio;
+    if (index < k.text) return QStringLiteral("Subtitle %1").arg(index + 1);
+    return {};
+}
+
+bool TFilterGraph::EnableStream(int index, int flags) {
+    if (!pipeline_ || !rendered_ || flags != kStreamEnable) return false;
+    StreamKinds k = CountStreams(pipeline_);
+    const int audio = index - k.video;
+    if (audio < 0 || audio >= k.audio) return false;
+    g_object_set(pipeline_, "current-audio", audio, nullptr);
+    // Without a flush the old track's queued sound plays on for about a second. A paused
+    // graph is not flushed: there the seek can deadlock the stream switch of playbin.
+    GstState state = GST_STATE_NULL;
+    gst_element_get_state(pipeline_, &state, nullptr, 0);
+    int64_t pos = 0;
+    if (state == GST_STATE_PLAYING && QueryPositionMs(pos)) SeekMs(pos);
+    return true;
+}
+
+std::vector<TGraphElement> TFilterGraph::Elements() {
+    if (!pipeline_) return {};
+    return ListGraphElements(pipeline_);
+}
+
+GstElement* TFilterGraph::FindElementByName(const QString& name) {
+    for (const TGraphElement& e : Elements())
+        if (e.name == name) return e.element;
+    return nullptr;
+}
+
+void TFilterGraph::ShowFilterPages(QWidget* parent, GstElement* element, const QString& caption) {
+    if (!element) return;
+    TFilterPropertyDialog dialog(parent, element, caption);
+    dialog.exec();
+}

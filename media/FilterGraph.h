@@ -1,0 +1,163 @@
+// TFilterGraph (FG): owns the one media graph of the program, a GStreamer playbin. It opens
+// one file at a time, runs, pauses, stops and empties the graph, reports duration, picture
+// size, streams and elements, sets the volume and delivers the graph's events on the UI
+// thread. The video pane and the sample grabber contribute their own elements ("own
+// filters"); the video pane and the seek bar listen to its control notifications.
+#pragma once
+
+#include <gst/gst.h>
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QWidget;
+class TFilterGraph;
+
+enum class TPlaybackState { Uninitialised, Stopped, Paused, Playing };
+
+enum class TControlEvent {
+    Play,
+    Pause,
+    Stop,
+    RenderStart,
+    RenderDone,
+    GraphCreated,
+    GraphReleased
+};
+
+// A component told of the graph's control steps and of every graph event.
+class IGraphListener {
+public:
+    virtual ~IGraphListener() = default;
+    virtual void ControlEvent(TControlEvent event) = 0;
+    virtual void GraphEvent(GstMessage* /*message*/) {}
+};
+
+// A component that contributes one element to every graph, under its component name.
+class IGraphFilter {
+public:
+    enum class Place { VideoRenderer, AudioFilter };
+    virtual ~IGraphFilter() = default;
+    virtual Place FilterPlace() const = 0;
+    // Creates the element when the graph is created; the graph takes the reference.
+    virtual GstElement* FilterAdding() = 0;
+    // The graph is being released: the element is about to be destroyed.
+    virtual void FilterRemoved() = 0;
+};
+
+// One element of the graph as the element list shows it.
+struct TGraphElement {
+    QString name;
+    GstElement* element = nullptr; // borrowed: valid while the graph is unchanged
+};
+
+// Status codes of OpenMediaFile.
+constexpr int kRenderOk = 0;
+constexpr int kNoGraph = 1;                    // S_FALSE
+constexpr int kRenderFailed = int(0x80004005); // E_FAIL
+constexpr int kRenderTimeout = int(0x800705B4);
+
+// Flags of EnableStream.
+constexpr int kStreamDisable = 0;
+constexpr int kStreamEnable = 1;
+constexpr int kStreamEnableAll = 2;
+
+class TFilterGraph : public QObject {
+    Q_OBJECT
+public:
+    explicit TFilterGraph(QObject* parent = nullptr);
+    ~TFilterGraph() override;
+
+    bool Active() const { return pipeline_ != nullptr; }
+    void SetActive(bool active);
+
+    // Own filters and listeners join when their component names this graph.
+    void AddFilter(IGraphFilter* filter);
+    void RemoveFilter(IGraphFilter* filter);
+    void AddListener(IGraphListener* listener);
+    void RemoveListener(IGraphListener* listener);
+
+    // Prerolls the file (a path on disk) to paused, waiting at most RenderTimeoutMs while
+    // pending window events are processed. kRenderOk, kNoGraph without a graph, or a failure.
+    int OpenMediaFile(const std::string& path);
+    bool StartPlayback();
+    bool PausePlayback();
+    bool StopPlayback();
+    // Stops and drops the file; the own filters stay for the next file.
+    void EmptyGraph();
+    TPlaybackState PlaybackState() const;
+    bool HasFile() const { return rendered_; }
+
+    void SetVolume(int volume);
+    int Volume() const { return volume_; }
+    // ln(v + 1) x 1085.73, rounded half to even, minus 10000: hundredths of a decibel.
+    static int VolumeToHundredthsDb(int volume);
+    // 10^(hundredths / 2000); -10000 is silence, exactly 0.
+    static double HundredthsDbToLinear(int hundredths);
+
+    // Duration in ms, 0 without a rendered file; the discoverer's estimate when the graph
+    // cannot answer.
+    int DurationMs();
+    bool QueryDurationMs(int64_t& ms);
+    bool QueryPositionMs(int64_t& ms);
+    bool StopPositionMs(int64_t& ms) { return QueryDurationMs(ms); }
+    // Flushing, accurate seek.
+    bool SeekMs(int64_t ms);
+    // Native size of the first video stream; false (0 x 0) without video.
+    bool VideoSize(int& width, int& height);
+
+    // Stream selection: "Video n", "Audio n" and "Subtitle n" in that order.
+    int StreamCount();
+    QString StreamName(int index);
+    // kStreamEnable on an audio stream makes it the one heard (at once). Mixing all audio
+    // streams and disabling the audio are not available with this graph: false.
+    bool EnableStream(int index, int flags);
+
+    // The graph's filters in graph order: source (its file name), demuxer, parsers,
+    // decoders, converters, sinks and the own filters ("VW", "SampleGrabber").
+    std::vector<TGraphElement> Elements();
+    GstElement* FindElementByName(const QString& name);
+    // A modal dialog over the element's properties, captioned with its name.
+    void ShowFilterPages(QWidget* parent, GstElement* element, const QString& caption);
+
+    // Test and tuning hooks: the audio output element (default: the desktop's sink, or a
+    // clock-synchronised fake sink without a sound device) and the bound of OpenMediaFile.
+    void SetAudioSinkFactory(std::function<GstElement*()> factory);
+    void SetRenderTimeoutMs(int ms) { renderTimeoutMs_ = ms; }
+    GstElement* Pipeline() const { return pipeline_; }
+
+    std::function<void(TFilterGraph* sender, int result, GstElement* renderer)> OnGraphComplete;
+    std::function<void(TFilterGraph* sender, GstMessage* message)> OnDSEvent;
+
+private:
+    void CreateGraph();
+    void ReleaseGraph();
+    void Notify(TControlEvent event);
+    void ApplyAudioSettings();
+    void HandleMessage(GstMessage* message, unsigned generation);
+    static GstBusSyncReply BusSyncHandler(GstBus* bus, GstMessage* message, gpointer self);
+    int WaitForPreroll();
+    GstElement* MakeAudioSink();
+
+    GstElement* pipeline_ = nullptr;
+    std::vector<IGraphFilter*> filters_;
+    std::vector<IGraphListener*> listeners_;
+    std::function<GstElement*()> audioSinkFactory_;
+    std::atomic<unsigned> generation_{0};
+    std::atomic<bool> renderError_{false};
+    bool rendered_ = false;
+    std::string uri_;
+    int64_t discoveredDurationMs_ = -1; // -1: not asked yet for this file
+    int renderTimeoutMs_ = 10000;
+    int volume_ = 10000;
+    int balance_ = 0;
+    double rate_ = 1.0;
+};
+
+// Makes sure GStreamer is initialised (idempotent).
+void EnsureGstInit();

@@ -1,0 +1,16 @@
+// The element list of a graph: what a user would recognise as its filters, in graph order.
+#pragma once
+
+#include "media/FilterGraph.h"
+
+#include <vector>
+
+// Walks the pipeline from its sources to its sinks. Own filters ("VW", "SampleGrabber") are
+// listed by name, the file source by the file-name part of its location, every other
+// element by its factory's long name. Queues, type finders, selectors and the
+// auto-plugging bins are plumbing and left out.
+std::vector<TGraphElement> ListGraphElements(GstElement* pipeline);
+
+// The own filters' element names.
+inline constexpr const char* kVideoFilterName = "VW";
+inline constexpr const char* kGrabberFilterName = "SampleGrabber";

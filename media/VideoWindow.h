@@ -1,0 +1,66 @@
+// TVideoWindow (VW): the video pane. It contributes the graph's video output (an appsink
+// named "VW" taking BGRx frames) and paints the latest frame, aspect kept with black bars;
+// black when nothing plays. FullScreen shows the video over the whole screen; input there
+// reaches the pane's handlers.
+#pragma once
+
+#include "media/FilterGraph.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <mutex>
+
+class TFullScreenView;
+
+class TVideoWindow : public QWidget, public IGraphFilter, public IGraphListener {
+    Q_OBJECT
+public:
+    explicit TVideoWindow(QWidget* parent = nullptr);
+    ~TVideoWindow() override;
+
+    void SetFilterGraph(TFilterGraph* graph);
+
+    bool FullScreen() const { return fullScreen_; }
+    // Kept in every case; applied now when video is connected, else at the next play.
+    void SetFullScreen(bool on);
+    // The full-screen surface while it shows, else nullptr.
+    QWidget* FullScreenView() const;
+
+    // The frame now shown (null when black).
+    QImage CurrentFrame() const;
+
+    std::function<void(TVideoWindow* sender)> OnDblClick;
+
+    // IGraphFilter
+    Place FilterPlace() const override { return Place::VideoRenderer; }
+    GstElement* FilterAdding() override;
+    void FilterRemoved() override;
+    // IGraphListener
+    void ControlEvent(TControlEvent event) override;
+
+    // Paints the frame into the rectangle, aspect kept, black around it.
+    static void PaintFrame(QPainter& painter, const QRect& area, const QImage& frame);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    friend class TFullScreenView;
+    static GstFlowReturn NewSample(GstElement* sink, gpointer self);
+    static GstFlowReturn NewPreroll(GstElement* sink, gpointer self);
+    void TakeSample(GstSample* sample);
+    void ClearFrame();
+    void ApplyFullScreen();
+    void HideFullScreenView();
+    bool VideoConnected() const;
+
+    QPointer<TFilterGraph> graph_;
+    GstElement* sink_ = nullptr;
+    mutable std::mutex frameLock_;
+    QImage frame_;
+    bool fullScreen_ = false;
+    TFullScreenView* fullView_ = nullptr;
+};
