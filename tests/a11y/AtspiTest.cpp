@@ -51,7 +51,7 @@ TEST(Accessibility, ClientPressesSearchButtonAndReadsTheStatusLine) {
     client.setProcessEnvironment(env);
     client.setProcessChannelMode(QProcess::SeparateChannels);
     const QString script =
-        QFileInfo(QStringLiteral(__FILE__)).path() + QStringLiteral("/atspi_client.py");
+        QFileInfo(TestSourceFile(__FILE__)).path() + QStringLiteral("/atspi_client.py");
     client.start(QStringLiteral("dbus-run-session"),
                  {QStringLiteral("--"), QStringLiteral("/usr/bin/python3"), script, exe,
                   QStringLiteral("重新搜索>>"), QStringLiteral("搜索完毕")});

@@ -106,7 +106,7 @@ TEST(DebPackage, BuildsUnpacksAndStartsWithDataInTheUsersFolder) {
     Xvfb x;
     ASSERT_FALSE(x.Display().isEmpty()) << "Xvfb did not start";
     const QString client =
-        QFileInfo(QStringLiteral(__FILE__)).path() + QStringLiteral("/../a11y/atspi_client.py");
+        QFileInfo(TestSourceFile(__FILE__)).path() + QStringLiteral("/../a11y/atspi_client.py");
     command << QStringLiteral("dbus-run-session") << QStringLiteral("--")
             << QStringLiteral("/usr/bin/python3") << client << bin + QStringLiteral("/tavlora")
             << QStringLiteral("加入")

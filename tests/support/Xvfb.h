@@ -2,6 +2,8 @@
 // the tools that inspect it. The server stops when the object goes.
 #pragma once
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
@@ -66,4 +68,11 @@ template <typename Cond> bool PollUntil(Cond cond, int timeoutMs) {
         QThread::msleep(100);
     }
     return true;
+}
+
+// The path of a test's source file from __FILE__, which the compiler may give relative to
+// the build folder (ccache's base folder), the parent of the test programs' folder.
+inline QString TestSourceFile(const char* file) {
+    return QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/.."))
+        .filePath(QString::fromUtf8(file));
 }
