@@ -1,24 +1,37 @@
 // A new user's first session, in a real window on a private X server: first start, a
-// folder of videos added through the tree, two types, the search, the save, and a second
-// start that finds everything as saved. Each step leaves a screenshot in the test's output folder
-// (shots/) and checks what must be visible on it.
+// folder of videos added through the tree, two types, the search, the analysis of every row,
+// a sort by size, playing the first row and stopping, a rename, a copy of two files, both
+// exports, the save, and a second start that finds everything as saved. Each step leaves a
+// screenshot in the test's output folder (build/tests/data_journey/journey/shots/, kept
+// after the run) and checks what must be visible on it.
 #include "GridMenu.h"
 #include "RealWindow.h"
+#include "ScreenChecks.h"
 #include "TestVideos.h"
 #include "app/StatusPanels.h"
 #include "platform/GbText.h"
 #include "register/GridStore.h"
 #include "support/FakeDialogs.h"
 
+#include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTabWidget>
+#include <QToolButton>
 #include <QTreeView>
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <iostream>
+#include <map>
 #include <memory>
 
 namespace {
@@ -64,6 +77,59 @@ public:
         QImage panel = PartOf(shot, *window_, *window_->SB);
         return CountPixels(panel, IsDark) > 30;
     }
+    // Whether the status line on the screenshot shows what the window says it shows: the
+    // panel against the same text drawn in the panel's font and colours, pixel by pixel,
+    // allowing a shift of a pixel or two; a missing full stop is already too much.
+    ::testing::AssertionResult StatusReads(const QImage& shot) {
+        auto* panel = window_->SB->findChild<QLabel*>(QStringLiteral("SB1"));
+        if (!panel) return ::testing::AssertionFailure() << "no status panel";
+        const QRect area = panel->contentsRect();
+        QImage shown = AreaOf(shot, *window_, *panel, area);
+        QImage drawn(shown.size(), QImage::Format_RGB32);
+        drawn.setDevicePixelRatio(shot.devicePixelRatio());
+        drawn.fill(panel->palette().color(QPalette::Window));
+        {
+            QPainter p(&drawn);
+            p.setFont(panel->font());
+            p.setPen(panel->palette().color(QPalette::WindowText));
+            // A framed label indents its text by half an "x".
+            const int indent = panel->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2;
+            p.drawText(QRect(QPoint(0, 0), area.size()).adjusted(indent, 0, 0, 0),
+                       int(panel->alignment()), panel->text());
+        }
+        auto ink = [](const QImage& img, int x, int y) {
+            return x >= 0 && y >= 0 && x < img.width() && y < img.height() &&
+                   qGray(img.pixel(x, y)) < 160;
+        };
+        const int inkDrawn = CountPixels(drawn, [](QRgb c) { return qGray(c) < 160; });
+        int best = INT_MAX;
+        for (int dy = -2; dy <= 2; ++dy) {
+            for (int dx = -2; dx <= 2; ++dx) {
+                int differ = 0;
+                for (int y = 0; y < shown.height(); ++y)
+                    for (int x = 0; x < shown.width(); ++x)
+                        differ += ink(shown, x, y) != ink(drawn, x + dx, y + dy);
+                best = std::min(best, differ);
+            }
+        }
+        if (inkDrawn > 20 && best <= inkDrawn / 200 + 2) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "the status line differs from \"" << panel->text().toStdString() << "\" in "
+               << best << " of " << inkDrawn << " pixels of ink";
+    }
+    // A left click on a cell of the grid (register row and column), as the mouse gives it.
+    void ClickCell(int row, int col, Qt::KeyboardModifiers modifiers = {}) {
+        TRegisterGrid& sg = *window_->sg;
+        QRect cell = sg.visualRect(R().index(row - 1, col));
+        QTest::mouseClick(sg.viewport(), Qt::LeftButton, modifiers, cell.center());
+    }
+    // The register lines as the second start must find them.
+    std::vector<std::string> Lines() {
+        std::vector<std::string> lines;
+        for (int row = 1; row <= R().LastRow(); ++row)
+            lines.push_back(RowToLine(R(), row));
+        return lines;
+    }
 
 private:
     QString root_;
@@ -78,23 +144,89 @@ int RowOfName(VideoRegister& reg, const std::string& name) {
     return 0;
 }
 
+// The generated videos: where they are, what the register and the analysis make of them,
+// and the colour of their rows (by picture width: from 1280 red, from 1024 blue, from 720
+// fuchsia, below that the plain text colour).
+struct Clip {
+    const char* file;
+    const char* name; // the main name cell
+    int width, height, seconds;
+    const char* resolution; // the resolution cell
+    TextHue hue;
+};
+const Clip kClips[] = {
+    {"videos/wide.avi", "WIDE", 1280, 720, 4, "1280x720", TextHue::Red},
+    {"videos/more/city.mkv", "CITY", 1024, 576, 4, "1024x576", TextHue::Blue},
+    {"videos/more/garden.avi", "GARDEN", 720, 400, 4, "0720x400", TextHue::Fuchsia},
+    {"videos/small.mkv", "SMALL", 320, 240, 6, "0320x240", TextHue::Plain}};
+
+// The clip of a register row, known by its resolution (names change on the way).
+const Clip* ClipOfRow(VideoRegister& reg, int row) {
+    for (const Clip& c : kClips)
+        if (reg.Cell(colResolution, row) == c.resolution) return &c;
+    return nullptr;
+}
+
+// The size cell of a file size: millions, thousands and units, zero-padded.
+std::string SizeCell(qint64 size) {
+    return QString::asprintf("%04lld,%03lld,%03lld", size / 1000000, size / 1000 % 1000,
+                             size % 1000)
+        .toStdString();
+}
+
+// Every row's number shows in the colour of its picture width.
+void ExpectRowHues(const QImage& shot, TFrmMain& w) {
+    for (int row = 1; row <= w.Register().LastRow(); ++row) {
+        const Clip* clip = ClipOfRow(w.Register(), row);
+        ASSERT_NE(clip, nullptr) << "row " << row;
+        EXPECT_STREQ(HueName(RowHueOnScreen(shot, w, row)), HueName(clip->hue))
+            << "row " << row << " (" << clip->name << ")";
+    }
+}
+
+// Pixels of a grid cell on the screenshot that are not its background: the text drawn.
+int CellInk(const QImage& shot, TFrmMain& w, int row, int col) {
+    QRect cell = w.sg->visualRect(w.Register().index(row - 1, col)).adjusted(1, 1, -1, -1);
+    QImage part = AreaOf(shot, w, *w.sg->viewport(), cell);
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < part.height(); ++y)
+        for (int x = 0; x < part.width(); ++x)
+            ++counts[part.pixel(x, y)];
+    int most = 0;
+    for (int n : counts)
+        most = std::max(most, n);
+    return part.width() * part.height() - most;
+}
+
+// The size, duration and resolution cells of every row show text.
+void ExpectAnalysisCellsShown(const QImage& shot, TFrmMain& w) {
+    for (int row = 1; row <= w.Register().LastRow(); ++row)
+        for (int col : {colSize, colDuration, colResolution})
+            EXPECT_GT(CellInk(shot, w, row, col), 15) << "row " << row << ", column " << col;
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 } // namespace
 
 TEST(Journey, NewUserSessionInARealWindow) {
     if (!InsideXvfb()) return RunCurrentTestUnderXvfb(QStringLiteral("1280x1024x24"));
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
     Journey j;
-    struct Clip {
-        const char* file;
-        int width, height, seconds;
-    };
-    const Clip clips[] = {{"videos/wide.avi", 1280, 720, 4},
-                          {"videos/more/city.mkv", 1024, 576, 4},
-                          {"videos/more/garden.avi", 720, 400, 4},
-                          {"videos/small.mkv", 320, 240, 6}};
-    for (const Clip& c : clips)
+    // The real file behind each main name; the rename changes one.
+    std::map<std::string, QString> fileOfName;
+    for (const Clip& c : kClips) {
         ASSERT_TRUE(MakeTestVideo(j.Path(c.file), c.width, c.height, c.seconds)) << c.file;
+        fileOfName[c.name] = j.Path(c.file);
+    }
     QFile(j.Path("videos/notes.txt")).open(QIODevice::WriteOnly);
+    auto noErrors = [&] {
+        EXPECT_TRUE(j.Dialogs().errors.isEmpty())
+            << j.Dialogs().errors.join(QLatin1Char('\n')).toStdString();
+    };
 
     // 1. First start: no data files yet.
     TFrmMain& w = j.Start();
@@ -156,6 +288,7 @@ TEST(Journey, NewUserSessionInARealWindow) {
     {
         QImage shot = j.Shot("searched");
         EXPECT_TRUE(j.StatusShowsText(shot));
+        EXPECT_TRUE(j.StatusReads(shot));
         // All four rows are selected: four rows of highlight.
         const QColor mark = w.sg->palette().color(QPalette::Active, QPalette::Highlight);
         EXPECT_GT(CountPixels(PartOf(shot, w, *w.sg->viewport()),
@@ -164,17 +297,193 @@ TEST(Journey, NewUserSessionInARealWindow) {
             << "four rows";
     }
 
-    // 5. "保存登记库", chosen from the grid's menu by keyboard.
-    ASSERT_TRUE(ChooseFromGridMenu(w, w.mnSaveVDB));
-    ASSERT_TRUE(WaitFor([&] { return QFile::exists(j.Path("prog/视频登记库.vdb")); }));
-    std::vector<std::string> saved;
-    for (int row = 1; row <= 4; ++row)
-        saved.push_back(RowToLine(j.R(), row));
-    j.Shot("saved");
-    EXPECT_TRUE(j.Dialogs().errors.isEmpty())
-        << j.Dialogs().errors.join(QLatin1Char('\n')).toStdString();
+    // 5. "计算时长等参数" from the grid's menu, on all rows (the search selected them):
+    //    size, duration and resolution of every file; the rows take their colours.
+    ASSERT_TRUE(ChooseFromGridMenu(w, w.mnCal));
+    ASSERT_TRUE(WaitFor(
+        [&] { return w.sg->isEnabled() && !j.R().Cell(colResolution, j.R().LastRow()).empty(); }));
+    for (const Clip& c : kClips) {
+        const int row = RowOfName(j.R(), c.name);
+        ASSERT_NE(row, 0) << c.name;
+        EXPECT_EQ(j.R().Cell(colSize, row), SizeCell(QFileInfo(j.Path(c.file)).size())) << c.name;
+        EXPECT_EQ(j.R().Cell(colDuration, row),
+                  QString::asprintf("00:00:%02d", c.seconds).toStdString())
+            << c.name;
+        EXPECT_EQ(j.R().Cell(colResolution, row), c.resolution) << c.name;
+    }
+    EXPECT_FALSE(w.btnBreak->isVisible());
+    EXPECT_TRUE(w.btnPlay->isEnabled()) << "the controls are unlocked";
+    {
+        QImage shot = j.Shot("analysed");
+        ExpectRowHues(shot, w);
+        ExpectAnalysisCellsShown(shot, w);
+    }
+    noErrors();
 
-    // 6. Close and start again: everything as saved.
+    // 6. "按文件大小排序": the rows in ascending size, numbered again from 1.
+    ASSERT_TRUE(ChooseFromGridMenu(w, w.mnSortSize));
+    std::vector<const Clip*> bySize;
+    for (const Clip& c : kClips)
+        bySize.push_back(&c);
+    std::sort(bySize.begin(), bySize.end(), [&](const Clip* a, const Clip* b) {
+        return QFileInfo(j.Path(a->file)).size() < QFileInfo(j.Path(b->file)).size();
+    });
+    ASSERT_TRUE(WaitFor([&] { return j.R().Cell(colName, 1) == bySize[0]->name; }, 10000));
+    for (int row = 1; row <= 4; ++row) {
+        EXPECT_EQ(j.R().Cell(colName, row), bySize[row - 1]->name) << row;
+        EXPECT_EQ(j.R().Cell(colNumber, row), "    " + std::to_string(row));
+    }
+    {
+        QImage shot = j.Shot("sorted-by-size");
+        ExpectRowHues(shot, w); // the colours follow their rows to the new places
+        ExpectAnalysisCellsShown(shot, w);
+    }
+
+    // 7. The first row played: its name cell clicked, then ▶. Frames show in the pane and
+    //    the time label moves.
+    j.ClickCell(1, colName);
+    ASSERT_EQ(j.R().CurRow(), 1);
+    QTest::mouseClick(w.btnPlay, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !w.VW->CurrentFrame().isNull(); }, 30000))
+        << "no frame reached the video pane";
+    EXPECT_EQ(w.PC->currentWidget(), w.TabSheet1);
+    EXPECT_EQ(QStringToGb(w.lbLen->text()), j.R().Cell(colDuration, 1));
+    const QImage playing = j.Shot("playing");
+    EXPECT_GT(LitShare(PartOf(playing, w, *w.VW)), 0.4) << "the video pane shows a picture";
+    const QString firstPosition = w.lbPos->text();
+    ASSERT_TRUE(WaitFor([&] { return w.lbPos->text() != firstPosition; }, 20000))
+        << "the time label stays at " << firstPosition.toStdString();
+    {
+        QImage later = j.Shot("playing-later");
+        EXPECT_NE(PartOf(playing, w, *w.lbPos), PartOf(later, w, *w.lbPos))
+            << "the time label moves on the screen";
+        EXPECT_NE(PartOf(playing, w, *w.VW), PartOf(later, w, *w.VW)) << "the picture moves";
+        EXPECT_GT(LitShare(PartOf(later, w, *w.VW)), 0.4);
+        ExpectRowHues(later, w);
+    }
+
+    // 8. ■ stops: the graph is emptied and the pane turns black.
+    QTest::mouseClick(w.btnStop, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !w.FG->Active() && w.VW->CurrentFrame().isNull(); }));
+    {
+        QImage shot = j.Shot("stopped");
+        EXPECT_LT(LitShare(PartOf(shot, w, *w.VW)), 0.05) << "the video pane is black";
+    }
+    noErrors();
+
+    // 9. Garden's file renamed: its name cell clicked, "文件名改名" from the grid's menu, a
+    //    Chinese name typed over the proposal in the input box.
+    const int gardenRow = RowOfName(j.R(), "GARDEN");
+    ASSERT_NE(gardenRow, 0);
+    const QByteArray gardenBytes = FileBytes(j.Path("videos/more/garden.avi"));
+    j.ClickCell(gardenRow, colName);
+    j.Dialogs().inputs.push_back(QStringLiteral("花园[0720x400]"));
+    ASSERT_TRUE(ChooseFromGridMenu(w, w.mnRename));
+    ASSERT_TRUE(WaitFor([&] { return w.StatusText(1).contains(QStringLiteral("改名")); }))
+        << w.StatusText(1).toStdString();
+    EXPECT_EQ(j.Dialogs().calls.last(),
+              QStringLiteral("Input: 文件改名：请输入新文件名 | 原来文件名 【GARDEN】 | "
+                             "GARDEN[0720x400]"));
+    EXPECT_EQ(w.StatusText(1).trimmed(), QStringLiteral("改名成功,新文件名: 花园[0720X400]"));
+    const std::string newName = Utf8ToGb("花园[0720X400]");
+    EXPECT_EQ(j.R().Cell(colName, gardenRow), newName);
+    EXPECT_EQ(j.R().Cell(colResolution, gardenRow), "0720x400") << "the row keeps its values";
+    const QString renamed = j.Path("videos/more/花园[0720X400].AVI");
+    EXPECT_FALSE(QFile::exists(j.Path("videos/more/garden.avi")));
+    EXPECT_EQ(FileBytes(renamed), gardenBytes) << "the file is on disk under its new name";
+    EXPECT_TRUE(
+        FileBytes(j.Path("prog/视频登记库.vdb")).contains(QByteArray::fromStdString(newName)))
+        << "the rename saves the register";
+    fileOfName[newName] = renamed;
+    {
+        QImage shot = j.Shot("renamed");
+        EXPECT_TRUE(j.StatusReads(shot));
+        EXPECT_GT(CellInk(shot, w, gardenRow, colName), 30) << "the new name is shown";
+        ExpectRowHues(shot, w);
+    }
+    noErrors();
+
+    // 10. The first two rows' files copied to another folder: rows picked with a click and a
+    //     shift-click, "文件复制到其他文件夹", the folder given in the folder picker.
+    j.ClickCell(1, colName);
+    j.ClickCell(2, colName, Qt::ShiftModifier);
+    ASSERT_EQ(j.R().Selection().top, 1);
+    ASSERT_EQ(j.R().Selection().bottom, 2);
+    j.Dialogs().folders.push_back(QDir::cleanPath(j.Path("copies")));
+    ASSERT_TRUE(ChooseFromGridMenu(w, w.mnCopy));
+    ASSERT_TRUE(WaitFor([&] { return w.StatusText(1).contains(QStringLiteral("拷贝")); }))
+        << w.StatusText(1).toStdString();
+    EXPECT_EQ(w.StatusText(1).trimmed(), QStringLiteral("成功拷贝文件 2个"));
+    for (int row = 1; row <= 2; ++row) {
+        const std::string name(j.R().Cell(colName, row));
+        const QString source = fileOfName[name];
+        const QString copy =
+            j.Path("copies/") + GbToQString(name + std::string(j.R().Cell(colType, row)));
+        const QByteArray original = FileBytes(source);
+        EXPECT_FALSE(original.isEmpty()) << "the source stays: " << source.toStdString();
+        EXPECT_EQ(FileBytes(copy), original) << copy.toStdString();
+    }
+    EXPECT_EQ(QDir(j.Path("copies")).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(w.PC->currentWidget(), w.TabSheet4) << "the history page shows";
+    EXPECT_EQ(w.mmHis->toPlainText().count(QStringLiteral("文件拷贝成功:")), 2)
+        << w.mmHis->toPlainText().toStdString();
+    EXPECT_EQ(j.R().LastRow(), 4);
+    {
+        QImage shot = j.Shot("copied");
+        EXPECT_TRUE(j.StatusReads(shot));
+        EXPECT_GT(CountPixels(PartOf(shot, w, *w.mmHis->viewport()), IsDark), 2 * 100)
+            << "two lines of history";
+    }
+    noErrors();
+
+    // 11. Both exports from the grid's menu: the text file with one line per row, and the
+    //     workbook.
+    ASSERT_TRUE(ChooseFromGridMenu(w, w.mnOutTxt));
+    ASSERT_TRUE(WaitFor([&] {
+        return w.StatusText(1).contains(QStringLiteral("输出登记库文本文件完成"));
+    })) << w.StatusText(1).toStdString();
+    {
+        QImage shot = j.Shot("text-exported");
+        EXPECT_TRUE(j.StatusReads(shot));
+        const QStringList lines =
+            GbToQString(FileBytes(j.Path("prog/视频文件登记列表.txt")).toStdString())
+                .split(QStringLiteral("\r\n"));
+        ASSERT_EQ(lines.size(), 5) << "four rows and the last line end";
+        for (int row = 1; row <= 4; ++row) {
+            const QStringList cells = lines[row - 1].split(QLatin1Char('\t'));
+            ASSERT_EQ(cells.size(), 13) << row;
+            for (int col : {colPath, colName, colType, colSize, colDuration, colResolution})
+                EXPECT_EQ(QStringToGb(cells[col]), j.R().Cell(col, row)) << row << "," << col;
+        }
+    }
+    ASSERT_TRUE(ChooseFromGridMenu(w, w.N4));
+    ASSERT_TRUE(WaitFor([&] {
+        return w.StatusText(1).contains(QStringLiteral("输出登记库电子表格完成"));
+    })) << w.StatusText(1).toStdString();
+    {
+        QImage shot = j.Shot("workbook-exported");
+        EXPECT_TRUE(j.StatusReads(shot));
+        const QByteArray book = FileBytes(j.Path("prog/视频文件登记列表.xls"));
+        EXPECT_TRUE(book.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1")))
+            << "an OLE2 compound file";
+        EXPECT_GT(book.size(), 4096);
+    }
+    noErrors();
+
+    // 12. "保存登记库", chosen from the grid's menu by keyboard.
+    ASSERT_TRUE(ChooseFromGridMenu(w, w.mnSaveVDB));
+    ASSERT_TRUE(
+        WaitFor([&] { return w.StatusText(1).contains(QStringLiteral("登记库已经保存")); }));
+    ASSERT_TRUE(QFile::exists(j.Path("prog/视频登记库.vdb")));
+    const std::vector<std::string> saved = j.Lines();
+    {
+        QImage shot = j.Shot("saved");
+        EXPECT_TRUE(j.StatusReads(shot));
+    }
+    noErrors();
+
+    // 13. Close and start again: everything as saved, the renamed row and the analysis
+    //     cells included.
     j.Close();
     TFrmMain& again = j.Start();
     {
@@ -182,12 +491,16 @@ TEST(Journey, NewUserSessionInARealWindow) {
         EXPECT_EQ(again.lstDirs->count(), 1);
         EXPECT_EQ(again.lstExt->count(), 2);
         ASSERT_EQ(j.R().LastRow(), 4);
-        for (int row = 1; row <= 4; ++row)
-            EXPECT_EQ(RowToLine(j.R(), row), saved[row - 1]) << row;
+        EXPECT_EQ(j.Lines(), saved);
         EXPECT_NE(RowOfName(j.R(), "WIDE"), 0);
         EXPECT_NE(RowOfName(j.R(), "CITY"), 0);
+        EXPECT_NE(RowOfName(j.R(), newName), 0);
+        EXPECT_EQ(RowOfName(j.R(), "GARDEN"), 0);
         EXPECT_GT(CountPixels(PartOf(shot, again, *again.sg->viewport()), IsDark), 400)
             << "four rows of text";
+        ExpectRowHues(shot, again);
+        ExpectAnalysisCellsShown(shot, again);
     }
+    noErrors();
     j.Close();
 }

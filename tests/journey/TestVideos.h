@@ -1,5 +1,6 @@
-// Test videos made with GStreamer's test sources: a moving pattern with a tone, at a given
-// picture size, in AVI (Motion JPEG, MP3) or Matroska (VP8, Vorbis).
+// Test videos made with GStreamer's test sources: a white ball moving over a blue ground (so
+// that a frame on the screen is told from a black pane) with a tone, at a given picture
+// size, in AVI (Motion JPEG, MP3) or Matroska (VP8, Vorbis).
 #pragma once
 
 #include "support/Xvfb.h"
@@ -11,7 +12,7 @@ inline bool MakeTestVideo(const QString& path, int width, int height, int second
     const int fps = 10;
     bool mkv = path.endsWith(QStringLiteral(".mkv"), Qt::CaseInsensitive);
     QString pipeline =
-        QStringLiteral("videotestsrc pattern=ball num-buffers=%1 ! "
+        QStringLiteral("videotestsrc pattern=ball background-color=0xff2050c0 num-buffers=%1 ! "
                        "video/x-raw,width=%2,height=%3,framerate=%4/1 ! ")
             .arg(seconds * fps)
             .arg(width)
