@@ -483,10 +483,14 @@ TEST(Journey, NewUserSessionInARealWindow) {
     noErrors();
 
     // 13. Close and start again: everything as saved, the renamed row and the analysis
-    //     cells included.
+    //     cells included, the window where it was.
+    const QRect placement = w.geometry();
     j.Close();
     TFrmMain& again = j.Start();
     {
+        EXPECT_EQ(again.geometry(), placement);
+        EXPECT_EQ(again.SoundLevel->value(), 6000);
+        EXPECT_EQ(again.edCont->text(), QStringLiteral("生化危机"));
         QImage shot = j.Shot("second-start");
         EXPECT_EQ(again.lstDirs->count(), 1);
         EXPECT_EQ(again.lstExt->count(), 2);
