@@ -9,6 +9,7 @@
 #include "ScreenChecks.h"
 #include "TestVideos.h"
 #include "app/StatusPanels.h"
+#include "controls/MyProgressBarNew.h"
 #include "platform/GbText.h"
 #include "register/GridStore.h"
 #include "support/FakeDialogs.h"
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <algorithm>
@@ -299,7 +301,38 @@ TEST(Journey, NewUserSessionInARealWindow) {
 
     // 5. "计算时长等参数" from the grid's menu, on all rows (the search selected them):
     //    size, duration and resolution of every file; the rows take their colours.
+    //    While it runs, the progress bar lies over the status line, the break button shows
+    //    and the controls are locked: a timer looks in from the loop's own event processing.
+    QImage during;
+    bool inShot = false, lockedDuring = false, breakShown = false;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (inShot || !during.isNull() || !w.PB2Bar->isVisible() || w.PB2Bar->Position() < 1)
+            return;
+        inShot = true;
+        lockedDuring = !w.sg->isEnabled() && !w.btnSearchNew->isEnabled();
+        breakShown = w.btnBreak->isVisible();
+        during = j.Shot("analysing");
+    });
+    watch.start();
     ASSERT_TRUE(ChooseFromGridMenu(w, w.mnCal));
+    watch.stop();
+    ASSERT_FALSE(during.isNull()) << "the progress bar never showed";
+    EXPECT_TRUE(lockedDuring);
+    EXPECT_TRUE(breakShown);
+    {
+        // The bar's gradient runs from a light salmon to red over the filled part.
+        QImage bar = PartOf(during, w, *w.PB2Bar);
+        double filled = double(CountPixels(bar,
+                                           [](QRgb p) {
+                                               QColor c(p);
+                                               return c.hsvSaturation() > 40 &&
+                                                      (c.hsvHue() <= 30 || c.hsvHue() >= 345);
+                                           })) /
+                        (bar.width() * bar.height());
+        EXPECT_GT(filled, 0.15) << "the bar shows its progress";
+    }
     ASSERT_TRUE(WaitFor(
         [&] { return w.sg->isEnabled() && !j.R().Cell(colResolution, j.R().LastRow()).empty(); }));
     for (const Clip& c : kClips) {
