@@ -23,12 +23,18 @@ struct Entry {
 // The entries of a folder worth looking at, in the order the file system returns them:
 // regular files (also through links, hidden ones included) and folders that are not hidden.
 // The folder is closed before its sub-folders are walked, so deep trees need one handle.
-std::vector<Entry> ReadEntries(const std::string& real) {
+// A name that no longer leads to the folder that was listed (device and inode), because the
+// folder was removed, replaced or swapped for a link meanwhile, yields nothing: the checks
+// made on the listed folder (kernel file systems, folders entered once) hold only for it.
+std::vector<Entry> ReadEntries(const std::string& real, dev_t device, ino_t inode) {
     std::vector<Entry> entries;
     DIR* dir = opendir(real.c_str());
     if (!dir) return entries;
     struct stat self;
-    const dev_t device = fstat(dirfd(dir), &self) == 0 ? self.st_dev : 0;
+    if (fstat(dirfd(dir), &self) != 0 || self.st_dev != device || self.st_ino != inode) {
+        closedir(dir);
+        return entries;
+    }
     while (dirent* e = readdir(dir)) {
         std::string_view name = e->d_name;
         if (name == "." || name == "..") continue;
@@ -89,12 +95,12 @@ void TFolderWalk::WalkLocation(const std::string& location) {
     struct stat st;
     if (stat(real.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
     if (!entered_.insert({st.st_dev, st.st_ino}).second) return;
-    CollectSubDirs(list_.size() - 1, real);
+    CollectSubDirs(list_.size() - 1, real, {st.st_dev, st.st_ino});
 }
 
-void TFolderWalk::CollectSubDirs(size_t index, const std::string& real) {
+void TFolderWalk::CollectSubDirs(size_t index, const std::string& real, FolderId id) {
     if (BreakFlag) return;
-    std::vector<Entry> entries = ReadEntries(real);
+    std::vector<Entry> entries = ReadEntries(real, id.dev, id.ino);
     const std::string base = WithSeparator(list_[index].path);
     const std::string realBase = WithSeparator(real);
     for (Entry& e : entries) {
@@ -105,7 +111,7 @@ void TFolderWalk::CollectSubDirs(size_t index, const std::string& real) {
             std::string full = base + RegisterFormOfName(e.name);
             shell_.SetStatusText(1, GbToQString(full));
             list_.push_back({std::move(full), {}});
-            CollectSubDirs(list_.size() - 1, realBase + e.name);
+            CollectSubDirs(list_.size() - 1, realBase + e.name, {e.dev, e.ino});
         }
         PumpEvents();
     }

@@ -38,9 +38,10 @@ private:
         size_t operator()(const FolderId& id) const { return size_t(id.ino) * 31 + id.dev; }
     };
 
-    // Reads the folder list_[index] (real path `real`): keeps its file names in the record
-    // and appends every sub-folder below it to the list, depth first.
-    void CollectSubDirs(size_t index, const std::string& real);
+    // Reads the folder list_[index] (real path `real`, the folder `id` when it was listed):
+    // keeps its file names in the record and appends every sub-folder below it to the list,
+    // depth first.
+    void CollectSubDirs(size_t index, const std::string& real, FolderId id);
     void PumpEvents();
 
     std::vector<TSearchFolder>& list_;
