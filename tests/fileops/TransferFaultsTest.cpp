@@ -1,0 +1,361 @@
+// Copy and move under faults: files removed after the search that registered them, a target
+// volume that fills up, and a cross-volume move interrupted at each of its steps. After
+// each, every file exists whole at least once, no partial target is left and every row
+// (in memory and in the saved database) names a file that exists whole.
+#include "FileOpsFixture.h"
+
+#include "fileops/CopyMoveFiles.h"
+#include "platform/FileErrors.h"
+#include "platform/Paths.h"
+#include "search/SearchFiles.h"
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <sys/mount.h>
+
+namespace {
+
+// Thrown by a hook: the work stops at that point as if the program had failed there.
+struct Interrupted {};
+
+struct HookedProgress : FakeProgress {
+    std::function<void(bool)> onVisible;
+    std::function<void(const QString&)> onSuffix;
+    void SetVisible(bool v) override {
+        FakeProgress::SetVisible(v);
+        if (onVisible) onVisible(v);
+    }
+    void SetSuffix(const QString& s) override {
+        FakeProgress::SetSuffix(s);
+        if (onSuffix) onSuffix(s);
+    }
+};
+
+struct HookedShell : FakeShell {
+    HookedProgress hpb2, hpb3;
+    std::function<void(const QString&)> onHistory;
+    void AddHistory(const QString& text) override {
+        FakeShell::AddHistory(text);
+        if (onHistory) onHistory(text);
+    }
+    IProgress& PB2() override { return hpb2; }
+    IProgress& PB3() override { return hpb3; }
+};
+
+// A tmpfs of `size` mounted on the folder while it lives.
+class SmallVolume {
+public:
+    SmallVolume(const fs::path& at, const char* size) : at_(at) {
+        fs::create_directories(at);
+        const std::string options = std::string("size=") + size;
+        mounted_ = mount("tmpfs", at.c_str(), "tmpfs", 0, options.c_str()) == 0;
+        if (!mounted_) error_ = std::strerror(errno);
+    }
+    ~SmallVolume() {
+        if (mounted_) umount2(at_.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return mounted_; }
+    const std::string& Error() const { return error_; }
+
+private:
+    fs::path at_;
+    bool mounted_ = false;
+    std::string error_;
+};
+
+class TransferFaults : public FileOpsTest {
+protected:
+    void SetUp() override {
+        FileOpsTest::SetUp();
+        src = root / "src";
+        dst = root / "dst";
+        fs::create_directories(src);
+        fs::create_directories(dst);
+        dialogs.folder = QString::fromStdString(dst.string());
+        hctx.vdbPath = ctx.vdbPath;
+        shell = HookedShell();
+        content.clear();
+    }
+    void TearDown() override {
+        volume.reset();
+        FileOpsTest::TearDown();
+    }
+
+    // Makes the files in src, registers them by a real search (rows in walk order) and
+    // selects every row; keeps each file's content by its register name.
+    void SearchFilesOf(const std::vector<std::pair<std::string, uint64_t>>& files) {
+        unsigned seed = 1;
+        for (const auto& [name, size] : files) {
+            MakeFile(src / name, size, seed++);
+            content[UpperCase(name)] = ReadAll(src / name);
+        }
+        TSearchWork work;
+        SearchFiles(false, {RegDir(src)}, {"MKV"}, work, reg, shell);
+        ASSERT_EQ(reg.LastRow(), int(files.size()));
+        SelectRows(1, reg.LastRow());
+    }
+
+    bool MountSmallVolume(const char* size) {
+        volume.emplace(root / "vol", size);
+        if (!volume->Mounted()) return false;
+        dst = root / "vol";
+        dialogs.folder = QString::fromStdString(dst.string());
+        return true;
+    }
+
+    // The whole content of the file that the row names, or "(missing)".
+    std::string RowContent(const VideoRegister& r, int row) const {
+        const std::string real = ResolvePath(RowFilePath(r, row));
+        return fs::exists(real) ? ReadAll(real) : "(missing)";
+    }
+    std::string Expected(const VideoRegister& r, int row) const {
+        return content.at(std::string(r.Cell(colName, row)) + std::string(r.Cell(colType, row)));
+    }
+
+    // Each row in memory and in the saved database (when saved) names its file, whole; no
+    // file lies in the target folder but whole copies.
+    void ExpectEveryRowWhole() const {
+        for (int row = 1; row <= reg.LastRow(); ++row)
+            EXPECT_EQ(RowContent(reg, row), Expected(reg, row)) << "row " << row;
+        if (fs::exists(root / "db.vdb")) {
+            VideoRegister saved;
+            LoadRegister(saved, ctx.vdbPath);
+            for (int row = 1; row <= saved.LastRow(); ++row)
+                EXPECT_EQ(RowContent(saved, row), Expected(saved, row)) << "saved row " << row;
+        }
+        for (const auto& entry : fs::directory_iterator(dst)) {
+            const std::string name = UpperCase(entry.path().filename().string());
+            if (content.count(name)) {
+                EXPECT_EQ(ReadAll(entry.path()), content.at(name)) << "partial " << name;
+            }
+        }
+        EXPECT_FALSE(shell.locked);
+        EXPECT_FALSE(shell.breakButton);
+    }
+
+    fs::path src, dst;
+    std::map<std::string, std::string> content; // register name -> bytes
+    VolumeQueries volumes;
+    HookedShell shell;
+    FileOpsContext hctx{reg, shell, dialogs, {}};
+    std::optional<SmallVolume> volume;
+};
+
+} // namespace
+
+TEST_F(TransferFaults, FileRemovedBetweenSearchAndCopyOrMove) {
+    // 0: copy, 1: move by rename, 2: move across volumes.
+    for (int kind = 0; kind < 3; ++kind) {
+        SCOPED_TRACE("kind " + std::to_string(kind));
+        SetUp();
+        volumes.sameDrive = [kind](std::string_view a, std::string_view b) {
+            return kind == 2 ? false : SameDrive(a, b);
+        };
+        SearchFilesOf({{"a.mkv", 1000}, {"b.mkv", kCopyBlockSize + 5}, {"c.mkv", 7}});
+        const int goneRow = reg.Cell(colName, 1) == "B" ? 1 : reg.Cell(colName, 2) == "B" ? 2 : 3;
+        const std::string gonePath = RowFilePath(reg, goneRow);
+        fs::remove(src / "b.mkv");
+        content.erase("B.MKV");
+
+        kind == 0 ? CopySelectedFiles(hctx, volumes) : MoveSelectedFiles(hctx, volumes);
+
+        const QString missing = QStringLiteral("文件不存在 ") + GbToQString(gonePath);
+        EXPECT_EQ(shell.status.count(missing), 2) << "in the pre-flight and in the loop";
+        EXPECT_EQ(shell.status.last(), kind == 0 ? QStringLiteral("成功拷贝文件 2个")
+                                                 : QStringLiteral("成功移动文件 2个"));
+        EXPECT_FALSE(shell.history.join("\n").contains(QStringLiteral("B.MKV")))
+            << shell.history.join("\n").toStdString();
+        EXPECT_EQ(RowFilePath(reg, goneRow), gonePath) << "the row of the missing file stays";
+        EXPECT_FALSE(fs::exists(dst / "B.MKV"));
+        EXPECT_EQ(ReadAll(dst / "A.MKV"), content.at("A.MKV"));
+        EXPECT_EQ(ReadAll(dst / "C.MKV"), content.at("C.MKV"));
+        VideoRegister saved;
+        LoadRegister(saved, ctx.vdbPath);
+        ASSERT_EQ(saved.LastRow(), 3) << "no row lost";
+        for (int row = 1; row <= 3; ++row) {
+            if (row == goneRow) continue;
+            EXPECT_EQ(RowContent(reg, row), Expected(reg, row));
+            EXPECT_EQ(RowContent(saved, row), Expected(saved, row));
+        }
+        EXPECT_EQ(RowFilePath(saved, goneRow), gonePath);
+    }
+}
+
+// The file goes after the pre-flight counted it and just before its copy opens it: the
+// open error ends the command; the files done before stay done (and, for a move, on record).
+TEST_F(TransferFaults, FileRemovedJustBeforeItsCopy) {
+    for (bool move : {false, true}) {
+        SCOPED_TRACE(move ? "move" : "copy");
+        SetUp();
+        volumes.sameDrive = [](std::string_view, std::string_view) { return false; };
+        SearchFilesOf({{"a.mkv", 3000}, {"b.mkv", 2 * kCopyBlockSize}});
+        const int goneRow = reg.Cell(colName, 1) == "B" ? 1 : 2;
+        const std::string gonePath = RowFilePath(reg, goneRow);
+        shell.hpb2.onSuffix = [&](const QString& suffix) {
+            if (suffix.endsWith(GbToQString(gonePath))) fs::remove(src / "b.mkv");
+        };
+        content.erase("B.MKV");
+        std::string error;
+        try {
+            move ? MoveSelectedFiles(hctx, volumes) : CopySelectedFiles(hctx, volumes);
+        } catch (const EFileError& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, "Cannot open file \"" + gonePath + "\". No such file or directory");
+        EXPECT_FALSE(fs::exists(dst / "B.MKV"));
+        EXPECT_EQ(RowFilePath(reg, goneRow), gonePath);
+        shell.hpb2.onSuffix = nullptr;
+        if (goneRow == 2) {
+            // The first row was done: its file is in place, and a move is on record.
+            EXPECT_EQ(ReadAll(dst / "A.MKV"), content.at("A.MKV"));
+            EXPECT_EQ(fs::exists(root / "db.vdb"), move);
+        }
+        for (int row = 1; row <= reg.LastRow(); ++row) {
+            if (row == goneRow) continue;
+            EXPECT_EQ(RowContent(reg, row), Expected(reg, row));
+        }
+        EXPECT_FALSE(shell.locked);
+    }
+}
+
+// Another program fills the target volume during the copy (the pre-flight saw room), or
+// the volume reports more room than it has: the write fails with the program's error, the
+// partial target is removed, the source is untouched and no row changes.
+TEST_F(TransferFaults, CopyAndMoveOntoAVolumeThatFillsUp) {
+    if (!MountSmallVolume("1m"))
+        GTEST_SKIP() << "cannot mount a 1 MiB tmpfs here (" << volume->Error()
+                     << "); the file-size-limit tests in CopyMove stand in for a full disk";
+    SearchFilesOf({{"a.mkv", 700 * 1024}, {"big.mkv", 3 * 1024 * 1024}});
+    const int aRow = reg.Cell(colName, 1) == "A" ? 1 : 2;
+    const std::vector<std::string> before = {RowFilePath(reg, 1), RowFilePath(reg, 2)};
+
+    struct Case {
+        const char* what;
+        bool move;
+        int row;  // the row selected
+        bool lie; // the free-space query reports room that is not there
+    };
+    for (const Case& c : {Case{"copy, filled meanwhile", false, aRow, false},
+                          Case{"move, filled meanwhile", true, aRow, false},
+                          Case{"copy, free space misreported", false, 3 - aRow, true},
+                          Case{"move, free space misreported", true, 3 - aRow, true}}) {
+        SCOPED_TRACE(c.what);
+        SelectRows(c.row, c.row);
+        shell.history.clear();
+        volumes.diskFree = [&c](std::string_view p) {
+            return c.lie ? uint64_t(1) << 40 : GetDiskFreeBytes(p);
+        };
+        // The filler takes what the copy left after its first block.
+        shell.onProcessEvents = [&](int n) {
+            if (n == 1 && !c.lie) MakeFile(dst / "filler", 600 * 1024, 9);
+        };
+        shell.processEvents = 0;
+        std::string error;
+        try {
+            c.move ? MoveSelectedFiles(hctx, volumes) : CopySelectedFiles(hctx, volumes);
+        } catch (const EFileError& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, "Stream write error");
+        std::vector<std::string> left;
+        for (const auto& entry : fs::directory_iterator(dst))
+            left.push_back(entry.path().filename().string());
+        EXPECT_EQ(left, c.lie ? std::vector<std::string>{} : std::vector<std::string>{"filler"})
+            << "no partial target";
+        fs::remove(dst / "filler");
+        for (int r = 1; r <= reg.LastRow(); ++r) {
+            EXPECT_EQ(RowFilePath(reg, r), before[size_t(r - 1)]);
+            EXPECT_EQ(RowContent(reg, r), Expected(reg, r)) << "source untouched";
+        }
+        EXPECT_FALSE(fs::exists(root / "db.vdb")) << "nothing done, nothing saved";
+        EXPECT_FALSE(shell.locked);
+        EXPECT_FALSE(shell.hpb3.visible);
+    }
+}
+
+// A move across volumes stopped at each of its steps. The interruption is an exception
+// thrown from the window's services at that point, as a failure there would end the command.
+TEST_F(TransferFaults, CrossVolumeMoveInterruptedAtEveryStep) {
+    struct Step {
+        const char* what;
+        std::function<void()> arm;
+        bool fileError; // the command ends with the program's error rather than the stop
+    };
+    auto isBigRow = [](const QString& text) { return text.endsWith(QStringLiteral("B.MKV")); };
+    const std::vector<Step> steps = {
+        {"after the target is created",
+         [this, isBigRow] {
+             shell.hpb3.onVisible = [this, isBigRow](bool v) {
+                 if (v && isBigRow(shell.hpb2.suffixes.last())) throw Interrupted{};
+             };
+         },
+         false},
+        {"in the middle of the copy",
+         [this, isBigRow] {
+             shell.onProcessEvents = [this, isBigRow](int) {
+                 if (isBigRow(shell.hpb2.suffixes.last()) && shell.hpb3.position == 2)
+                     throw Interrupted{};
+             };
+         },
+         false},
+        {"after the last block, before the flush and size check",
+         [this, isBigRow] {
+             shell.onProcessEvents = [this, isBigRow](int) {
+                 if (isBigRow(shell.hpb2.suffixes.last()) && shell.hpb3.position == 3)
+                     throw Interrupted{};
+             };
+         },
+         false},
+        {"a write lost before the size check",
+         [this, isBigRow] {
+             shell.onProcessEvents = [this, isBigRow](int) {
+                 if (isBigRow(shell.hpb2.suffixes.last()) && shell.hpb3.position == 3)
+                     fs::resize_file(dst / "B.MKV", kCopyBlockSize);
+             };
+         },
+         true},
+        {"after the copy, before the source is deleted",
+         [this, isBigRow] {
+             shell.onHistory = [isBigRow](const QString& text) {
+                 if (text.startsWith(QStringLiteral("复制成功:")) && isBigRow(text))
+                     throw Interrupted{};
+             };
+         },
+         false},
+        {"after the source is deleted",
+         [this, isBigRow] {
+             shell.onHistory = [isBigRow](const QString& text) {
+                 if (text.startsWith(QStringLiteral("原文件删除成功:")) && isBigRow(text))
+                     throw Interrupted{};
+             };
+         },
+         false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        SetUp();
+        volumes.sameDrive = [](std::string_view, std::string_view) { return false; };
+        // A whole number of blocks, so that the last block is followed by the flush.
+        SearchFilesOf({{"a.mkv", 5000}, {"b.mkv", 3 * kCopyBlockSize}, {"c.mkv", 100}});
+        // Rows A, B, C in this order: the interruption comes after one file moved.
+        for (int r = 1; r <= 3; ++r)
+            for (int j = r + 1; j <= 3; ++j)
+                if (reg.Cell(colName, j) < reg.Cell(colName, r)) reg.SwapRows(r, j);
+        ASSERT_EQ(reg.Cell(colName, 2), "B");
+        step.arm();
+        if (step.fileError)
+            EXPECT_THROW(MoveSelectedFiles(hctx, volumes), EFileError);
+        else
+            EXPECT_THROW(MoveSelectedFiles(hctx, volumes), Interrupted);
+        shell.onHistory = nullptr;
+        shell.onProcessEvents = nullptr;
+        shell.hpb3.onVisible = nullptr;
+
+        ExpectEveryRowWhole();
+        EXPECT_TRUE(fs::exists(src / "b.mkv") || fs::exists(dst / "B.MKV"));
+        EXPECT_EQ(ReadAll(dst / "A.MKV"), content.at("A.MKV")) << "the move before stays";
+        EXPECT_TRUE(fs::exists(src / "c.mkv")) << "the row after is not touched";
+        ASSERT_TRUE(fs::exists(root / "db.vdb")) << "the earlier move is on record";
+    }
+}
