@@ -9,8 +9,8 @@
 #include <string>
 
 // A realistic register line (GB18030, CR LF): deep Chinese and Latin paths, sizes,
-// durations, resolutions. The main name is one of eight titles followed by nameId, so the
-// caller decides how often names repeat.
+// durations, resolutions. The main name is one of eight titles followed by nameId, both
+// chosen by nameId, so the caller decides how often names repeat.
 inline std::string MakeRegisterLine(std::mt19937& rng, int row, int nameId) {
     static const char* words[] = {"电影", "MOVIES", "纪录片", "SERIES", "动画", "2019",
                                   "高清", "BLURAY", "合集",   "DISK2",  "欧美", "ARCHIVE"};
@@ -30,7 +30,7 @@ inline std::string MakeRegisterLine(std::mt19937& rng, int row, int nameId) {
     std::snprintf(res, sizeof res, "%04dx%03d", 320 + int(rng() % 1600), 240 + int(rng() % 760));
     std::string cells[12] = {PadLeft(std::to_string(row), ' ', 5),
                              path,
-                             std::string(names[rng() % 8]) + std::to_string(nameId),
+                             std::string(names[unsigned(nameId) % 8]) + std::to_string(nameId),
                              types[rng() % 4],
                              size,
                              dur,

@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <filesystem>
 #include <unordered_set>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -66,13 +67,17 @@ int main(int argc, char** argv) {
     fs::create_directories(dir + "FILES");
     const std::string vdb = dir + "register.vdb";
 
-    // 30% of the rows repeat the main name of a row above them.
+    // 30% of the rows repeat the main name of a row above them: a repeat takes the name of
+    // a row drawn from those above, so every repeat is a real one.
     std::mt19937 rng(11);
     {
         std::ofstream out(vdb, std::ios::binary);
-        for (int r = 1; r <= rows; ++r)
-            out << MakeRegisterLine(rng, r,
-                                    r > 1 && rng() % 10 < 3 ? 1 + int(rng() % r) : rows + r);
+        std::vector<int> nameIds(size_t(rows) + 1);
+        for (int r = 1; r <= rows; ++r) {
+            const bool repeat = r > 1 && rng() % 10 < 3;
+            nameIds[size_t(r)] = repeat ? nameIds[1 + rng() % unsigned(r - 1)] : rows + r;
+            out << MakeRegisterLine(rng, r, nameIds[size_t(r)]);
+        }
     }
     const int files = 1000;
     for (int i = 0; i < files; ++i)
