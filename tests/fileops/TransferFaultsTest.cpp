@@ -10,9 +10,12 @@
 #include "search/SearchFiles.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <optional>
 #include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -357,5 +360,82 @@ TEST_F(TransferFaults, CrossVolumeMoveInterruptedAtEveryStep) {
         EXPECT_EQ(ReadAll(dst / "A.MKV"), content.at("A.MKV")) << "the move before stays";
         EXPECT_TRUE(fs::exists(src / "c.mkv")) << "the row after is not touched";
         ASSERT_TRUE(fs::exists(root / "db.vdb")) << "the earlier move is on record";
+    }
+}
+
+// The same steps with the process killed there (a crash or a power cut as far as the
+// program can tell), in a child process. What is on disk afterwards: a whole copy of the
+// file, and a saved database whose row names a file that exists whole until the source
+// is deleted. (After the delete the database on disk is updated by the save at the end of
+// the command; a kill between the two leaves it naming the old place.)
+TEST_F(TransferFaults, CrossVolumeMoveKilledAtEveryStep) {
+    auto isBigRow = [](const QString& text) { return text.endsWith(QStringLiteral("B.MKV")); };
+    auto die = [] { kill(getpid(), SIGKILL); };
+    struct Step {
+        const char* what;
+        std::function<void()> arm;
+        bool targetWhole; // whether a target left behind is whole
+    };
+    const std::vector<Step> steps = {
+        {"after the target is created",
+         [&] {
+             shell.hpb3.onVisible = [&](bool v) {
+                 if (v && isBigRow(shell.hpb2.suffixes.last())) die();
+             };
+         },
+         false},
+        {"in the middle of the copy",
+         [&] {
+             shell.onProcessEvents = [&](int) {
+                 if (isBigRow(shell.hpb2.suffixes.last()) && shell.hpb3.position == 2) die();
+             };
+         },
+         false},
+        {"after the last block, before the flush",
+         [&] {
+             shell.onProcessEvents = [&](int) {
+                 if (isBigRow(shell.hpb2.suffixes.last()) && shell.hpb3.position == 3) die();
+             };
+         },
+         true},
+        {"after the copy, before the source is deleted",
+         [&] {
+             shell.onHistory = [&](const QString& text) {
+                 if (text.startsWith(QStringLiteral("复制成功:")) && isBigRow(text)) die();
+             };
+         },
+         true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        SetUp();
+        volumes.sameDrive = [](std::string_view, std::string_view) { return false; };
+        SearchFilesOf({{"b.mkv", 3 * kCopyBlockSize}});
+        SaveRegister(reg, ctx.vdbPath); // the user's database before the command
+        step.arm();
+        const pid_t child = fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            MoveSelectedFiles(hctx, volumes);
+            _exit(0); // the step was never reached
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "not killed there";
+
+        const std::string whole = content.at("B.MKV");
+        const bool sourceWhole = fs::exists(src / "b.mkv") && ReadAll(src / "b.mkv") == whole;
+        const bool targetWhole = fs::exists(dst / "B.MKV") && ReadAll(dst / "B.MKV") == whole;
+        EXPECT_TRUE(sourceWhole || targetWhole) << "no whole copy left";
+        EXPECT_TRUE(sourceWhole) << "the source goes only after the copy is whole";
+        if (step.targetWhole) {
+            EXPECT_TRUE(targetWhole);
+        }
+        VideoRegister saved;
+        LoadRegister(saved, ctx.vdbPath);
+        EXPECT_EQ(RowContent(saved, 1), whole) << "the saved row names a whole file";
+        shell.onHistory = nullptr;
+        shell.onProcessEvents = nullptr;
+        shell.hpb3.onVisible = nullptr;
     }
 }
