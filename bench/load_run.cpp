@@ -14,6 +14,7 @@
 #include "maintenance/SortRows.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <filesystem>
 #include <unordered_set>
 #include <vector>
@@ -22,7 +23,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kPurged = 100000;
+// Rows purged: 100,000, or half the rows of a smaller trial run.
+int PurgeCount(const VideoRegister& reg) {
+    return std::min(100000, reg.LastRow() / 2);
+}
 
 void Report(const char* step, double seconds, const std::string& outcome) {
     std::printf("%-28s %9.2f s  RSS %7.1f MB  peak %7.1f MB  %s\n", step, seconds,
@@ -43,13 +47,14 @@ bool SortedBy(const VideoRegister& reg, int col) {
 }
 
 // Points every row at one of `files` existing files, except every step-th row up to
-// kPurged rows, which get a file that does not exist.
+// PurgeCount rows, which get a file that does not exist.
 void PointRowsAtFiles(VideoRegister& reg, const std::string& folder, int files) {
-    const int step = std::max(1, reg.LastRow() / kPurged);
+    const int purge = PurgeCount(reg);
+    const int step = std::max(1, reg.LastRow() / purge);
     int missing = 0;
     VideoRegister::BulkChange bulk(reg);
     for (int r = 1; r <= reg.LastRow(); ++r) {
-        bool gone = r % step == 0 && missing < kPurged;
+        bool gone = r % step == 0 && missing < purge;
         missing += gone;
         reg.SetCell(colPath, r, folder);
         reg.SetCell(colName, r, (gone ? "GONE" : "F") + std::to_string(gone ? r : r % files));
@@ -118,9 +123,10 @@ int main(int argc, char** argv) {
 
     PointRowsAtFiles(reg, dir + "FILES/", files);
     const int beforePurge = reg.LastRow();
+    const int toPurge = PurgeCount(reg);
     int purged = 0;
     t = Time([&] { purged = PurgeMissingFiles(reg, shell); });
-    Require(purged == kPurged && reg.LastRow() == beforePurge - kPurged, "purge: counts");
+    Require(purged == toPurge && reg.LastRow() == beforePurge - toPurge, "purge: counts");
     Report("purge", t, std::to_string(purged) + " removed");
 
     t = Time([&] { ExportTextCommand(reg, dir, shell); });
