@@ -117,6 +117,7 @@ QString TFrmMain::StatusText(int panel) const {
 }
 
 void TFrmMain::AddHistory(const QString& text) {
+    if (paced_) return paced_->AddHistoryLines({text});
     if (mmHis->blockCount() > 1000) mmHis->clear();
     if (mmHis->document()->isEmpty())
         mmHis->setPlainText(text);
@@ -124,9 +125,14 @@ void TFrmMain::AddHistory(const QString& text) {
         mmHis->appendPlainText(text);
 }
 
+void TFrmMain::AddHistoryLines(const QStringList& lines) {
+    if (paced_) return paced_->AddHistoryLines(lines);
+    AppendHistoryLines(lines);
+}
+
 // Works out what the lines one by one would leave (the log emptied whenever it holds more
 // than 1,000 lines) and changes the memo once.
-void TFrmMain::AddHistoryLines(const QStringList& lines) {
+void TFrmMain::AppendHistoryLines(const QStringList& lines) {
     bool empty = mmHis->document()->isEmpty(), cleared = false;
     int blocks = mmHis->blockCount();
     QStringList pending;
@@ -149,10 +155,12 @@ void TFrmMain::AddHistoryLines(const QStringList& lines) {
 }
 
 void TFrmMain::ClearHistory() {
+    if (paced_) paced_->DropHistory();
     mmHis->clear();
 }
 
 void TFrmMain::ShowHistoryPage() {
+    if (paced_) paced_->Flush();
     PC->setCurrentWidget(TabSheet4);
 }
 
@@ -179,6 +187,7 @@ void TFrmMain::btnBreakClick() {
 }
 
 void TFrmMain::ProcessEvents() {
+    if (paced_) paced_->FlushBeforeEvents();
     ++eventDepth_;
     QCoreApplication::processEvents();
     --eventDepth_;
@@ -193,10 +202,20 @@ void TFrmMain::DelayMs(int ms) {
 }
 
 IProgress& TFrmMain::PB2() {
-    return *pb2_;
+    return paced_ ? paced_->PB2() : *pb2_;
 }
 IProgress& TFrmMain::PB3() {
-    return *pb3_;
+    return paced_ ? paced_->PB3() : *pb3_;
+}
+
+void TFrmMain::SetPaced(bool paced) {
+    if (paced && !paced_) {
+        paced_ = std::make_unique<PacedOutput>(
+            *pb2_, *pb3_, [this](const QStringList& lines) { AppendHistoryLines(lines); });
+    } else if (!paced && paced_) {
+        paced_->Flush();
+        paced_.reset();
+    }
 }
 
 void TFrmMain::ReportError(std::exception_ptr error) {

@@ -9,6 +9,7 @@
 // report.
 #pragma once
 
+#include "app/PacedOutput.h"
 #include "app/PlayerView.h"
 #include "export/ExcelAutomation.h"
 #include "fileops/OpenRowFolder.h"
@@ -64,6 +65,7 @@ public:
     void DelayMs(int ms) override;
     IProgress& PB2() override;
     IProgress& PB3() override;
+    void SetPaced(bool paced) override;
 
     QString StatusText(int panel) const;
     IDialogs& Dialogs() { return *dialogs_; }
@@ -278,6 +280,7 @@ private:
     void PlaceBreakButton();
     void ShowSelectedRange();
     void CloseWhenIdle();
+    void AppendHistoryLines(const QStringList& lines);
 
     std::unique_ptr<TFrmMainPlayerView> playerView_;
     std::unique_ptr<TPlayer> player_;
@@ -286,7 +289,8 @@ private:
     DataPaths paths_;
     VideoRegister reg_;
     std::unique_ptr<IProgress> pb2_, pb3_;
-    TSearchWork searchWork_;    // the search's work lists (folders and files found)
-    int eventDepth_ = 0;        // nesting of ProcessEvents calls of running long loops
-    bool closePending_ = false; // a close arrived while a long loop was running
+    std::unique_ptr<PacedOutput> paced_; // while a loop runs paced
+    TSearchWork searchWork_;             // the search's work lists (folders and files found)
+    int eventDepth_ = 0;                 // nesting of ProcessEvents calls of running long loops
+    bool closePending_ = false;          // a close arrived while a long loop was running
 };

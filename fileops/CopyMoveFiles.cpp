@@ -6,6 +6,8 @@
 #include "platform/Paths.h"
 #include "register/GridStore.h"
 
+#include <unordered_map>
+
 namespace {
 
 enum class Transfer { Copy, Move };
@@ -14,15 +16,18 @@ QString Gb(std::string_view text) {
     return GbToQString(text);
 }
 
-// Unlocks the window however the row loop ends.
+// Unlocks the window however the row loop ends. The rows pass in microseconds each: the
+// window shows the bars and the log paced meanwhile.
 class BusyWindow {
 public:
     explicit BusyWindow(IShell& shell) : shell_(shell) {
         shell_.LockControls(true);
         shell_.ShowBreakButton(true);
+        shell_.SetPaced(true);
     }
     ~BusyWindow() {
         shell_.PB2().SetVisible(false);
+        shell_.SetPaced(false);
         shell_.LockControls(false);
         shell_.ShowBreakButton(false);
     }
@@ -39,6 +44,8 @@ public:
         : ctx_(ctx), volumes_(volumes), kind_(kind) {}
 
     void Run() {
+        // The rows of a command mostly share a few folders: each is resolved once.
+        ResolverSession folders;
         IShell& shell = ctx_.shell;
         shell.ClearHistory();
         const RowRange rows = SelectedRows(ctx_.reg);
@@ -74,8 +81,16 @@ private:
     }
 
     // Files that a move only renames on their own file system need no space.
-    bool NeedsSpace(std::string_view source) const {
-        return kind_ == Transfer::Copy || !volumes_.sameDrive(source, folder_);
+    bool NeedsSpace(int r, std::string_view source) {
+        return kind_ == Transfer::Copy || !OnTargetDrive(r, source);
+    }
+
+    // Whether the row's file lies on the chosen folder's file system. A file lies on the file
+    // system of its folder, so this is asked once per source folder.
+    bool OnTargetDrive(int r, std::string_view source) {
+        auto [known, added] = onTargetDrive_.try_emplace(std::string(ctx_.reg.Cell(colPath, r)));
+        if (added) known->second = volumes_.sameDrive(source, folder_);
+        return known->second;
     }
 
     bool EnoughSpace(const RowRange& rows) {
@@ -85,7 +100,7 @@ private:
             if (source.empty()) continue;
             if (!FileExists(source)) {
                 ReportMissing(source);
-            } else if (NeedsSpace(source)) {
+            } else if (NeedsSpace(r, source)) {
                 total += GetFileSizeBytes(source);
             }
         }
@@ -171,7 +186,7 @@ private:
     }
 
     void MoveRow(int r, const std::string& source, const std::string& target) {
-        bool rename = volumes_.sameDrive(source, target);
+        bool rename = OnTargetDrive(r, source);
         // Across file systems the copy is on disk and complete before the source goes.
         bool moved = rename ? SystemMoveFile(source, target)
                             : BlockCopyFile(source, target, ctx_.shell, CopyDurability::OnDisk);
@@ -192,6 +207,7 @@ private:
     const VolumeQueries& volumes_;
     const Transfer kind_;
     std::string folder_; // the chosen folder, ending in the separator
+    std::unordered_map<std::string, bool> onTargetDrive_; // by path cell
     int done_ = 0;
 };
 

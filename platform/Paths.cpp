@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -23,6 +24,10 @@ struct DirListing {
 
 std::mutex cacheMutex;
 std::unordered_map<std::string, DirListing> listingCache;
+// The real paths of folders resolved while a ResolverSession is open, by their text as
+// given (absolute, with the trailing separator).
+int openSessions = 0;
+std::unordered_map<std::string, std::string> sessionFolders;
 
 bool SameTime(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -84,11 +89,51 @@ std::string RegisterFormOfName(std::string_view diskName) {
     return UpperCase(IsValidUtf8(diskName) ? Utf8ToGb(diskName) : std::string(diskName));
 }
 
+namespace {
+
+// The length of the folder part of a path: up to and including the separator before its
+// last component; 0 when there is none.
+size_t FolderPartLength(std::string_view gbPath) {
+    size_t end = gbPath.find_last_not_of('/');
+    if (end == std::string_view::npos) return 0;
+    size_t slash = gbPath.rfind('/', end);
+    return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+std::optional<std::string> SessionFolder(std::string_view folder) {
+    std::lock_guard lock(cacheMutex);
+    if (openSessions == 0) return std::nullopt;
+    auto it = sessionFolders.find(std::string(folder));
+    if (it == sessionFolders.end()) return std::nullopt;
+    return it->second;
+}
+
+void RememberSessionFolder(std::string_view folder, const std::string& real) {
+    std::lock_guard lock(cacheMutex);
+    if (openSessions > 0) sessionFolders.emplace(folder, real);
+}
+
+} // namespace
+
 std::string ResolvePath(std::string_view gbPath) {
     std::string real = gbPath.starts_with('/') ? "/" : "";
     bool parentExists = true;
     size_t pos = 0;
+    // Only absolute folders are remembered: a relative one depends on the working folder.
+    const size_t folderPart = real.empty() ? 0 : FolderPartLength(gbPath);
+    const std::string_view folder = gbPath.substr(0, folderPart);
+    const bool remember = folderPart > 1;
+    bool known = false;
+    if (remember) {
+        if (std::optional<std::string> realFolder = SessionFolder(folder)) {
+            real = std::move(*realFolder);
+            pos = folderPart;
+            known = true;
+        }
+    }
     while (pos <= gbPath.size()) {
+        if (remember && !known && pos == folderPart && parentExists)
+            RememberSessionFolder(folder, real);
         size_t slash = gbPath.find('/', pos);
         if (slash == std::string_view::npos) slash = gbPath.size();
         std::string_view comp = gbPath.substr(pos, slash - pos);
@@ -108,7 +153,7 @@ std::string ResolvePath(std::string_view gbPath) {
             real += exact;
         } else if (std::string variant = FindCaseVariant(dir, UpperCase(comp)); !variant.empty()) {
             real += variant;
-        } else if (lstat((real + std::string(comp)).c_str(), &st) == 0) {
+        } else if (exact != comp && lstat((real + std::string(comp)).c_str(), &st) == 0) {
             real += comp; // a name stored as raw bytes
         } else {
             real += exact;
@@ -132,6 +177,17 @@ bool DirectoryExists(std::string_view gbPath) {
 void ClearResolverCache() {
     std::lock_guard lock(cacheMutex);
     listingCache.clear();
+    sessionFolders.clear();
+}
+
+ResolverSession::ResolverSession() {
+    std::lock_guard lock(cacheMutex);
+    ++openSessions;
+}
+
+ResolverSession::~ResolverSession() {
+    std::lock_guard lock(cacheMutex);
+    if (--openSessions == 0) sessionFolders.clear();
 }
 
 FolderEntryChange::FolderEntryChange(std::string_view realPath) {

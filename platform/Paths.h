@@ -39,8 +39,22 @@ std::string RegisterFormOfName(std::string_view diskName);
 bool FileExists(std::string_view gbPath);      // a regular file (or anything but a folder)
 bool DirectoryExists(std::string_view gbPath); // a folder
 
-// Forgets the cached listings (after the program itself renamed or created entries).
+// Forgets the cached listings (after the program itself renamed or created entries), and
+// the folders remembered by the open ResolverSessions.
 void ClearResolverCache();
+
+// While one lives, ResolvePath remembers the real path of each existing folder it resolved,
+// so that the rows of one command that share a folder resolve only their file names (a deep
+// upper-case folder costs two stat calls per component otherwise). Open one around a
+// command that touches many files and does not itself create, remove or rename folders
+// other than through SystemMoveFile (which forgets them); sessions may nest.
+class ResolverSession {
+public:
+    ResolverSession();
+    ~ResolverSession();
+    ResolverSession(const ResolverSession&) = delete;
+    ResolverSession& operator=(const ResolverSession&) = delete;
+};
 
 // Keeps the cached listing of one folder current across a change that the program itself
 // makes to one entry of it, so that a long run of creations, deletions or renames in a

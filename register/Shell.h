@@ -36,6 +36,10 @@ public:
     virtual void DelayMs(int ms) = 0;
     virtual IProgress& PB2() = 0;
     virtual IProgress& PB3() = 0;
+    // On: the loop that follows changes the bars and the log far more often than anyone can
+    // see; the window may show them up to a fraction of a second late, several changes in one
+    // step. Off: everything is shown as it stands.
+    virtual void SetPaced(bool) {}
 };
 
 // Program-wide flags of the long loops. True: stop at the next check.

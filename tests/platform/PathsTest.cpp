@@ -6,6 +6,8 @@
 #include "support/TempDir.h"
 
 #include <csignal>
+#include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -54,6 +56,46 @@ TEST(Resolver, NamesThatAreNotUtf8AreMatchedAsRawBytes) {
     EXPECT_TRUE(FileExists(Utf8ToGb(t.Path()) + UpperCase(raw)));
     EXPECT_EQ(RegisterFormOfName(raw), UpperCase(raw));
     EXPECT_EQ(RegisterFormOfName("Alien.avi"), "ALIEN.AVI");
+}
+
+// Gives the folder a modification time of its own, so that a cached listing of it is read
+// again even when the change fell within one tick of the file system's clock.
+void SetFolderTime(const std::string& folder, time_t seconds) {
+    timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    utimensat(AT_FDCWD, folder.c_str(), times, 0);
+}
+
+// A session remembers folders, never files: a file created or removed meanwhile is seen; a
+// folder renamed by the program (which clears the cache) is seen; after the session, so is one
+// renamed by anyone.
+TEST(Resolver, SessionRemembersFoldersOnly) {
+    TempDir t;
+    t.MakeDir("Deep/Folder");
+    t.Write("Deep/Folder/One.mkv", "1");
+    const std::string folder = UpperCase(t.Gb("Deep/Folder/"));
+    {
+        ResolverSession session;
+        EXPECT_EQ(ResolvePath(folder + "ONE.MKV"), t.Path() + "Deep/Folder/One.mkv");
+        EXPECT_EQ(ResolvePath(folder + "ONE.MKV"), t.Path() + "Deep/Folder/One.mkv");
+        t.Write("Deep/Folder/Two.mkv", "2");
+        SetFolderTime(t.Path() + "Deep/Folder", 1000);
+        EXPECT_TRUE(FileExists(folder + "TWO.MKV"));
+        std::remove((t.Path() + "Deep/Folder/One.mkv").c_str());
+        SetFolderTime(t.Path() + "Deep/Folder", 2000);
+        EXPECT_FALSE(FileExists(folder + "ONE.MKV"));
+        EXPECT_EQ(ResolvePath(folder), t.Path() + "Deep/Folder/");
+        EXPECT_EQ(ResolvePath(UpperCase(t.Gb("Deep/Folder"))), t.Path() + "Deep/Folder");
+
+        rename((t.Path() + "Deep/Folder").c_str(), (t.Path() + "Deep/Moved").c_str());
+        t.MakeDir("Deep/FOLDER");
+        t.Write("Deep/FOLDER/TWO.MKV", "3");
+        ClearResolverCache();
+        EXPECT_EQ(ResolvePath(folder + "TWO.MKV"), t.Path() + "Deep/FOLDER/TWO.MKV");
+    }
+    rename((t.Path() + "Deep/FOLDER").c_str(), (t.Path() + "Deep/Other").c_str());
+    rename((t.Path() + "Deep/Moved").c_str(), (t.Path() + "Deep/folder").c_str());
+    SetFolderTime(t.Path() + "Deep", 3000);
+    EXPECT_EQ(ResolvePath(folder + "TWO.MKV"), t.Path() + "Deep/folder/Two.mkv");
 }
 
 TEST(SafeWrite, ReplacesTheFileAndLeavesNoTemporaryFile) {
