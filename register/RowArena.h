@@ -1,0 +1,30 @@
+// Large blocks that the rows of one load are packed into, one after the other, instead of one
+// heap allocation per row: a million rows cost a few dozen mappings instead of a million
+// malloc calls and their first-touch page faults one page at a time. A block counts the
+// rows in it and goes when the last of them goes (a row that is rebuilt at another size
+// moves to an allocation of its own), so rows may outlive the arena and move between
+// registers. Single-threaded, like the rows themselves.
+#pragma once
+
+#include <cstddef>
+
+class RowArena {
+public:
+    struct Block;
+
+    RowArena() = default;
+    ~RowArena();
+    RowArena(const RowArena&) = delete;
+    RowArena& operator=(const RowArena&) = delete;
+
+    // Room for `size` bytes in the current block (a new one when it is full); the block then
+    // counts one more row. Null for a size that no block holds.
+    char* Allocate(size_t size, Block*& block);
+
+    // One row of the block is gone; the last one releases it.
+    static void Release(Block* block);
+
+private:
+    Block* current_ = nullptr; // counted as a row while being filled
+    size_t used_ = 0;
+};

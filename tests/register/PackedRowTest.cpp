@@ -1,0 +1,107 @@
+#include "register/PackedRow.h"
+
+#include "register/GridStore.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::array<std::string_view, PackedRow::kCells> CellsOf(const std::vector<std::string>& texts) {
+    std::array<std::string_view, PackedRow::kCells> cells{};
+    for (size_t i = 0; i < texts.size(); ++i)
+        cells[i] = texts[i];
+    return cells;
+}
+
+// Rows packed into arena blocks stay whole when the arena is gone, when they move, swap and
+// are rewritten in place or at another size, and when the rows around them go.
+TEST(PackedRow, ArenaRowsOutliveTheArenaAndKeepTheirCells) {
+    std::vector<PackedRow> rows;
+    const int n = 60000; // more than one block
+    {
+        RowArena arena;
+        for (int i = 0; i < n; ++i) {
+            std::string number = std::to_string(i), name = "NAME " + std::string(i % 50, 'x');
+            rows.emplace_back(CellsOf({number, "/PATH/", name, ".AVI"}), arena);
+        }
+    }
+    std::swap(rows[0], rows[n - 1]);
+    EXPECT_EQ(rows[0].Cell(0), std::to_string(n - 1));
+    EXPECT_EQ(rows[n - 1].Cell(0), "0");
+
+    rows[1].SetCell(3, ".MKV"); // same length: in place
+    EXPECT_EQ(rows[1].Cell(3), ".MKV");
+    EXPECT_EQ(rows[1].Cell(2), "NAME x");
+    rows[1].SetCell(3, rows[1].Cell(2).substr(0, 4)); // a piece of its own text
+    EXPECT_EQ(rows[1].Cell(3), "NAME");
+    rows[2].SetCell(1, "/A MUCH LONGER PATH/"); // another length: rebuilt on its own
+    EXPECT_EQ(rows[2].Cell(1), "/A MUCH LONGER PATH/");
+    EXPECT_EQ(rows[2].Cell(2), "NAME xx");
+    EXPECT_EQ(rows[2].Cell(0), "2");
+
+    // Small changes of length move the texts after the cell within the row's room.
+    rows[3].SetCell(0, "3x");
+    rows[3].SetCell(2, "");
+    EXPECT_EQ(rows[3].Cells()[0], "3x");
+    EXPECT_EQ(rows[3].Cell(1), "/PATH/");
+    EXPECT_EQ(rows[3].Cell(2), "");
+    EXPECT_EQ(rows[3].Cell(3), ".AVI");
+    rows[3].SetCell(2, rows[3].Cell(1)); // a piece of its own text, longer than before
+    EXPECT_EQ(rows[3].Cell(2), "/PATH/");
+    EXPECT_EQ(rows[3].Cell(3), ".AVI");
+    for (int c = 0; c < 4; ++c)
+        rows[3].SetCell(c, "");
+    EXPECT_TRUE(rows[3].Blank());
+
+    // Drop all but a few rows spread over the blocks; the rest must still read.
+    std::vector<PackedRow> kept;
+    for (int i = 0; i < n; i += 7919)
+        kept.push_back(std::move(rows[size_t(i)]));
+    rows.clear();
+    for (size_t k = 1; k < kept.size(); ++k) {
+        const int i = int(k) * 7919;
+        EXPECT_EQ(kept[k].Cell(0), std::to_string(i));
+        EXPECT_EQ(kept[k].Cell(2), "NAME " + std::string(size_t(i % 50), 'x'));
+    }
+    PackedRow moved = std::move(kept[1]);
+    EXPECT_TRUE(kept[1].Blank());
+    EXPECT_EQ(moved.Cell(1), "/PATH/");
+    PackedRow blank(CellsOf({}));
+    EXPECT_TRUE(blank.Blank());
+    blank.SetCell(2, "");
+    EXPECT_TRUE(blank.Blank());
+}
+
+// A loaded register (rows in the load's blocks) edited in every way reads and saves as
+// expected.
+TEST(PackedRow, LoadedRowsEditAndSaveLikeAnyOther) {
+    TempDir t;
+    std::string text;
+    for (int r = 1; r <= 3000; ++r)
+        text +=
+            std::to_string(r) + "^^/P/^^N" + std::to_string(r) + "^^.AVI^^^^^^^^^^^^^^^^^^^^\r\n";
+    t.Write("in.vdb", text);
+    VideoRegister reg;
+    LoadRegister(reg, t.Gb("in.vdb"));
+    ASSERT_EQ(reg.LastRow(), 3000);
+    reg.SwapRows(1, 3000);
+    reg.SetCell(colType, 2, ".MKV");
+    reg.SetCell(colPath, 3, "/LONGER/");
+    DeleteRows(reg, {4, 5, 6});
+    RenumberRows(reg);
+    EXPECT_EQ(reg.Cell(colName, 1), "N3000");
+    EXPECT_EQ(reg.Cell(colName, 3000 - 3), "N1");
+    EXPECT_EQ(RowToLine(reg, 2), "    2^^/P/^^N2^^.MKV^^^^^^^^^^^^^^^^^^");
+    SaveRegister(reg, t.Gb("out.vdb"));
+    VideoRegister again;
+    LoadRegister(again, t.Gb("out.vdb"));
+    ASSERT_EQ(again.LastRow(), 2997);
+    for (int r = 1; r <= 2997; ++r)
+        ASSERT_EQ(RowToLine(again, r), RowToLine(reg, r)) << r;
+    EXPECT_EQ(again.Cell(colPath, 3), "/LONGER/");
+}
+
+} // namespace
