@@ -193,12 +193,23 @@ void TFrmMain::ProcessEvents() {
     --eventDepth_;
 }
 
+// Ends on the counter as before, but sleeps on the event queue between events instead of
+// spinning: a timer set to the time left wakes the wait, and every window event is handled
+// as it arrives (the break button among them).
 void TFrmMain::DelayMs(int ms) {
-    int64_t start = CounterNow();
+    const int64_t start = CounterNow();
     if (start == 0) return;
-    int64_t wait = int64_t(ms) * 1000 * CounterFrequency() / 1'000'000;
-    while (CounterNow() - start < wait)
-        ProcessEvents();
+    const int64_t frequency = CounterFrequency();
+    const int64_t wait = int64_t(ms) * 1000 * frequency / 1'000'000;
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    ++eventDepth_;
+    for (int64_t left; (left = wait - (CounterNow() - start)) > 0;) {
+        wake.start(int(std::max<int64_t>(1, (left * 1000 + frequency - 1) / frequency)));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    --eventDepth_;
 }
 
 IProgress& TFrmMain::PB2() {

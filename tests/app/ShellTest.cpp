@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <ctime>
 
 TEST_F(WindowTest, StatusTextGetsALeadingBlankAndIgnoresUnknownPanels) {
     TFrmMain& w = Open();
@@ -50,6 +51,24 @@ TEST_F(WindowTest, DelayMsWaitsAndZeroProcessesNothing) {
     w.DelayMs(30);
     EXPECT_TRUE(fired);
     EXPECT_GE(t.elapsed(), 30);
+}
+
+// The wait sleeps on the event queue: events posted during it are handled when they arrive,
+// and the process uses far less than the whole wait in processor time.
+TEST_F(WindowTest, DelayMsSleepsButHandlesEventsOnTime) {
+    TFrmMain& w = Open();
+    qint64 handledAt = -1;
+    QElapsedTimer t;
+    QTimer::singleShot(50, [&] { handledAt = t.elapsed(); });
+    const std::clock_t cpuStart = std::clock();
+    t.start();
+    w.DelayMs(300);
+    const qint64 wall = t.elapsed();
+    const double cpuMs = 1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    EXPECT_GE(wall, 300);
+    EXPECT_GE(handledAt, 45);
+    EXPECT_LT(handledAt, 250);
+    EXPECT_LT(cpuMs, wall / 2.0);
 }
 
 TEST_F(WindowTest, LockControlsDisablesTheBusyAreaButNotTheBreakButton) {
