@@ -59,15 +59,15 @@ TEST_F(WindowTest, DelayMsSleepsButHandlesEventsOnTime) {
     TFrmMain& w = Open();
     qint64 handledAt = -1;
     QElapsedTimer t;
-    QTimer::singleShot(50, [&] { handledAt = t.elapsed(); });
     const std::clock_t cpuStart = std::clock();
     t.start();
+    QTimer::singleShot(50, [&] { handledAt = t.elapsed(); });
     w.DelayMs(300);
     const qint64 wall = t.elapsed();
     const double cpuMs = 1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     EXPECT_GE(wall, 300);
-    EXPECT_GE(handledAt, 45);
-    EXPECT_LT(handledAt, 250);
+    EXPECT_GE(handledAt, 0);
+    EXPECT_LT(handledAt, 250); // when it came, not at the end of the wait
     EXPECT_LT(cpuMs, wall / 2.0);
 }
 
