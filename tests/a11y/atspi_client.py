@@ -42,12 +42,20 @@ def find_app(pid):
 
 
 def poll(what, step=0.3):
+    """Retries what() until it returns something. A D-Bus error counts as not yet: a node
+    can go away while the tree is walked, and the buses start slowly on a loaded machine."""
     deadline = time.time() + TIMEOUT
+    last_error = None
     while time.time() < deadline:
-        found = what()
-        if found:
-            return found
+        try:
+            found = what()
+            if found:
+                return found
+        except GLib.Error as error:
+            last_error = error
         time.sleep(step)
+    if last_error is not None:
+        print("LAST ERROR " + str(last_error), flush=True)
     return None
 
 
@@ -55,14 +63,18 @@ def enable_accessibility():
     """What a screen reader does when it starts: switch the session's accessibility on."""
     bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
     value = GLib.Variant("(ssv)", ("org.a11y.Status", "IsEnabled", GLib.Variant("b", True)))
-    bus.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set",
-                  value, None, Gio.DBusCallFlags.NONE, -1, None)
+    # The first call starts the accessibility bus, which can take long under load.
+    return poll(lambda: bus.call_sync("org.a11y.Bus", "/org/a11y/bus",
+                                      "org.freedesktop.DBus.Properties", "Set", value, None,
+                                      Gio.DBusCallFlags.NONE, 60000, None) is not None, step=1)
 
 
 def main():
     program, button_name = sys.argv[1:3]
     status_prefix = sys.argv[3]
-    enable_accessibility()
+    if not enable_accessibility():
+        print("NO ACCESSIBILITY BUS")
+        return 1
     proc = subprocess.Popen([program])
     try:
         app = poll(lambda: find_app(proc.pid))
