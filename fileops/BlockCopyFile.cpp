@@ -5,6 +5,7 @@
 #include "platform/Paths.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -62,6 +63,25 @@ private:
     std::vector<char> buffer_;
 };
 
+// The copy is written under a hidden name beside the target and takes the target's name
+// only when it is complete, so a copy cut short by a crash or a kill never leaves a partial
+// file under the real name. A stale one from such a copy is overwritten by the next copy.
+std::string PartialCopyPath(const std::string& realTarget) {
+    const size_t start = realTarget.rfind('/') + 1; // npos + 1 is 0
+    // ".~" + name + ".part" stays within the 255 bytes a file name may have.
+    return realTarget.substr(0, start) + ".~" + realTarget.substr(start, 240) + ".part";
+}
+
+// Makes the new name of a file in the folder durable, as fsync does for its bytes.
+void SyncFolderOf(const std::string& realPath) {
+    const size_t slash = realPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : realPath.substr(0, slash + 1);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return; // the file is complete and named; only its durability is unknown
+    fsync(fd);
+    close(fd);
+}
+
 } // namespace
 
 bool BlockCopyFile(std::string_view source, std::string_view target, IShell& shell,
@@ -86,8 +106,9 @@ bool BlockCopyFile(std::string_view source, std::string_view target, IShell& she
         close(from); // emptying the target would empty the source
         return false;
     }
-    FolderEntryChange creation(realTarget);
-    int to = open(realTarget.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const std::string partial = PartialCopyPath(realTarget);
+    FolderEntryChange creation(partial);
+    int to = open(partial.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (to < 0) {
         int err = errno;
         close(from);
@@ -100,10 +121,10 @@ bool BlockCopyFile(std::string_view source, std::string_view target, IShell& she
     // program put under the name meanwhile.
     auto discardTarget = [&] {
         struct stat named;
-        FolderEntryChange removal(realTarget);
-        if (S_ISREG(created.st_mode) && lstat(realTarget.c_str(), &named) == 0 &&
+        FolderEntryChange removal(partial);
+        if (S_ISREG(created.st_mode) && lstat(partial.c_str(), &named) == 0 &&
             named.st_dev == created.st_dev && named.st_ino == created.st_ino &&
-            unlink(realTarget.c_str()) == 0)
+            unlink(partial.c_str()) == 0)
             removal.Removed();
     };
 
@@ -150,5 +171,14 @@ bool BlockCopyFile(std::string_view source, std::string_view target, IShell& she
         discardTarget();
         ThrowWriteError();
     }
+    FolderEntryChange left(partial), arrived(realTarget);
+    if (rename(partial.c_str(), realTarget.c_str()) != 0) {
+        int err = errno;
+        discardTarget();
+        ThrowCreateError(target, err);
+    }
+    left.Removed();
+    arrived.Added();
+    if (durability == CopyDurability::OnDisk) SyncFolderOf(realTarget);
     return true;
 }

@@ -7,13 +7,14 @@
 
 enum class CopyDurability {
     Cached, // the target may still sit in the page cache when the copy returns
-    OnDisk, // the target is flushed to disk and its size checked before the copy returns
+    OnDisk, // the target and its name are flushed to disk, its size checked, before it returns
 };
 
-// Copies the source over the target (created, or emptied when it exists) in blocks of
+// Copies the source over the target (created, or replaced when it exists) in blocks of
 // kCopyBlockSize, testing BreakFlag before each block and processing the waiting events
-// after it. True when the whole file was copied; false after a break, which removes the
-// partial target. A failure to open, create, read, write or flush throws EFileError after
-// removing the partial target; the source is never touched.
+// after it. The blocks go to a hidden file beside the target, renamed to the target when
+// complete. True when the whole file was copied; false after a break, which removes the
+// partial copy. A failure to open, create, read, write, flush or rename throws EFileError
+// after removing the partial copy; the source is never touched.
 bool BlockCopyFile(std::string_view source, std::string_view target, IShell& shell,
                    CopyDurability durability = CopyDurability::Cached);

@@ -58,6 +58,39 @@ TEST_F(BlockCopy, UpperCaseRegisterPathsFindTheRealFiles) {
     EXPECT_EQ(ReadAll(root / "dest" / "CLIP.RMVB"), ReadAll(src));
 }
 
+// The names in a folder, sorted.
+std::vector<std::string> Entries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(BlockCopy, TheTargetNameAppearsOnlyWhenTheCopyIsWhole) {
+    // A long name still leaves room for the hidden partial copy's name.
+    for (const std::string name : {std::string("clip.mkv"), std::string(250, 'n')}) {
+        SCOPED_TRACE(name.size());
+        fs::path folder = root / ("f" + std::to_string(name.size()));
+        fs::path src = folder / "src", dst = folder / name;
+        MakeFile(src, 4 * kCopyBlockSize + 9, 7);
+        MakeFile(dst, 100, 1); // replaced only by a whole copy
+        // What a copy killed earlier left behind is taken over.
+        MakeFile(folder / (".~" + name.substr(0, 240) + ".part"), 3 * kCopyBlockSize, 2);
+        const std::string before = ReadAll(dst);
+        int checked = 0;
+        shell.onProcessEvents = [&](int) {
+            EXPECT_EQ(ReadAll(dst), before) << "the target changed before the copy was whole";
+            ++checked;
+        };
+        ASSERT_TRUE(BlockCopyFile(Gb(src), Gb(dst), shell, CopyDurability::OnDisk));
+        EXPECT_EQ(checked, 4);
+        EXPECT_EQ(ReadAll(dst), ReadAll(src));
+        EXPECT_EQ(Entries(folder), (std::vector<std::string>{name, "src"}));
+        shell.onProcessEvents = nullptr;
+    }
+}
+
 TEST_F(BlockCopy, BreakStopsBeforeTheNextBlockAndRemovesThePartialTarget) {
     fs::path src = root / "big", dst = root / "partial";
     MakeFile(src, 10 * kCopyBlockSize + 7);
@@ -65,7 +98,7 @@ TEST_F(BlockCopy, BreakStopsBeforeTheNextBlockAndRemovesThePartialTarget) {
         if (count == 3) BreakFlag = true;
     };
     EXPECT_FALSE(BlockCopyFile(Gb(src), Gb(dst), shell));
-    EXPECT_FALSE(fs::exists(dst));
+    EXPECT_EQ(Entries(root), std::vector<std::string>{"big"}) << "a partial copy is left";
     EXPECT_EQ(fs::file_size(src), 10 * kCopyBlockSize + 7);
     EXPECT_EQ(shell.processEvents, 3);
     EXPECT_EQ(shell.pb3.suffixes.back(), QStringLiteral("%  正在关闭文件,稍等"));
@@ -95,7 +128,7 @@ TEST_F(BlockCopy, WriteFailureRemovesThePartialTargetAndThrows) {
     EXPECT_THROW(BlockCopyFile(Gb(src), Gb(dst), shell, CopyDurability::OnDisk), EFileError);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(fs::exists(dst));
+    EXPECT_EQ(Entries(root), std::vector<std::string>{"src"}) << "a partial copy is left";
     EXPECT_EQ(fs::file_size(src), 3 * kCopyBlockSize);
     EXPECT_FALSE(shell.pb3.visible);
 }
