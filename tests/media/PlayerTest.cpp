@@ -22,6 +22,7 @@ std::vector<uint8_t> Apply(std::vector<uint8_t> bytes, int bits, uint8_t mode, i
 
 // The window's player parts, wired as the window wires them.
 struct PlayerRig {
+    AudioCapture heard; // first, so that it outlives the graph whose sink fills it
     TFilterGraph FG;
     TVideoWindow VW;
     TDSTrackBar PB;
@@ -29,7 +30,6 @@ struct PlayerRig {
     RecordingShell shell;
     FakePlayerView view;
     TPlayer player{FG, VW, shell, view};
-    AudioCapture heard;
     VideoRegister reg;
     int completions = 0;
 
