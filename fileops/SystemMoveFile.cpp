@@ -18,9 +18,9 @@ std::string WithoutTrailingSeparators(std::string path) {
 }
 
 // For file systems without RENAME_NOREPLACE: claim the target name exclusively with an
-// empty placeholder of the same kind, then rename over the placeholder, which replaces
-// nothing but our own entry. A failed rename removes the placeholder again.
-bool MoveOverPlaceholder(const std::string& from, const std::string& to, bool isDir) {
+// empty reservation of the same kind, then rename over the reservation, which replaces
+// nothing but our own entry. A failed rename removes the reservation again.
+bool MoveOverReservation(const std::string& from, const std::string& to, bool isDir) {
     if (isDir) {
         if (mkdir(to.c_str(), 0700) != 0) return false;
     } else {
@@ -47,7 +47,7 @@ bool SystemMoveFile(std::string_view from, std::string_view to) {
     bool moved =
         renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
     if (!moved && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP))
-        moved = MoveOverPlaceholder(source, target, isDir);
+        moved = MoveOverReservation(source, target, isDir);
     if (!moved) return false;
     if (isDir) {
         ClearResolverCache(); // the listings below the folder are filed under its old path
