@@ -69,7 +69,7 @@ std::vector<std::string> Entries(const fs::path& folder) {
 
 TEST_F(BlockCopy, TheTargetNameAppearsOnlyWhenTheCopyIsWhole) {
     // A long name still leaves room for the hidden partial copy's name.
-    for (const std::string name : {std::string("clip.mkv"), std::string(250, 'n')}) {
+    for (const std::string& name : {std::string("clip.mkv"), std::string(250, 'n')}) {
         SCOPED_TRACE(name.size());
         fs::path folder = root / ("f" + std::to_string(name.size()));
         fs::path src = folder / "src", dst = folder / name;
