@@ -116,6 +116,13 @@ TestMedia MakeMedia() {
                         toneOf(440, 87) + "audioconvert ! avenc_aac ! queue ! m.");
     m.audioOnly = m.dir + "/tone.mp3";
     Generate(m.audioOnly, toneOf(440, 87) + "audioconvert ! lamemp3enc ! filesink location=@OUT@");
+    m.longCbrMp3 = m.dir + "/long-cbr.mp3";
+    Generate(m.longCbrMp3, toneOf(440, 1723) + "audioconvert ! "
+                                               "lamemp3enc target=bitrate bitrate=128 cbr=true ! "
+                                               "filesink location=@OUT@");
+    m.longVbrMp3 = m.dir + "/long-vbr.mp3";
+    Generate(m.longVbrMp3,
+             toneOf(440, 1723) + "audioconvert ! lamemp3enc quality=2 ! filesink location=@OUT@");
     m.realMedia = m.dir + "/clip.rm";
     if (!fs::exists(m.realMedia)) {
         const std::string temp = m.dir + "/part" + std::to_string(getpid()) + ".rm";

@@ -16,6 +16,8 @@ struct TestMedia {
     std::string avi; // 2 s, 176x144 MPEG-4 part 2 + MP3
     std::string mp4; // 2 s, 352x288 H.264 + AAC
     std::string audioOnly; // 2 s MP3 tone
+    // 40 s MP3 tones without a header, at a constant and at a variable bit rate
+    std::string longCbrMp3, longVbrMp3;
     std::string realMedia; // 2 s, 176x144 RV20 + AC-3 (empty when ffmpeg is missing)
     std::string oddName;   // copy of twoTracks named with Chinese, a blank and "#"
     std::string truncated; // the first 3000 bytes of twoTracks
