@@ -113,13 +113,17 @@ TEST(GraphRender, SizesAndDurationsOfGeneratedFiles) {
 // still comes out right at a constant and at a variable bit rate (the file size at the bit
 // rate of the first frames, the parser's own estimate, is 30% short for the variable one).
 TEST(GraphRender, DurationOfLongMp3WithoutAHeader) {
+    // At a variable bit rate any duration without a header is an estimate from the frames
+    // parsed so far, and how many those are depends on the machine's speed (37-40 s seen).
+    const std::pair<std::string, int> cases[] = {{Media().longCbrMp3, 800},
+                                                 {Media().longVbrMp3, 8000}};
     Rig rig;
-    for (const std::string& path : {Media().longCbrMp3, Media().longVbrMp3}) {
+    for (const auto& [path, tolerance] : cases) {
         SCOPED_TRACE(path);
         ASSERT_EQ(rig.FG.OpenMediaFile(path), kRenderOk);
         rig.FG.StartPlayback();
         rig.FG.PausePlayback();
-        EXPECT_TRUE(Near(rig.FG.DurationMs(), 40000, 800)) << rig.FG.DurationMs();
+        EXPECT_TRUE(Near(rig.FG.DurationMs(), 40000, tolerance)) << rig.FG.DurationMs();
         rig.FG.EmptyGraph();
     }
 }
