@@ -98,6 +98,7 @@ void TRegisterGrid::RegisterCurrentChanged(int col, int row) {
 
 void TRegisterGrid::RegisterSelectionChanged(const GridRect& rect) {
     if (syncing_) return;
+    anchor_ = QPoint(rect.left, rect.top);
     syncing_ = true;
     QItemSelection selection(reg_.index(rect.top - 1, rect.left),
                              reg_.index(rect.bottom - 1, rect.right));
@@ -120,6 +121,9 @@ void TRegisterGrid::ViewCurrentChanged(const QModelIndex& current) {
     if (syncing_ || !current.isValid()) return;
     syncing_ = true;
     reg_.SetCurrent(current.column(), current.row() + 1);
+    // The register keeps its current cell off the number column.
+    QModelIndex kept = reg_.index(reg_.CurRow() - 1, reg_.CurCol());
+    if (kept != current) selectionModel()->setCurrentIndex(kept, QItemSelectionModel::NoUpdate);
     syncing_ = false;
 }
 
@@ -156,7 +160,15 @@ void TRegisterGrid::mousePressEvent(QMouseEvent* event) {
         return;
     }
     pressIndex_ = event->button() == Qt::LeftButton ? index : QModelIndex();
+    if (pressIndex_.isValid() && !(event->modifiers() & Qt::ShiftModifier))
+        anchor_ = QPoint(index.column(), index.row() + 1);
     QTableView::mousePressEvent(event);
+}
+
+void TRegisterGrid::mouseMoveEvent(QMouseEvent* event) {
+    // Moving a row by its number cell selects nothing on the way.
+    if (dragFromRow_ > 0) return;
+    QTableView::mouseMoveEvent(event);
 }
 
 void TRegisterGrid::mouseReleaseEvent(QMouseEvent* event) {
@@ -201,7 +213,55 @@ void TRegisterGrid::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if (ExtendSelection(event)) return;
     QTableView::keyPressEvent(event);
+    if (!(event->modifiers() & Qt::ShiftModifier) && currentIndex().isValid())
+        anchor_ = QPoint(currentIndex().column(), currentIndex().row() + 1);
+}
+
+bool TRegisterGrid::ExtendSelection(QKeyEvent* event) {
+    if (!(event->modifiers() & Qt::ShiftModifier) || state() == EditingState) return false;
+    CursorAction action;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        action = MoveUp;
+        break;
+    case Qt::Key_Down:
+        action = MoveDown;
+        break;
+    case Qt::Key_Left:
+        action = MoveLeft;
+        break;
+    case Qt::Key_Right:
+        action = MoveRight;
+        break;
+    case Qt::Key_PageUp:
+        action = MovePageUp;
+        break;
+    case Qt::Key_PageDown:
+        action = MovePageDown;
+        break;
+    case Qt::Key_Home:
+        action = MoveHome;
+        break;
+    case Qt::Key_End:
+        action = MoveEnd;
+        break;
+    default:
+        return false;
+    }
+    event->accept();
+    const QModelIndex to = moveCursor(action, event->modifiers());
+    if (!to.isValid()) return true;
+    const QPoint anchor(std::clamp(anchor_.x(), 1, reg_.ColCount() - 1),
+                        std::clamp(anchor_.y(), 1, reg_.LastRow()));
+    const int col = to.column(), row = to.row() + 1;
+    reg_.SetSelection({std::min(anchor.x(), col), std::min(anchor.y(), row),
+                       std::max(anchor.x(), col), std::max(anchor.y(), row)});
+    reg_.SetCurrent(col, row);
+    anchor_ = anchor; // the selection just made is not the program's
+    scrollTo(to);
+    return true;
 }
 
 void TRegisterGrid::keyReleaseEvent(QKeyEvent* event) {
@@ -274,4 +334,7 @@ void TRegisterGrid::MoveRow(int from, int to) {
     int step = to > from ? 1 : -1;
     for (int r = from; r != to; r += step)
         reg_.SwapRows(r, r + step);
+    const int col = std::max(reg_.CurCol(), 1);
+    reg_.SetCurrent(col, to);
+    reg_.SetSelection({col, to, col, to});
 }

@@ -38,6 +38,7 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -55,7 +56,11 @@ private:
     void ViewCurrentChanged(const QModelIndex& current);
     void ViewSelectionChanged();
     void ApplyRegisterToView();
+    // Moves a row; the current cell follows it to a data column and becomes the selection.
     void MoveRow(int from, int to);
+    // Shift with a navigation key: the current cell moves and the selection spans from the
+    // anchor to it. False for other keys.
+    bool ExtendSelection(QKeyEvent* event);
     // The pop-up menu asked for from the keyboard: for the current cell, below it.
     void PopupAtCurrentCell();
 
@@ -64,5 +69,9 @@ private:
     int topBeforeReset_ = 0;
     int dragFromRow_ = 0;    // register row dragged by its number cell, 0: none
     QModelIndex pressIndex_; // where a left press on a data cell started
+    // The fixed corner of the selection (register column, row) that Shift and the arrow
+    // keys extend from: the pressed cell, the cell reached without Shift, or the top-left
+    // corner of a selection the program made.
+    QPoint anchor_{1, 1};
     int wheelRemainder_ = 0;
 };

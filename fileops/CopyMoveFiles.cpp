@@ -48,7 +48,7 @@ public:
         ResolverSession folders;
         IShell& shell = ctx_.shell;
         shell.ClearHistory();
-        const RowRange rows = SelectedRows(ctx_.reg);
+        const RowRange rows = ctx_.reg.SelectedRows();
         if (!PickFolder()) return;
         if (!EnoughSpace(rows)) return;
 

@@ -7,7 +7,7 @@
 
 void DeleteRowFiles(const FileOpsContext& ctx) {
     VideoRegister& reg = ctx.reg;
-    const RowRange rows = SelectedRows(reg);
+    const RowRange rows = reg.SelectedRows();
     VideoRegister::BulkChange bulk(reg);
     std::vector<int> doomed;
     for (int r = rows.bottom; r >= rows.top; --r) {

@@ -14,9 +14,3 @@ struct FileOpsContext {
     IDialogs& dialogs;
     std::string vdbPath; // the register database file (GB18030)
 };
-
-// The data rows from the top to the bottom of the grid's selection rectangle.
-struct RowRange {
-    int top = 1, bottom = 1;
-};
-RowRange SelectedRows(const VideoRegister& reg);

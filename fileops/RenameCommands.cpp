@@ -5,16 +5,17 @@
 #include "platform/GbText.h"
 #include "platform/Paths.h"
 #include "register/GridStore.h"
+#include "register/StorableCell.h"
 
 #include <algorithm>
 #include <optional>
 
 namespace {
 
-// Text that would break a register line ("^^" separates the cells, CR LF the rows) or name
-// something other than one entry.
+// Text that the register cannot store as a cell, or that holds control characters, which
+// no name of ours carries.
 bool UnfitForRegister(std::string_view text) {
-    return text.find("^^") != std::string_view::npos ||
+    return !StorableCell(text) ||
            std::any_of(text.begin(), text.end(), [](char c) { return (unsigned char)c < 0x20; });
 }
 

@@ -36,8 +36,7 @@ std::vector<int> NearestSameNameAbove(const VideoRegister& reg) {
     return above;
 }
 
-// DeleteRows resets the views once and moves the current cell after it, so that the window
-// reacts to the new current cell outside any reset; renumbering is one more reset.
+// Renumbering in one reset of the views rather than one change per row.
 void RenumberAll(VideoRegister& reg) {
     VideoRegister::BulkChange bulk(reg);
     RenumberRows(reg);
@@ -46,9 +45,9 @@ void RenumberAll(VideoRegister& reg) {
 } // namespace
 
 void DeleteSelectedRows(VideoRegister& reg) {
-    const GridRect sel = reg.Selection();
+    const RowRange sel = reg.SelectedRows();
     std::vector<int> rows;
-    for (int r = std::max(sel.top, 1); r <= std::min(sel.bottom, reg.LastRow()); ++r)
+    for (int r = sel.top; r <= sel.bottom; ++r)
         rows.push_back(r);
     DeleteRows(reg, std::move(rows));
     RenumberAll(reg);

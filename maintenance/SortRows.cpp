@@ -1,24 +1,22 @@
 #include "maintenance/SortRows.h"
 
+#include "maintenance/SortKeys.h"
 #include "register/GridStore.h"
-
-#include <string>
 
 void QuickSortRows(VideoRegister& reg, int col, int lo, int hi) {
     // The smaller part is sorted by recursion and the larger one by this loop, so the depth
     // stays below log2(rows). The parts are disjoint, so the order of work does not matter.
     while (lo < hi) {
-        if (hi == lo + 1 && reg.Cell(col, lo) > reg.Cell(col, hi)) {
+        if (hi == lo + 1 && CompareSortCells(col, reg.Cell(col, lo), reg.Cell(col, hi)) > 0) {
             reg.SwapRows(lo, hi);
             return;
         }
         int i = lo, j = hi;
-        // A copy: the swaps below move the row the pivot came from.
-        const std::string pivot(reg.Cell(col, lo + (hi - lo) / 2));
+        const SortPivot pivot(col, reg.Cell(col, lo + (hi - lo) / 2));
         do {
-            while (reg.Cell(col, i) < pivot)
+            while (pivot.CompareCell(reg.Cell(col, i)) < 0)
                 ++i;
-            while (reg.Cell(col, j) > pivot)
+            while (pivot.CompareCell(reg.Cell(col, j)) > 0)
                 --j;
             if (i <= j) {
                 reg.SwapRows(i, j);
@@ -51,7 +49,7 @@ void SortWithinGroups(VideoRegister& reg, int primary, int secondary, int first,
     std::string_view key = reg.Cell(primary, first);
     for (int r = first + 1; r <= last; ++r) {
         std::string_view text = reg.Cell(primary, r);
-        if (text != key) {
+        if (CompareSortCells(primary, text, key) != 0) {
             QuickSortRows(reg, secondary, group, r - 1);
             group = r;
             // Sorting a group moves only rows above r, so row r's text stays valid here.

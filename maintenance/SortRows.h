@@ -1,15 +1,16 @@
-// Sorting the register: an in-place quicksort over whole rows by one column's text, then
-// within each run of equal primary texts by a secondary column. Texts compare as unsigned
-// bytes (std::string_view order). Rows with equal keys end up where the partition steps put
-// them; that order is part of the behaviour and must not change.
+// Sorting the register: an in-place quicksort over whole rows by one column's cells, then
+// within each run of equal primary keys by a secondary column. Cells compare as
+// CompareSortCells says: sizes, durations and resolutions by value, everything else as
+// unsigned bytes. Rows with equal keys end up where the partition steps put them; that order
+// is part of the behaviour and must not change.
 #pragma once
 
 #include "register/VideoRegister.h"
 
-// Sorts rows lo to hi by the text of column col, ascending.
+// Sorts rows lo to hi by column col, ascending.
 void QuickSortRows(VideoRegister& reg, int col, int lo, int hi);
 // Within rows first to last, already sorted by column primary, sorts each run of rows with
-// equal primary text by column secondary.
+// equal primary keys by column secondary.
 void SortWithinGroups(VideoRegister& reg, int primary, int secondary, int first, int last);
 
 // The key pair of one sort command.

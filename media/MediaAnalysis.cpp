@@ -72,8 +72,7 @@ void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell) {
 }
 
 void AnalyseSelectedRows(VideoRegister& reg, TFilterGraph& FG, IShell& shell) {
-    const int top = std::max(1, reg.Selection().top);
-    const int bottom = reg.Selection().bottom;
+    const auto [top, bottom] = reg.SelectedRows();
     BreakFlag = false;
     shell.LockControls(true);
     // The window comes back however the loop ends, a failure included.

@@ -146,8 +146,7 @@ void DeleteRow(VideoRegister& reg, int row) {
         reg.SetRowCount(reg.RowCount() - 1);
         return;
     }
-    reg.RemoveRows({row});
-    if (reg.CurRow() > reg.LastRow()) reg.SetCurrent(reg.CurCol(), reg.LastRow());
+    reg.RemoveRows({row}); // a current row past the new last row becomes the last row
 }
 
 void DeleteRows(VideoRegister& reg, std::vector<int> rows) {
@@ -155,6 +154,8 @@ void DeleteRows(VideoRegister& reg, std::vector<int> rows) {
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     std::erase_if(rows, [&](int r) { return r < 1 || r > reg.LastRow(); });
     if (rows.empty()) return;
+    // One reset, and the selection settles around the current row set below.
+    VideoRegister::BulkChange bulk(reg);
     // Repeated DeleteRow from the bottom up: every deletion of the then-last row moves the
     // current row up by one; the only row left is emptied instead of removed.
     int last = reg.LastRow();

@@ -6,8 +6,9 @@
 
 #include <string_view>
 
-// False for a path the register cannot store faithfully: one holding "^^" (the cell
-// separator of the database file), a carriage return or a line feed.
+// False for a path whose record the register cannot store faithfully: one of its cells
+// (folder, name, type) breaks StorableCell. Such a file is never registered under another
+// name.
 bool StorablePath(std::string_view gbPath);
 
 // The cells of a new record for the file at gbPath (GB18030, "/" separators): the folder

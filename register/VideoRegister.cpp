@@ -1,8 +1,10 @@
 #include "register/VideoRegister.h"
 
 #include "platform/GbText.h"
+#include "register/StorableCell.h"
 
 #include <algorithm>
+#include <numeric>
 
 VideoRegister::VideoRegister(QObject* parent) : QAbstractTableModel(parent) {
     rows_.resize(2);
@@ -37,18 +39,16 @@ void VideoRegister::NotifyRow(int row, int firstCol, int lastCol) {
 
 void VideoRegister::SetRowCount(int count) {
     count = std::max(count, 1);
-    int old = RowCount();
-    if (count == old) return;
-    bool notify = bulkDepth_ == 0;
-    if (count > old) {
-        if (notify) beginInsertRows({}, old - 1, count - 2);
-        rows_.resize(size_t(count));
-        if (notify) endInsertRows();
-    } else {
-        if (notify) beginRemoveRows({}, std::max(count - 1, 0), old - 2);
-        rows_.resize(size_t(count));
-        if (notify) endRemoveRows();
+    if (count == RowCount()) return;
+    BulkChange bulk(*this);
+    if (count == 1) {
+        newTable_ = true;
+    } else if (count < RowCount()) {
+        std::vector<int> cut(size_t(RowCount() - count));
+        std::iota(cut.begin(), cut.end(), count);
+        ShrinkSelection(cut);
     }
+    rows_.resize(size_t(count));
 }
 
 void VideoRegister::SwapRows(int a, int b) {
@@ -64,6 +64,7 @@ void VideoRegister::RemoveRows(std::vector<int> rows) {
     std::erase_if(rows, [&](int r) { return r < 1 || r >= RowCount(); });
     if (rows.empty()) return;
     BulkChange bulk(*this);
+    ShrinkSelection(rows);
     size_t out = size_t(rows.front()), next = 0;
     for (size_t in = out; in < rows_.size(); ++in) {
         if (next < rows.size() && int(in) == rows[next]) {
@@ -100,23 +101,78 @@ void VideoRegister::InsertBlankRows(int at, int count) {
 
 void VideoRegister::SetCurrent(int col, int row) {
     if (col == curCol_ && row == curRow_) return;
+    const int oldCol = curCol_, oldRow = curRow_;
     curCol_ = col;
     curRow_ = row;
-    emit currentChanged(col, row);
+    if (bulkDepth_ > 0) return;
+    Settle();
+    Announce(oldCol, oldRow, selection_);
 }
 
 void VideoRegister::SetSelection(const GridRect& rect) {
     if (rect == selection_) return;
+    const GridRect old = selection_;
     selection_ = rect;
-    emit selectionChanged(rect);
+    if (bulkDepth_ > 0) return;
+    Settle();
+    Announce(curCol_, curRow_, old);
+}
+
+RowRange VideoRegister::SelectedRows() const {
+    const int top = std::clamp(std::min(selection_.top, selection_.bottom), 1, LastRow());
+    return {top, std::clamp(std::max(selection_.top, selection_.bottom), top, LastRow())};
+}
+
+void VideoRegister::ShrinkSelection(const std::vector<int>& removed) {
+    auto removedBefore = [&](int row) {
+        return int(std::lower_bound(removed.begin(), removed.end(), row) - removed.begin());
+    };
+    const int top = selection_.top - removedBefore(selection_.top);
+    const int bottom = selection_.bottom - removedBefore(selection_.bottom + 1);
+    if (bottom < top)
+        selectionGone_ = true;
+    else
+        selection_.top = top, selection_.bottom = bottom;
+}
+
+void VideoRegister::Settle() {
+    const int lastCol = kColumns - 1;
+    curCol_ = std::clamp(curCol_, 1, lastCol);
+    curRow_ = std::clamp(curRow_, 1, std::max(LastRow(), 1));
+    if (newTable_ || selectionGone_) {
+        selection_ = {curCol_, curRow_, curCol_, curRow_};
+    } else {
+        GridRect& s = selection_;
+        s = {std::min(s.left, s.right), std::min(s.top, s.bottom), std::max(s.left, s.right),
+             std::max(s.top, s.bottom)};
+        s.left = std::clamp(s.left, 1, lastCol);
+        s.right = std::clamp(s.right, s.left, lastCol);
+        s.top = std::clamp(s.top, 1, std::max(LastRow(), 1));
+        s.bottom = std::clamp(s.bottom, s.top, std::max(LastRow(), 1));
+    }
+    newTable_ = selectionGone_ = false;
+}
+
+void VideoRegister::Announce(int oldCol, int oldRow, const GridRect& oldSelection) {
+    if (curCol_ != oldCol || curRow_ != oldRow) emit currentChanged(curCol_, curRow_);
+    if (selection_ != oldSelection) emit selectionChanged(selection_);
 }
 
 VideoRegister::BulkChange::BulkChange(VideoRegister& reg) : reg_(reg) {
-    if (reg_.bulkDepth_++ == 0) reg_.beginResetModel();
+    if (reg_.bulkDepth_++ > 0) return;
+    reg_.bulkCol_ = reg_.curCol_;
+    reg_.bulkRow_ = reg_.curRow_;
+    reg_.bulkSelection_ = reg_.selection_;
+    reg_.beginResetModel();
 }
 
 VideoRegister::BulkChange::~BulkChange() {
-    if (--reg_.bulkDepth_ == 0) reg_.endResetModel();
+    if (--reg_.bulkDepth_ > 0) return;
+    // The views see the settled cell and selection when they reset, and hear of a change
+    // only after it, outside the reset.
+    reg_.Settle();
+    reg_.endResetModel();
+    reg_.Announce(reg_.bulkCol_, reg_.bulkRow_, reg_.bulkSelection_);
 }
 
 int VideoRegister::rowCount(const QModelIndex& parent) const {
@@ -134,7 +190,12 @@ QVariant VideoRegister::data(const QModelIndex& index, int role) const {
 
 bool VideoRegister::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole) return false;
-    SetCell(index.column(), index.row() + 1, QStringToGb(value.toString()));
+    const std::string text = QStringToGb(value.toString());
+    if (!StorableCell(text)) {
+        emit editRefused(index.column(), index.row() + 1);
+        return false;
+    }
+    SetCell(index.column(), index.row() + 1, text);
     return true;
 }
 

@@ -3,6 +3,12 @@
 // rows. Cells are GB18030 text. The register also keeps the grid's current cell and
 // selection rectangle, which several table operations move.
 //
+// The current cell and the selection always lie inside the table (data rows, columns 1 and
+// up): whatever changes the row count settles them, so the grid's highlight, the range the
+// window shows and the rows a command acts on are one and the same. A table replaced as a
+// whole leaves the current cell alone selected; removed rows shrink the selection to what
+// remains of it, or to the current cell when nothing remains.
+//
 // As a Qt model it shows the data rows (model row r is register row r + 1); the header
 // row's cells are the horizontal header.
 #pragma once
@@ -17,6 +23,11 @@
 struct GridRect {
     int left = 1, top = 1, right = 1, bottom = 1;
     bool operator==(const GridRect&) const = default;
+};
+
+// A run of data rows, top to bottom.
+struct RowRange {
+    int top = 1, bottom = 1;
 };
 
 class VideoRegister : public QAbstractTableModel {
@@ -36,7 +47,8 @@ public:
     const PackedRow& Row(int row) const { return rows_[size_t(row)]; }
     void SetRow(int row, PackedRow cells);
 
-    // Grows with blank rows or cuts rows off the end; never below 1 (the header).
+    // Grows with blank rows or cuts rows off the end; never below 1 (the header). Cutting
+    // to the header alone starts a new table.
     void SetRowCount(int count);
     void SwapRows(int a, int b);
     // Removes the given rows (any order, duplicates ignored) in one pass; rows below move up.
@@ -46,12 +58,17 @@ public:
     // Inserts blank rows before row `at` in one pass.
     void InsertBlankRows(int at, int count);
 
-    // The grid's current cell and selection (register coordinates).
+    // The grid's current cell and selection (register coordinates). Values outside the
+    // table are brought inside it; within a BulkChange that happens, and the views hear of
+    // the change, at its end.
     int CurCol() const { return curCol_; }
     int CurRow() const { return curRow_; }
     void SetCurrent(int col, int row);
     const GridRect& Selection() const { return selection_; }
     void SetSelection(const GridRect& rect);
+    // The rows of the selection, never past the last row: what every command on "the
+    // selected rows" walks.
+    RowRange SelectedRows() const;
 
     // While a BulkChange lives, cell and row changes send no per-cell notifications; views
     // are told once at its end that everything may have changed.
@@ -77,12 +94,25 @@ public:
 signals:
     void currentChanged(int col, int row);
     void selectionChanged(const GridRect& rect);
+    // Typed text that the cell cannot hold (StorableCell) was refused; the cell kept its text.
+    void editRefused(int col, int row);
 
 private:
     void NotifyRow(int row, int firstCol, int lastCol);
+    // The selection after the given rows (sorted, distinct) have gone.
+    void ShrinkSelection(const std::vector<int>& removed);
+    // Brings the current cell and the selection inside the table.
+    void Settle();
+    // Tells the views of a current cell or selection that differs from the one given.
+    void Announce(int oldCol, int oldRow, const GridRect& oldSelection);
 
     std::vector<PackedRow> rows_;
     int curCol_ = 1, curRow_ = 1;
     GridRect selection_;
+    bool newTable_ = false;      // cut to the header since the last Settle
+    bool selectionGone_ = false; // every selected row removed since the last Settle
     int bulkDepth_ = 0;
+    // The current cell and selection when the outermost BulkChange began.
+    int bulkCol_ = 1, bulkRow_ = 1;
+    GridRect bulkSelection_;
 };

@@ -28,6 +28,17 @@ QPoint CellCentre(TRegisterGrid* sg, int col, int row) {
     return sg->visualRect(sg->model()->index(row - 1, col)).center();
 }
 
+// The register's selection is sel, and the grid's highlight and panel 3 show just that.
+void ExpectShown(TFrmMain& w, GridRect sel) {
+    EXPECT_EQ(w.Register().Selection(), sel);
+    const QItemSelection shown = w.sg->selectionModel()->selection();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(
+        (GridRect{shown[0].left(), shown[0].top() + 1, shown[0].right(), shown[0].bottom() + 1}),
+        sel);
+    EXPECT_EQ(w.StatusText(3), QStringLiteral(" 选择行范围: %1--%2").arg(sel.top).arg(sel.bottom));
+}
+
 class GridTest : public WindowTest {
 protected:
     TFrmMain& OpenShown(int rows) {
@@ -118,6 +129,20 @@ TEST_F(GridTest, ClickShowsTheCellAndSwitchesEditingByColumn) {
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents(); // the delegate commits through a queued call
     EXPECT_EQ(w.Register().Cell(colTrack, 4), "2");
+    // Text that would split the row on reading is refused; the cell keeps its text.
+    for (const QString& bad : {QStringLiteral("a^^b"), QStringLiteral("1999^")}) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // closed editors
+        Click(colYear, 4);
+        QTest::keyClick(w.sg, Qt::Key_F2);
+        editor = w.sg->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->setText(bad);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w.Register().Cell(colYear, 4), "");
+        EXPECT_EQ(w.StatusText(1),
+                  QStringLiteral(" 输入内容无法保存：不能含有“^^”、回车或换行，也不能以“^”结尾"));
+    }
 }
 
 TEST_F(GridTest, ProgramChangesOfTheCurrentCellRunSgClick) {
@@ -153,6 +178,9 @@ TEST_F(GridTest, CtrlASelectsEveryDataCellWithoutScrolling) {
     EXPECT_EQ(w.Register().CurRow(), 500);
     EXPECT_EQ(w.sg->TopRow(), top);
     EXPECT_EQ(w.StatusText(3), QStringLiteral(" 选择行范围: 1--500"));
+    // The anchor is (1, 1), not the cell clicked before.
+    QTest::keyClick(w.sg, Qt::Key_Up, Qt::ShiftModifier);
+    ExpectShown(w, {1, 1, 11, 499});
 }
 
 TEST_F(GridTest, DoubleClickStepsTheChannelAndCopiesNamesToTheQuery) {
@@ -224,7 +252,9 @@ TEST_F(GridTest, ContextMenuEnablesRenameItemsByColumn) {
 TEST_F(GridTest, DraggingARowByItsNumberMovesAndRenumbers) {
     TFrmMain& w = OpenShown(8);
     QWidget* vp = w.sg->viewport();
+    Click(3, 7);
     QTest::mousePress(vp, Qt::LeftButton, {}, CellCentre(w.sg, 0, 5));
+    QTest::mouseMove(vp, CellCentre(w.sg, 0, 3));
     QTest::mouseMove(vp, CellCentre(w.sg, 0, 1));
     QTest::mouseRelease(vp, Qt::LeftButton, {}, CellCentre(w.sg, 0, 1));
     VideoRegister& reg = w.Register();
@@ -235,6 +265,47 @@ TEST_F(GridTest, DraggingARowByItsNumberMovesAndRenumbers) {
         EXPECT_EQ(reg.Cell(colNumber, r), PadLeft(std::to_string(r), ' ', 5));
     }
     EXPECT_EQ(reg.Cell(colName, 6), "N6");
+    // The moved row holds the current cell, on its data column, and alone is selected.
+    EXPECT_EQ(reg.CurCol(), 3);
+    EXPECT_EQ(reg.CurRow(), 1);
+    EXPECT_EQ(w.sg->currentIndex(), reg.index(0, 3));
+    ExpectShown(w, {3, 1, 3, 1});
+}
+
+TEST_F(GridTest, AfterEveryChangeOfTheTableTheSelectionShownIsWhatCommandsActOn) {
+    TFrmMain& w = OpenShown(10);
+    VideoRegister& reg = w.Register();
+    // A reload of a file that now holds 2 rows: the current cell, clamped, alone selected.
+    w.SelectGridRange(1, 1, 11, 7);
+    WriteFile(QStringLiteral("视频登记库.vdb"),
+              QStringLiteral("1^^/X/^^ONE^^.AVI^^\r\n2^^/X/^^TWO^^.AVI^^\r\n"));
+    w.mnReloadVDB->trigger();
+    ExpectShown(w, {11, 2, 11, 2});
+    w.mnDelRow->trigger();
+    EXPECT_EQ(reg.LastRow(), 1);
+    EXPECT_EQ(reg.Cell(colName, 1), "ONE");
+
+    // Removed rows shrink the selection to what is left of it.
+    Fill(reg, 10);
+    reg.SetCell(colName, 4, "N2");
+    reg.SetCell(colName, 8, "N2");
+    w.SelectGridRange(1, 3, 11, 6);
+    w.mnDelLeft->trigger(); // rows 4 and 8 repeat row 2
+    ExpectShown(w, {1, 3, 11, 5});
+    // None of it left: the current cell alone; it kept its index.
+    w.mnDelRow->trigger();
+    EXPECT_EQ(reg.LastRow(), 5);
+    EXPECT_EQ(reg.Cell(colName, 3), "N7");
+    ExpectShown(w, {11, 5, 11, 5});
+    // A purge that leaves only the blank row.
+    w.SelectGridRange(2, 1, 11, 5);
+    w.mnDelEmpty->trigger();
+    ExpectShown(w, {2, 1, 11, 1});
+
+    // A selection given past the last row stops there.
+    Fill(reg, 6);
+    reg.SetSelection({1, 4, 11, 40});
+    ExpectShown(w, {1, 4, 11, 6});
 }
 
 TEST_F(GridTest, TheNumberColumnIsNeverCurrentNorSelected) {

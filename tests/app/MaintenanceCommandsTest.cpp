@@ -26,7 +26,7 @@ TEST_F(WindowTest, SortCommandsFromTheMenuReorderAndRenumber) {
     const std::pair<QAction*, std::vector<std::string>> cases[] = {
         {w.mnSortFileName, {"ANT", "BEE", "CAT"}},   {w.mnSortDir, {"BEE", "CAT", "ANT"}},
         {w.mnSortSize, {"BEE", "CAT", "ANT"}},       {w.mnSortTime, {"BEE", "CAT", "ANT"}},
-        {w.mnSortResolution, {"BEE", "ANT", "CAT"}}, {w.mnSortType, {"BEE", "CAT", "ANT"}}};
+        {w.mnSortResolution, {"BEE", "CAT", "ANT"}}, {w.mnSortType, {"BEE", "CAT", "ANT"}}};
     for (const auto& [action, names] : cases) {
         w.mnSortFileName->trigger(); // a fixed starting order
         action->trigger();

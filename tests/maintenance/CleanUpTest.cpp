@@ -48,7 +48,8 @@ int LiteralRemoveRepeats(VideoRegister& reg, QStringList& history) {
 }
 
 void LiteralDeleteSelection(VideoRegister& reg) {
-    for (int r = reg.Selection().bottom; r >= reg.Selection().top; --r)
+    const GridRect sel = reg.Selection(); // taken once: deleting rows shrinks it
+    for (int r = sel.bottom; r >= sel.top; --r)
         DeleteRow(reg, r);
     RenumberRows(reg);
 }

@@ -69,13 +69,15 @@ TEST(InsertFiles, NamesTheRegisterCannotStoreAreRefusedAndNotCounted) {
     SetRows(reg, {{"", "/A/", "KEEP", ".AVI"}});
     reg.SetCurrent(1, 1);
     FakeShell shell;
-    InsertFileRecords(reg, shell,
-                      {"/v/a^^b.avi", "/v/ok.avi", "/v/line\nbreak.avi", "/v/cr\r.avi"});
-    EXPECT_EQ(Column(reg, 2), (std::vector<std::string>{"OK", "KEEP"}));
-    EXPECT_EQ(shell.status[1], QStringLiteral("共加入记录 1 条"));
-    EXPECT_EQ(shell.history, (QStringList{QStringLiteral("无法登记的文件名: /v/a^^b.avi"),
-                                          QStringLiteral("无法登记的文件名: /v/line\nbreak.avi"),
-                                          QStringLiteral("无法登记的文件名: /v/cr\r.avi")}));
-    EXPECT_FALSE(StorablePath("x^^"));
-    EXPECT_TRUE(StorablePath("^x^"));
+    // A name ending in a caret, or in a GBK character whose last byte is one (乛), would read
+    // back with the caret moved into the type cell.
+    const QStringList refused{"/v/a^^b.avi", "/v/line\nbreak.avi",        "/v/cr\r.avi",
+                              "/v/x^.rmvb",  QStringLiteral("/v/乛.avi"), "/v/noext^"};
+    InsertFileRecords(reg, shell, QStringList{"/v/ok.avi", "/v/^a^/^b.avi"} + refused);
+    EXPECT_EQ(Column(reg, 2), (std::vector<std::string>{"^B", "OK", "KEEP"}));
+    EXPECT_EQ(shell.status[1], QStringLiteral("共加入记录 2 条"));
+    QStringList expected;
+    for (const QString& name : refused)
+        expected << QStringLiteral("无法登记的文件名: ") + name;
+    EXPECT_EQ(shell.history, expected);
 }

@@ -1,5 +1,6 @@
 #include "maintenance/SortRows.h"
 #include "TestRegister.h"
+#include "maintenance/SortKeys.h"
 #include "platform/GbText.h"
 
 #include <gtest/gtest.h>
@@ -9,16 +10,17 @@ namespace {
 // The sort steps as written, with plain recursion into both parts; the reference for the
 // order in which rows with equal keys come out.
 void LiteralQuickSort(VideoRegister& reg, int c, int lo, int hi) {
-    if (hi == lo + 1 && reg.Cell(c, lo) > reg.Cell(c, hi)) {
+    auto cmp = [&](std::string_view a, std::string_view b) { return CompareSortCells(c, a, b); };
+    if (hi == lo + 1 && cmp(reg.Cell(c, lo), reg.Cell(c, hi)) > 0) {
         reg.SwapRows(lo, hi);
         return;
     }
     int i = lo, j = hi;
     std::string pivot(reg.Cell(c, (lo + hi) / 2));
     do {
-        while (reg.Cell(c, i) < pivot)
+        while (cmp(reg.Cell(c, i), pivot) < 0)
             i++;
-        while (reg.Cell(c, j) > pivot)
+        while (cmp(reg.Cell(c, j), pivot) > 0)
             j--;
         if (i <= j) {
             reg.SwapRows(i, j);
@@ -36,13 +38,13 @@ void LiteralSortCommand(VideoRegister& reg, int p, int s) {
     std::string key(reg.Cell(p, 1));
     int g = 1;
     for (int r = 2; r <= last; ++r) {
-        if (reg.Cell(p, r) != key) {
+        if (CompareSortCells(p, reg.Cell(p, r), key) != 0) {
             LiteralQuickSort(reg, s, g, r - 1);
             g = r;
             key = reg.Cell(p, r);
         }
     }
-    if (reg.Cell(p, last) == key) LiteralQuickSort(reg, s, g, last);
+    if (CompareSortCells(p, reg.Cell(p, last), key) == 0) LiteralQuickSort(reg, s, g, last);
     RenumberRows(reg);
 }
 
@@ -52,9 +54,9 @@ std::vector<std::vector<std::string>> RandomRows(std::mt19937& rng, int n) {
     for (int k = 0; k < n; ++k) {
         rows.push_back({"", Pick(rng, {"/A/", "/A/B/", "/B/", ""}), Pick(rng, {"X", "Y", "XY", ""}),
                         Pick(rng, {".AVI", ".MKV"}),
-                        Pick(rng, {"", "0000,123,456", "0734,003,200", "12000,000,000"}),
-                        Pick(rng, {"", "01:00:00", "100:00:00"}),
-                        Pick(rng, {"1920x1080", "1920x800", ""}), "", "", "", "",
+                        Pick(rng, {"", "0000,123,456", "0734,003,200", "12000,000,000", "abc"}),
+                        Pick(rng, {"", "01:00:00", "100:00:00", "20:00:00"}),
+                        Pick(rng, {"1920x1080", "1920x800", "", "1920x0800"}), "", "", "", "",
                         "#" + std::to_string(k)});
     }
     return rows;
@@ -94,22 +96,26 @@ TEST(SortRows, TwoEqualRowsChangePlacesAndTwoOrderedRowsStay) {
     EXPECT_EQ(Column(reg, 11), (std::vector<std::string>{"first", "second"}));
 }
 
-TEST(SortRows, NumbersStoredAsTextSortByTheirText) {
+TEST(SortRows, SizesDurationsAndResolutionsSortByValueAfterCellsWithoutOne) {
     VideoRegister reg;
     SetRows(reg, {{"", "", "A", "", "2000,000,000", "20:00:00", "1920x800"},
                   {"", "", "B", "", "0734,003,200", "100:00:00", "0720x576"},
                   {"", "", "C", "", "", "", "1920x1080"},
                   {"", "", "D", "", "12000,000,000", "", ""},
-                  {"", "", "E", "", "0000,123,456", "01:30:00", ""}});
+                  {"", "", "E", "", "0000,123,456", "01:30:00", ""},
+                  {"", "", "F", "", "abc", "1:2", "x576"}});
     SortRegister(reg, kSortBySize);
-    EXPECT_EQ(Column(reg, 4), (std::vector<std::string>{"", "0000,123,456", "0734,003,200",
-                                                        "12000,000,000", "2000,000,000"}));
+    EXPECT_EQ(Column(reg, 4), (std::vector<std::string>{"", "abc", "0000,123,456", "0734,003,200",
+                                                        "2000,000,000", "12000,000,000"}));
     SortRegister(reg, kSortByTime);
     EXPECT_EQ(Column(reg, 5),
-              (std::vector<std::string>{"", "", "01:30:00", "100:00:00", "20:00:00"}));
+              (std::vector<std::string>{"", "", "1:2", "01:30:00", "20:00:00", "100:00:00"}));
     SortRegister(reg, kSortByResolution);
     EXPECT_EQ(Column(reg, 6),
-              (std::vector<std::string>{"", "", "0720x576", "1920x1080", "1920x800"}));
+              (std::vector<std::string>{"", "", "x576", "0720x576", "1920x800", "1920x1080"}));
+    EXPECT_EQ(CompareSortCells(colResolution, "1920x0800", "1920x800"), 0);
+    EXPECT_LT(CompareSortCells(colSize, "9,999", "10,000"), 0);
+    EXPECT_LT(CompareSortCells(colSize, "1,,000", "1"), 0); // no value: before every value
     // Within equal (empty) resolutions the main name decides.
     EXPECT_EQ(Column(reg, 2)[0], "D");
     EXPECT_EQ(Column(reg, 2)[1], "E");

@@ -140,11 +140,12 @@ TEST_F(SearchFilesTest, UnstorableNamesGoToTheHistoryNotTheRegister) {
     MakeFile("a^^b.avi");
     MakeFile("line\nbreak.avi");
     MakeFile("x^^y/inside.avi");
+    MakeFile("x^.avi");
     SearchFiles(false, {Location()}, {"AVI"}, work, reg, shell);
     EXPECT_EQ(Records(reg), Items({Rec("", "GOOD", ".AVI")}));
     EXPECT_EQ(work.lstFiles.Count(), 1u);
     QStringList expected;
-    for (const char* name : {"A^^B.AVI", "LINE\nBREAK.AVI", "X^^Y/INSIDE.AVI"})
+    for (const char* name : {"A^^B.AVI", "LINE\nBREAK.AVI", "X^^Y/INSIDE.AVI", "X^.AVI"})
         expected << QString::fromUtf8("无法登记的文件名: ") + GbToQString(Location() + "/" + name);
     shell.history.sort();
     expected.sort();
