@@ -6,36 +6,37 @@
 // unsigned bytes, no locale.
 #pragma once
 
-#include <array>
+#include <compare>
 #include <cstdint>
-#include <string>
+#include <optional>
 #include <string_view>
+
+// A size, duration or resolution as two numbers compared in turn: the size and 0; the
+// hours and the minutes and seconds together; the width and the height.
+struct SortValue {
+    uint64_t first = 0, second = 0;
+    auto operator<=>(const SortValue&) const = default;
+};
+
+// Whether the cells of col compare by value.
+bool SortsByValue(int col);
+
+// The value of a cell of such a column, none when it holds no well-formed one: a size is
+// digits in groups joined by single commas; a duration three runs of digits joined by ":";
+// a resolution two joined by "x". Numbers longer than 18 digits (minutes and seconds: 9)
+// are no values either.
+std::optional<SortValue> ReadSortValue(int col, std::string_view text);
+
+// <0, 0 or >0 as one cell sorts before, with or after another, given their values (none
+// for a cell without one); the texts are read, through the calls given, only when neither
+// has a value.
+template <typename TextA, typename TextB>
+int CompareSortValues(const std::optional<SortValue>& a, TextA textA,
+                      const std::optional<SortValue>& b, TextB textB) {
+    if (a && b) return *a < *b ? -1 : *b < *a ? 1 : 0;
+    if (a || b) return a ? 1 : -1;
+    return textA().compare(textB());
+}
 
 // <0, 0 or >0 as cell a of column col sorts before, with or after cell b.
 int CompareSortCells(int col, std::string_view a, std::string_view b);
-
-// The pivot of a partition: a copy of one cell (the swaps move the row it came from), read
-// once, so that each comparison reads only the other cell.
-class SortPivot {
-public:
-    SortPivot(int col, std::string_view text);
-    SortPivot(const SortPivot&) = delete;
-    SortPivot& operator=(const SortPivot&) = delete;
-
-    // <0, 0 or >0 as the cell sorts before, with or after the pivot.
-    int CompareCell(std::string_view cell) const;
-
-    // A value read from a cell: its fields as their significant digits; none when the cell
-    // holds no value of its column.
-    struct Value {
-        std::array<std::string_view, 3> fields{};
-        std::array<uint16_t, 3> digits{};
-        uint8_t count = 0;
-    };
-    enum class Kind : uint8_t { Text, Size, Duration, Resolution };
-
-private:
-    const std::string text_;
-    const Kind kind_;
-    const Value value_;
-};
