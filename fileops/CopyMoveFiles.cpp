@@ -5,6 +5,7 @@
 #include "platform/GbText.h"
 #include "platform/Paths.h"
 #include "register/GridStore.h"
+#include "register/StorableCell.h"
 
 #include <unordered_map>
 
@@ -77,6 +78,11 @@ private:
         folder_ = QStringToGb(chosen);
         if (!DirectoryExists(folder_)) return false;
         folder_ = WithSeparator(folder_);
+        // A move writes the folder into the rows' path cells.
+        if (kind_ == Transfer::Move && !StorableCell(folder_)) {
+            ctx_.shell.SetStatusText(1, QStringLiteral("无法登记的文件夹名: ") + Gb(folder_));
+            return false;
+        }
         return true;
     }
 

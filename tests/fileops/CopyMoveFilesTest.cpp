@@ -70,7 +70,7 @@ TEST_F(CopyMove, CopiesTheSelectedRowsWithHistoryStatusSaveAndRenumber) {
     EXPECT_EQ(SavedLines().size(), 4u);
 }
 
-TEST_F(CopyMove, CancelledPickerOrMissingFolderDoesNothing) {
+TEST_F(CopyMove, CancelledPickerMissingOrUnstorableFolderDoesNothing) {
     MakeRows({10});
     dialogs.folder.clear();
     CopySelectedFiles(ctx, volumes);
@@ -78,6 +78,13 @@ TEST_F(CopyMove, CancelledPickerOrMissingFolderDoesNothing) {
     MoveSelectedFiles(ctx, volumes);
     EXPECT_TRUE(fs::is_empty(dst));
     EXPECT_TRUE(shell.status.isEmpty());
+    // A folder that no path cell can hold.
+    fs::create_directories(root / "a^^b");
+    dialogs.folder = Q(root / "a^^b");
+    MoveSelectedFiles(ctx, volumes);
+    EXPECT_EQ(shell.status,
+              QStringList{QStringLiteral("无法登记的文件夹名: ") + Q(root / "a^^b") + "/"});
+    EXPECT_EQ(reg.Cell(colPath, 1), RegDir(src));
     EXPECT_FALSE(shell.pb2.everShown);
     EXPECT_TRUE(fs::exists(src / "f1.mkv"));
 }
