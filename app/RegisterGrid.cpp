@@ -160,8 +160,12 @@ void TRegisterGrid::mousePressEvent(QMouseEvent* event) {
         return;
     }
     pressIndex_ = event->button() == Qt::LeftButton ? index : QModelIndex();
-    if (pressIndex_.isValid() && !(event->modifiers() & Qt::ShiftModifier))
-        anchor_ = QPoint(index.column(), index.row() + 1);
+    if (pressIndex_.isValid() && (event->modifiers() & Qt::ShiftModifier)) {
+        SelectFromAnchorTo(index); // as Shift with the arrow keys
+        pressIndex_ = QModelIndex();
+        return;
+    }
+    if (pressIndex_.isValid()) anchor_ = QPoint(index.column(), index.row() + 1);
     QTableView::mousePressEvent(event);
 }
 
@@ -221,47 +225,29 @@ void TRegisterGrid::keyPressEvent(QKeyEvent* event) {
 
 bool TRegisterGrid::ExtendSelection(QKeyEvent* event) {
     if (!(event->modifiers() & Qt::ShiftModifier) || state() == EditingState) return false;
-    CursorAction action;
-    switch (event->key()) {
-    case Qt::Key_Up:
-        action = MoveUp;
-        break;
-    case Qt::Key_Down:
-        action = MoveDown;
-        break;
-    case Qt::Key_Left:
-        action = MoveLeft;
-        break;
-    case Qt::Key_Right:
-        action = MoveRight;
-        break;
-    case Qt::Key_PageUp:
-        action = MovePageUp;
-        break;
-    case Qt::Key_PageDown:
-        action = MovePageDown;
-        break;
-    case Qt::Key_Home:
-        action = MoveHome;
-        break;
-    case Qt::Key_End:
-        action = MoveEnd;
-        break;
-    default:
-        return false;
+    static constexpr std::pair<int, CursorAction> kMoves[] = {
+        {Qt::Key_Up, MoveUp},       {Qt::Key_Down, MoveDown},     {Qt::Key_Left, MoveLeft},
+        {Qt::Key_Right, MoveRight}, {Qt::Key_PageUp, MovePageUp}, {Qt::Key_PageDown, MovePageDown},
+        {Qt::Key_Home, MoveHome},   {Qt::Key_End, MoveEnd}};
+    for (const auto& [key, action] : kMoves) {
+        if (event->key() != key) continue;
+        event->accept();
+        SelectFromAnchorTo(moveCursor(action, event->modifiers()));
+        return true;
     }
-    event->accept();
-    const QModelIndex to = moveCursor(action, event->modifiers());
-    if (!to.isValid()) return true;
+    return false;
+}
+
+void TRegisterGrid::SelectFromAnchorTo(const QModelIndex& to) {
+    if (!to.isValid()) return;
     const QPoint anchor(std::clamp(anchor_.x(), 1, reg_.ColCount() - 1),
                         std::clamp(anchor_.y(), 1, reg_.LastRow()));
     const int col = to.column(), row = to.row() + 1;
     reg_.SetSelection({std::min(anchor.x(), col), std::min(anchor.y(), row),
                        std::max(anchor.x(), col), std::max(anchor.y(), row)});
     reg_.SetCurrent(col, row);
-    anchor_ = anchor; // the selection just made is not the program's
+    anchor_ = anchor; // the selection just made is the user's, not the program's
     scrollTo(to);
-    return true;
 }
 
 void TRegisterGrid::keyReleaseEvent(QKeyEvent* event) {

@@ -61,6 +61,8 @@ private:
     // Shift with a navigation key: the current cell moves and the selection spans from the
     // anchor to it. False for other keys.
     bool ExtendSelection(QKeyEvent* event);
+    // Makes `to` the current cell and the selection the rectangle from the anchor to it.
+    void SelectFromAnchorTo(const QModelIndex& to);
     // The pop-up menu asked for from the keyboard: for the current cell, below it.
     void PopupAtCurrentCell();
 

@@ -11,6 +11,7 @@
 #include "export/WorkbookExport.h"
 #include "maintenance/CleanUp.h"
 #include "maintenance/QueryRows.h"
+#include "maintenance/SortKeys.h"
 #include "maintenance/SortRows.h"
 
 #include <QCoreApplication>
@@ -42,7 +43,7 @@ void Require(bool ok, const char* what) {
 
 bool SortedBy(const VideoRegister& reg, int col) {
     for (int r = 2; r <= reg.LastRow(); ++r)
-        if (reg.Cell(col, r - 1) > reg.Cell(col, r)) return false;
+        if (CompareSortCells(col, reg.Cell(col, r - 1), reg.Cell(col, r)) > 0) return false;
     return true;
 }
 
