@@ -130,7 +130,12 @@ void TRegisterGrid::ViewCurrentChanged(const QModelIndex& current) {
 void TRegisterGrid::ViewSelectionChanged() {
     if (syncing_) return;
     const QItemSelection selection = selectionModel()->selection();
-    if (selection.isEmpty()) return;
+    if (selection.isEmpty()) {
+        // A click beside the cells clears the view's selection, never the register's: the
+        // highlight comes back.
+        ApplyRegisterToView();
+        return;
+    }
     GridRect rect{INT_MAX, INT_MAX, -1, -1};
     for (const QItemSelectionRange& range : selection) {
         rect.left = std::min(rect.left, range.left());

@@ -306,6 +306,10 @@ TEST_F(GridTest, AfterEveryChangeOfTheTableTheSelectionShownIsWhatCommandsActOn)
     Fill(reg, 6);
     reg.SetSelection({1, 4, 11, 40});
     ExpectShown(w, {1, 4, 11, 6});
+    // A click below the last row clears no selection.
+    QTest::mouseClick(w.sg->viewport(), Qt::LeftButton, {},
+                      QPoint(50, w.sg->viewport()->height() - 3));
+    ExpectShown(w, {1, 4, 11, 6});
 }
 
 TEST_F(GridTest, TheNumberColumnIsNeverCurrentNorSelected) {
