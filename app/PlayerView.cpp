@@ -33,9 +33,9 @@ void TFrmMainPlayerView::SetFilterList(const QStringList& names) {
     w_.lbFilters->addItems(names);
 }
 
-QString TFrmMainPlayerView::SelectedFilter() const {
+int TFrmMainPlayerView::SelectedFilter() const {
     QListWidgetItem* item = w_.lbFilters->currentItem();
-    return item && item->isSelected() ? item->text() : QString();
+    return item && item->isSelected() ? w_.lbFilters->row(item) : -1;
 }
 
 void TFrmMainPlayerView::SetTrackList(const QStringList& tracks) {

@@ -13,7 +13,7 @@ public:
     void CheckChannelButton(uint8_t mode) override;
     uint8_t CheckedChannelButton() const override;
     void SetFilterList(const QStringList& names) override;
-    QString SelectedFilter() const override;
+    int SelectedFilter() const override;
     void SetTrackList(const QStringList& tracks) override;
     void SelectTrack(int index) override;
     int SelectedTrack() const override;

@@ -5,7 +5,7 @@
 #include "app/RegisterGrid.h"
 #include "app/StatusPanels.h"
 #include "controls/MyProgressBarNew.h"
-#include "platform/Clock.h"
+#include "platform/EventWait.h"
 #include "platform/GbText.h"
 #include "register/GridStore.h"
 #include "register/IniFile.h"
@@ -13,7 +13,6 @@
 #include "search/SearchLocations.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -188,28 +187,11 @@ void TFrmMain::btnBreakClick() {
 
 void TFrmMain::ProcessEvents() {
     if (paced_) paced_->FlushBeforeEvents();
-    ++eventDepth_;
-    QCoreApplication::processEvents();
-    --eventDepth_;
+    ProcessPendingEvents();
 }
 
-// Ends on the counter as before, but sleeps on the event queue between events instead of
-// spinning: a timer set to the time left wakes the wait, and every window event is handled
-// as it arrives (the break button among them).
 void TFrmMain::DelayMs(int ms) {
-    const int64_t start = CounterNow();
-    if (start == 0) return;
-    const int64_t frequency = CounterFrequency();
-    const int64_t wait = int64_t(ms) * 1000 * frequency / 1'000'000;
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.setTimerType(Qt::PreciseTimer);
-    ++eventDepth_;
-    for (int64_t left; (left = wait - (CounterNow() - start)) > 0;) {
-        wake.start(int(std::max<int64_t>(1, (left * 1000 + frequency - 1) / frequency)));
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    --eventDepth_;
+    WaitProcessingEvents(ms);
 }
 
 IProgress& TFrmMain::PB2() {
@@ -310,8 +292,9 @@ void TFrmMain::showEvent(QShowEvent* event) {
 // --- shutdown ---------------------------------------------------------------------------
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
-    if (eventDepth_ > 0) {
-        // A long loop is processing events: let it end through its break check, then close.
+    if (RunningEventWaits() > 0) {
+        // A handler is waiting beneath this event (a long loop, a file being opened): let it
+        // end through its break check, then close.
         BreakFlag = true;
         event->ignore();
         if (!closePending_) {
@@ -325,7 +308,7 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TFrmMain::CloseWhenIdle() {
-    if (eventDepth_ > 0) {
+    if (RunningEventWaits() > 0) {
         QTimer::singleShot(20, this, &TFrmMain::CloseWhenIdle);
         return;
     }

@@ -291,6 +291,5 @@ private:
     std::unique_ptr<IProgress> pb2_, pb3_;
     std::unique_ptr<PacedOutput> paced_; // while a loop runs paced
     TSearchWork searchWork_;             // the search's work lists (folders and files found)
-    int eventDepth_ = 0;                 // nesting of ProcessEvents calls of running long loops
     bool closePending_ = false;          // a close arrived while a long loop was running
 };

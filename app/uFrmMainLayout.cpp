@@ -306,6 +306,7 @@ void TFrmMain::BuildToolBar() {
     SoundLevel->setOrientation(Qt::Horizontal);
     SoundLevel->setRange(0, 10000);
     SoundLevel->setPageStep(500);
+    SoundLevel->setTickPosition(QSlider::TicksBelow); // without a position no tick is drawn
     SoundLevel->setTickInterval(1000);
     SoundLevel->setValue(6000);
     SoundLevel->setFixedWidth(80);

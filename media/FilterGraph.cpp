@@ -3,8 +3,8 @@
 #include "media/Discover.h"
 #include "media/FilterPropertyDialog.h"
 #include "media/GraphElements.h"
+#include "platform/EventWait.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cmath>
@@ -94,6 +94,7 @@ void TFilterGraph::CreateGraph() {
     for (IGraphFilter* f : filters_) {
         GstElement* e = f->FilterAdding();
         if (!e) continue;
+        ownElements_.push_back(e);
         const char* property =
             f->FilterPlace() == IGraphFilter::Place::VideoRenderer ? "video-sink" : "audio-filter";
         g_object_set(pipeline_, property, e, nullptr);
@@ -114,6 +115,7 @@ void TFilterGraph::ReleaseGraph() {
     gst_object_unref(pipeline_);
     pipeline_ = nullptr;
     rendered_ = false;
+    ownElements_.clear();
     for (IGraphFilter* f : filters_)
         f->FilterRemoved();
 }
@@ -141,12 +143,15 @@ void TFilterGraph::HandleMessage(GstMessage* message, unsigned generation) {
         OnGraphComplete(this, 0, nullptr);
 }
 
-int TFilterGraph::OpenMediaFile(const std::string& path) {
+int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose) {
     if (!pipeline_) return kNoGraph;
     Notify(TControlEvent::RenderStart);
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     ++generation_;
     rendered_ = false;
+    purpose_ = purpose;
+    // Before the preroll: the first samples reach the output as soon as the graph runs.
+    g_object_set(pipeline_, "mute", gboolean(Probing()), nullptr);
     discoveredDurationMs_ = -1;
     GError* error = nullptr;
     gchar* uri = gst_filename_to_uri(path.c_str(), &error);
@@ -178,12 +183,15 @@ int TFilterGraph::OpenMediaFile(const std::string& path) {
 }
 
 // A damaged file may never finish prerolling nor post an error, so the wait is bounded and
-// a timeout counts as a failure. Window events go on meanwhile.
+// a timeout counts as a failure. The window stays live from the start of the wait.
 int TFilterGraph::WaitForPreroll() {
     const unsigned generation = generation_;
     QElapsedTimer timer;
     timer.start();
     for (;;) {
+        ProcessPendingEvents();
+        // A handler run meanwhile may have replaced or released the graph.
+        if (!pipeline_ || generation != generation_) return kRenderFailed;
         if (renderError_) return kRenderFailed;
         GstState state;
         GstStateChangeReturn r =
@@ -192,9 +200,6 @@ int TFilterGraph::WaitForPreroll() {
             return renderError_ ? kRenderFailed : kRenderOk;
         if (r == GST_STATE_CHANGE_FAILURE) return kRenderFailed;
         if (timer.elapsed() >= renderTimeoutMs_) return kRenderTimeout;
-        QCoreApplication::processEvents();
-        // A handler run meanwhile may have replaced or released the graph.
-        if (!pipeline_ || generation != generation_) return kRenderFailed;
     }
 }
 
@@ -367,7 +372,7 @@ bool TFilterGraph::EnableStream(int index, int flags) {
 
 std::vector<TGraphElement> TFilterGraph::Elements() {
     if (!pipeline_) return {};
-    return ListGraphElements(pipeline_);
+    return ListGraphElements(pipeline_, ownElements_);
 }
 
 GstElement* TFilterGraph::FindElementByName(const QString& name) {

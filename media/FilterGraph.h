@@ -54,6 +54,7 @@ public:
 struct TGraphElement {
     QString name;
     GstElement* element = nullptr; // borrowed: valid while the graph is unchanged
+    bool fileSource = false;       // listed by its file's name, which names no filter
 };
 
 // Status codes of OpenMediaFile.
@@ -61,6 +62,10 @@ constexpr int kRenderOk = 0;
 constexpr int kNoGraph = 1;                    // S_FALSE
 constexpr int kRenderFailed = int(0x80004005); // E_FAIL
 constexpr int kRenderTimeout = int(0x800705B4);
+
+// Why a file is opened: to be played, or probed for its values (silently, and never over
+// the whole screen).
+enum class TRenderPurpose { Play, Probe };
 
 // Flags of EnableStream.
 constexpr int kStreamDisable = 0;
@@ -84,7 +89,8 @@ public:
 
     // Prerolls the file (a path on disk) to paused, waiting at most RenderTimeoutMs while
     // pending window events are processed. kRenderOk, kNoGraph without a graph, or a failure.
-    int OpenMediaFile(const std::string& path);
+    // A probe is muted from its first sample on; the stored volume stays as it is.
+    int OpenMediaFile(const std::string& path, TRenderPurpose purpose = TRenderPurpose::Play);
     bool StartPlayback();
     bool PausePlayback();
     bool StopPlayback();
@@ -92,6 +98,8 @@ public:
     void EmptyGraph();
     TPlaybackState PlaybackState() const;
     bool HasFile() const { return rendered_; }
+    // The file in the graph was opened as a probe.
+    bool Probing() const { return purpose_ == TRenderPurpose::Probe; }
 
     void SetVolume(int volume);
     int Volume() const { return volume_; }
@@ -119,7 +127,8 @@ public:
     bool EnableStream(int index, int flags);
 
     // The graph's filters in graph order: source (its file name), demuxer, parsers,
-    // decoders, converters, sinks and the own filters ("VW", "SampleGrabber").
+    // decoders, converters, sinks and the own filters ("VW", "SampleGrabber"), the last
+    // two also when the file leaves them unconnected.
     std::vector<TGraphElement> Elements();
     GstElement* FindElementByName(const QString& name);
     // A modal dialog over the element's properties, captioned with its name.
@@ -146,11 +155,13 @@ private:
 
     GstElement* pipeline_ = nullptr;
     std::vector<IGraphFilter*> filters_;
+    std::vector<GstElement*> ownElements_; // the own filters' elements, held by the graph
     std::vector<IGraphListener*> listeners_;
     std::function<GstElement*()> audioSinkFactory_;
     std::atomic<unsigned> generation_{0};
     std::atomic<bool> renderError_{false};
     bool rendered_ = false;
+    TRenderPurpose purpose_ = TRenderPurpose::Play;
     std::string uri_;
     int64_t discoveredDurationMs_ = -1; // -1: not asked yet for this file
     int renderTimeoutMs_ = 10000;

@@ -1,5 +1,7 @@
 #include "media/GraphElements.h"
 
+#include "platform/GbText.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -28,14 +30,15 @@ bool IsFilterKind(const char* klass) {
                                 [klass](const char* k) { return std::strstr(klass, k); });
 }
 
-// The file-name part of a file source's location.
+// The file-name part of a file source's location, which holds the name's bytes on disk.
 QString SourceName(GstElement* e) {
     if (!g_object_class_find_property(G_OBJECT_GET_CLASS(e), "location")) return {};
     gchar* location = nullptr;
     g_object_get(e, "location", &location, nullptr);
-    QString text = QString::fromUtf8(location ? location : "");
+    const std::string_view path(location ? location : "");
+    const QString name = GbToQString(DiskNameToGb(path.substr(path.find_last_of('/') + 1)));
     g_free(location);
-    return text.mid(text.lastIndexOf(QLatin1Char('/')) + 1);
+    return name;
 }
 
 std::vector<GstElement*> ChildrenSourceFirst(GstBin* bin) {
@@ -79,19 +82,26 @@ void Visit(GstBin* bin, std::vector<TGraphElement>& out) {
         if (!factory || IsPlumbing(factory)) continue;
         const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
         if (!IsFilterKind(klass)) continue;
-        QString name;
-        if (std::strstr(klass, "Source")) name = SourceName(e);
-        if (name.isEmpty())
-            name = QString::fromUtf8(
+        TGraphElement entry{{}, e};
+        if (std::strstr(klass, "Source")) entry.name = SourceName(e);
+        entry.fileSource = !entry.name.isEmpty();
+        if (!entry.fileSource)
+            entry.name = QString::fromUtf8(
                 gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME));
-        out.push_back({name, e});
+        out.push_back(entry);
     }
 }
 
 } // namespace
 
-std::vector<TGraphElement> ListGraphElements(GstElement* pipeline) {
+std::vector<TGraphElement> ListGraphElements(GstElement* pipeline,
+                                             const std::vector<GstElement*>& ownFilters) {
     std::vector<TGraphElement> out;
     if (GST_IS_BIN(pipeline)) Visit(GST_BIN(pipeline), out);
+    for (GstElement* own : ownFilters) {
+        const bool listed = std::any_of(out.begin(), out.end(),
+                                        [own](const TGraphElement& e) { return e.element == own; });
+        if (!listed) out.push_back({QString::fromUtf8(GST_OBJECT_NAME(own)), own});
+    }
     return out;
 }

@@ -8,8 +8,11 @@
 // Walks the pipeline from its sources to its sinks. Own filters ("VW", "SampleGrabber") are
 // listed by name, the file source by the file-name part of its location, every other
 // element by its factory's long name. Queues, type finders, selectors and the
-// auto-plugging bins are plumbing and left out.
-std::vector<TGraphElement> ListGraphElements(GstElement* pipeline);
+// auto-plugging bins are plumbing and left out. An own filter that the file left
+// unconnected (the pane of a sound file, the grabber of a silent film) is still in the
+// graph: it comes last.
+std::vector<TGraphElement> ListGraphElements(GstElement* pipeline,
+                                             const std::vector<GstElement*>& ownFilters);
 
 // The own filters' element names.
 inline constexpr const char* kVideoFilterName = "VW";

@@ -49,7 +49,7 @@ bool ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path, Pr
         }
     } emptyAfter{FG};
     // The status is not looked at: a file that cannot be rendered reads 0 x 0, 00:00:00.
-    FG.OpenMediaFile(ResolvePath(path));
+    FG.OpenMediaFile(ResolvePath(path), TRenderPurpose::Probe);
     FG.StartPlayback();
     FG.PausePlayback();
     ReadVideoSize(FG, result.width, result.height);

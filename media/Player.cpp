@@ -167,6 +167,7 @@ void TPlayer::RefreshStreams() {
             }
         }
     }
+    filterNames_ = filters;
     view_.SetFilterList(filters);
     view_.SetTrackList(tracks);
     if (selected >= 0) view_.SelectTrack(selected);
@@ -179,11 +180,17 @@ void TPlayer::SelectAudioTrack() {
     RefreshStreams();
 }
 
+// Entries of one name (two colour converters, two audio decoders of one kind) are told
+// apart by their place, as long as the list still shows the graph. The file source's entry
+// is its file's name, not a filter name: it opens nothing.
 void TPlayer::ShowFilterPages() {
-    const QString name = view_.SelectedFilter();
-    if (name.isEmpty() || !FG.Active()) return;
-    if (GstElement* element = FG.FindElementByName(name))
-        FG.ShowFilterPages(view_.DialogParent(), element, name);
+    const int index = view_.SelectedFilter();
+    if (index < 0 || !FG.Active()) return;
+    const std::vector<TGraphElement> elements = FG.Elements();
+    if (index >= int(elements.size()) || elements[size_t(index)].name != filterNames_.value(index))
+        return;
+    const TGraphElement& entry = elements[size_t(index)];
+    if (!entry.fileSource) FG.ShowFilterPages(view_.DialogParent(), entry.element, entry.name);
 }
 
 void TPlayer::SampleGrabberBuffer(TSampleGrabber* sender, double, uint8_t* buffer, int length) {

@@ -31,7 +31,7 @@ public:
     virtual void CheckChannelButton(uint8_t mode) = 0;
     virtual uint8_t CheckedChannelButton() const = 0;
     virtual void SetFilterList(const QStringList& names) = 0; // lbFilters
-    virtual QString SelectedFilter() const = 0;               // "" when none is selected
+    virtual int SelectedFilter() const = 0;                   // -1 when none is selected
     virtual void SetTrackList(const QStringList& tracks) = 0; // cbAudioChl
     virtual void SelectTrack(int index) = 0;
     virtual int SelectedTrack() const = 0; // -1 when none
@@ -78,4 +78,5 @@ private:
     TVideoWindow& VW;
     IShell& shell_;
     IPlayerView& view_;
+    QStringList filterNames_; // what lbFilters shows
 };

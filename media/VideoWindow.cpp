@@ -6,25 +6,30 @@
 #include <gst/video/video.h>
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 
-// The frameless top-level surface of full screen. Its input goes to the pane.
+// The frameless top-level surface of full screen. A double click goes to the pane's
+// handler; Esc leaves full screen.
 class TFullScreenView : public QWidget {
 public:
     explicit TFullScreenView(TVideoWindow* pane)
         : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), pane_(pane) {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::StrongFocus);
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        TVideoWindow::PaintFrame(painter, rect(), pane_->CurrentFrame());
-    }
+    void paintEvent(QPaintEvent*) override { pane_->Paint(this); }
     void mouseDoubleClickEvent(QMouseEvent* event) override { pane_->mouseDoubleClickEvent(event); }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() != Qt::Key_Escape) return QWidget::keyPressEvent(event);
+        pane_->SetFullScreen(false);
+        event->accept();
+    }
 
 private:
     TVideoWindow* pane_;
@@ -96,14 +101,24 @@ void TVideoWindow::TakeSample(GstSample* sample) {
     if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample))) return;
     GstVideoFrame frame;
     if (!gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) return;
-    QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
-                 GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
+    const int width = GST_VIDEO_FRAME_WIDTH(&frame), height = GST_VIDEO_FRAME_HEIGHT(&frame);
+    QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)), width, height,
                  GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), QImage::Format_RGB32);
     QImage copy = image.copy();
     gst_video_frame_unmap(&frame);
+    // Anamorphic streams (DVD, MPEG, many MKV) store non-square pixels: the display shape
+    // keeps the height and widens or narrows the width to the display aspect ratio.
+    QSize display(width, height);
+    guint darN = 0, darD = 0;
+    if (gst_video_calculate_display_ratio(&darN, &darD, guint(width), guint(height),
+                                          guint(GST_VIDEO_INFO_PAR_N(&info)),
+                                          guint(GST_VIDEO_INFO_PAR_D(&info)), 1, 1) &&
+        darN > 0 && darD > 0)
+        display.setWidth(int(int64_t(height) * darN / darD));
     {
         std::lock_guard guard(frameLock_);
         frame_ = std::move(copy);
+        displaySize_ = display;
     }
     QMetaObject::invokeMethod(
         this,
@@ -123,23 +138,39 @@ void TVideoWindow::ClearFrame() {
     {
         std::lock_guard guard(frameLock_);
         frame_ = QImage();
+        displaySize_ = QSize();
     }
     update();
     if (fullView_) fullView_->update();
 }
 
-void TVideoWindow::PaintFrame(QPainter& painter, const QRect& area, const QImage& frame) {
+void TVideoWindow::PaintFrame(QPainter& painter, const QRect& area, const QImage& frame,
+                              QSize displaySize) {
     painter.fillRect(area, Qt::black);
     if (frame.isNull()) return;
-    QSize size = frame.size().scaled(area.size(), Qt::KeepAspectRatio);
-    QRect target(QPoint(0, 0), size);
+    if (displaySize.isEmpty()) displaySize = frame.size();
+    QRect target(QPoint(0, 0), displaySize.scaled(area.size(), Qt::KeepAspectRatio));
     target.moveCenter(area.center());
+    // Bilinear: the default nearest-neighbour scaling looks blocky when enlarged.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, frame);
 }
 
+// The pane and the full-screen view paint the same frame and shape.
+void TVideoWindow::Paint(QWidget* surface) {
+    QImage frame;
+    QSize display;
+    {
+        std::lock_guard guard(frameLock_);
+        frame = frame_;
+        display = displaySize_;
+    }
+    QPainter painter(surface);
+    PaintFrame(painter, surface->rect(), frame, display);
+}
+
 void TVideoWindow::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    PaintFrame(painter, rect(), CurrentFrame());
+    Paint(this);
 }
 
 void TVideoWindow::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -150,9 +181,12 @@ void TVideoWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 void TVideoWindow::ControlEvent(TControlEvent event) {
     switch (event) {
     case TControlEvent::Play:
-        if (VideoConnected()) ApplyFullScreen();
+        if (FilmPlaying()) ApplyFullScreen();
         break;
     case TControlEvent::Stop:
+        ClearFrame();
+        HideFullScreenView(); // FullScreen keeps its value for the next play
+        break;
     case TControlEvent::RenderStart:
         ClearFrame();
         break;
@@ -165,14 +199,15 @@ void TVideoWindow::ControlEvent(TControlEvent event) {
     }
 }
 
-bool TVideoWindow::VideoConnected() const {
+// A file with video opened to be played (not probed) is in the graph.
+bool TVideoWindow::FilmPlaying() const {
     int w = 0, h = 0;
-    return graph_ && graph_->VideoSize(w, h);
+    return graph_ && !graph_->Probing() && graph_->VideoSize(w, h);
 }
 
 void TVideoWindow::SetFullScreen(bool on) {
     fullScreen_ = on;
-    if (VideoConnected() || !on) ApplyFullScreen();
+    if (FilmPlaying() || !on) ApplyFullScreen();
 }
 
 void TVideoWindow::ApplyFullScreen() {
@@ -185,6 +220,7 @@ void TVideoWindow::ApplyFullScreen() {
         fullView_->setGeometry(screen->geometry());
     fullView_->showFullScreen();
     fullView_->raise();
+    fullView_->activateWindow(); // for Esc
 }
 
 // Later deletion: the view may be inside its own double-click handler.

@@ -1,7 +1,8 @@
 // TVideoWindow (VW): the video pane. It contributes the graph's video output (an appsink
-// named "VW" taking BGRx frames) and paints the latest frame, aspect kept with black bars;
-// black when nothing plays. FullScreen shows the video over the whole screen; input there
-// reaches the pane's handlers.
+// named "VW" taking BGRx frames) and paints the latest frame at its display aspect (the
+// pixel aspect ratio of the stream applied), scaled smoothly with black bars; black when
+// nothing plays. FullScreen shows the playing video over the whole screen; input there
+// reaches the pane's handlers, and Esc leaves it.
 #pragma once
 
 #include "media/FilterGraph.h"
@@ -23,7 +24,8 @@ public:
     void SetFilterGraph(TFilterGraph* graph);
 
     bool FullScreen() const { return fullScreen_; }
-    // Kept in every case; applied now when video is connected, else at the next play.
+    // Kept in every case; applied now while a film plays, else at the next play. A probe of
+    // the analysis never shows full screen, and stopping ends it.
     void SetFullScreen(bool on);
     // The full-screen surface while it shows, else nullptr.
     QWidget* FullScreenView() const;
@@ -40,8 +42,9 @@ public:
     // IGraphListener
     void ControlEvent(TControlEvent event) override;
 
-    // Paints the frame into the rectangle, aspect kept, black around it.
-    static void PaintFrame(QPainter& painter, const QRect& area, const QImage& frame);
+    // Paints the frame into the rectangle at the display shape, black around it.
+    static void PaintFrame(QPainter& painter, const QRect& area, const QImage& frame,
+                           QSize displaySize);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -53,14 +56,16 @@ private:
     static GstFlowReturn NewPreroll(GstElement* sink, gpointer self);
     void TakeSample(GstSample* sample);
     void ClearFrame();
+    void Paint(QWidget* surface);
     void ApplyFullScreen();
     void HideFullScreenView();
-    bool VideoConnected() const;
+    bool FilmPlaying() const;
 
     QPointer<TFilterGraph> graph_;
     GstElement* sink_ = nullptr;
     mutable std::mutex frameLock_;
     QImage frame_;
+    QSize displaySize_;
     bool fullScreen_ = false;
     TFullScreenView* fullView_ = nullptr;
 };

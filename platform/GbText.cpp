@@ -80,6 +80,10 @@ std::string Utf8ToGb(std::string_view utf8) {
     return convert(utf8);
 }
 
+std::string DiskNameToGb(std::string_view diskName) {
+    return IsValidUtf8(diskName) ? Utf8ToGb(diskName) : std::string(diskName);
+}
+
 bool IsValidUtf8(std::string_view bytes) {
     size_t i = 0, n = bytes.size();
     while (i < n) {

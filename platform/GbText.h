@@ -11,6 +11,9 @@ std::string QStringToGb(const QString& text);
 std::string GbToUtf8(std::string_view gb);
 std::string Utf8ToGb(std::string_view utf8);
 bool IsValidUtf8(std::string_view bytes);
+// A name on disk as GB18030 text: UTF-8 converted; a name that is not valid UTF-8 is taken
+// as GB18030 bytes as they stand.
+std::string DiskNameToGb(std::string_view diskName);
 
 // Byte length of the character that starts at text[i]: 1 for ASCII and stray bytes, 2 or 4
 // for GB18030 sequences. Never runs past the end of the text.

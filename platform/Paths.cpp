@@ -86,7 +86,7 @@ DataPaths MakeDataPaths(const std::string& programDir) {
 }
 
 std::string RegisterFormOfName(std::string_view diskName) {
-    return UpperCase(IsValidUtf8(diskName) ? Utf8ToGb(diskName) : std::string(diskName));
+    return UpperCase(DiskNameToGb(diskName));
 }
 
 namespace {

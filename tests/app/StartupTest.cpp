@@ -157,6 +157,7 @@ TEST_F(WindowTest, EveryControlIsPresentWithItsName) {
     EXPECT_EQ(w.edFileType->maxLength(), 4);
     EXPECT_EQ(w.lbPos->text(), QStringLiteral("00:00:00"));
     EXPECT_EQ(w.SoundLevel->maximum(), 10000);
+    EXPECT_NE(w.SoundLevel->tickPosition(), QSlider::NoTicks) << "ticks every 1000 drawn";
     EXPECT_FALSE(w.btnBreak->isVisibleTo(&w));
     EXPECT_FALSE(w.lstFiles->isVisibleTo(&w));
 }

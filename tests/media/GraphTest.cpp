@@ -6,6 +6,7 @@
 #include "media/FilterPropertyDialog.h"
 #include "media/SampleGrabber.h"
 #include "media/VideoWindow.h"
+#include "platform/GbText.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,6 +21,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -79,6 +81,12 @@ TEST(GraphBasics, VolumeMapping) {
     double linear = -1;
     g_object_get(rig.FG.Pipeline(), "volume", &linear, nullptr);
     EXPECT_NEAR(linear, std::pow(10.0, -2499 / 2000.0), 1e-6);
+    // A probe is silent from its first sample on.
+    ASSERT_EQ(rig.FG.OpenMediaFile(Media().audioOnly, TRenderPurpose::Probe), kRenderOk);
+    rig.FG.StartPlayback();
+    ASSERT_TRUE(WaitUntil([&] { return rig.heard.Frames() > 4410; }, 10000));
+    const std::vector<int16_t> s = rig.heard.Take();
+    EXPECT_EQ(std::count(s.begin(), s.end(), int16_t(0)), std::ptrdiff_t(s.size()));
 }
 
 TEST(GraphRender, SizesAndDurationsOfGeneratedFiles) {
@@ -182,6 +190,13 @@ TEST(GraphRender, ElementListAndLookup) {
     EXPECT_EQ(rig.FG.FindElementByName("VW"), vw);
     EXPECT_EQ(rig.FG.FindElementByName("SampleGrabber"), grabber);
     EXPECT_NE(rig.FG.FindElementByName("clip.mp4"), nullptr);
+    // A sound file leaves the pane unconnected, yet listed; a GB18030 name on disk reads right.
+    const std::string gbName = Media().dir + "/" + Utf8ToGb("电影") + ".mp3";
+    std::filesystem::copy(Media().audioOnly, gbName, std::filesystem::copy_options::skip_existing);
+    ASSERT_EQ(rig.FG.OpenMediaFile(gbName), kRenderOk);
+    const std::vector<TGraphElement> sound = rig.FG.Elements();
+    EXPECT_EQ(sound.front().name, QStringLiteral("电影.mp3"));
+    EXPECT_EQ(sound.back().name, QStringLiteral("VW"));
 }
 
 TEST(GraphRender, PropertyDialogEditsBasicTypes) {
@@ -308,6 +323,15 @@ TEST(GraphPane, ShowsFramesAndGoesFullScreen) {
         for (int x = 0; x < shot.width(); x += 8)
             coloured += qGray(shot.pixel(x, y)) > 40;
     EXPECT_GT(coloured, 100) << "the test pattern is painted";
+    // A 16:9 DVD picture (720x576, pixels 64:45) is 360 high in a 640x480 pane.
+    rig.VW.resize(640, 480);
+    ASSERT_EQ(rig.FG.OpenMediaFile(Media().wideDvd), kRenderOk);
+    ASSERT_TRUE(WaitUntil([&] { return !rig.VW.CurrentFrame().isNull(); }, 10000));
+    shot = rig.VW.grab().toImage();
+    int lit = 0;
+    for (int y = 0; y < 480; ++y)
+        lit += qGray(shot.pixel(320, y)) > 128;
+    EXPECT_NEAR(lit, 360, 2);
     rig.FG.SetActive(false);
     shot = rig.VW.grab().toImage();
     EXPECT_EQ(qGray(shot.pixel(shot.width() / 2, shot.height() / 2)), 0) << "black without graph";

@@ -53,7 +53,7 @@ public:
     void CheckChannelButton(uint8_t mode) override { checked = mode; }
     uint8_t CheckedChannelButton() const override { return checked; }
     void SetFilterList(const QStringList& names) override { filters = names; }
-    QString SelectedFilter() const override { return selectedFilter; }
+    int SelectedFilter() const override { return selectedFilter; }
     void SetTrackList(const QStringList& list) override {
         tracks = list;
         selectedTrack = -1;
@@ -64,7 +64,7 @@ public:
     QWidget* DialogParent() override { return nullptr; }
 
     QStringList positions, filters, tracks;
-    QString length = QStringLiteral("00:00:00"), selectedFilter;
+    QString length = QStringLiteral("00:00:00");
     uint8_t checked = kChannelStereo;
-    int selectedTrack = -1, soundLevel = 10000;
+    int selectedTrack = -1, soundLevel = 10000, selectedFilter = -1;
 };

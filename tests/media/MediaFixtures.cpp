@@ -135,6 +135,10 @@ TestMedia MakeMedia() {
         else
             m.realMedia.clear();
     }
+    m.wideDvd = m.dir + "/wide-dvd.mkv";
+    Generate(m.wideDvd, "videotestsrc pattern=white num-buffers=5 ! video/x-raw,format=I420,"
+                        "width=720,height=576,pixel-aspect-ratio=64/45 ! x264enc ! "
+                        "matroskamux ! filesink location=@OUT@");
     m.oddName = m.dir + "/测试 #1.mkv";
     if (!fs::exists(m.oddName)) {
         const std::string temp = m.oddName + ".part" + std::to_string(getpid());

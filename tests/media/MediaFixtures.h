@@ -20,6 +20,7 @@ struct TestMedia {
     std::string longCbrMp3, longVbrMp3;
     std::string realMedia; // 2 s, 176x144 RV20 + AC-3 (empty when ffmpeg is missing)
     std::string oddName;   // copy of twoTracks named with Chinese, a blank and "#"
+    std::string wideDvd;   // all white 720x576 H.264, pixels 64:45 (a 16:9 DVD picture)
     std::string truncated; // the first 3000 bytes of twoTracks
     std::string random;    // random bytes
 };

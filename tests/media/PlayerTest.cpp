@@ -2,12 +2,15 @@
 #include "MediaFakes.h"
 #include "MediaFixtures.h"
 
+#include "media/FilterPropertyDialog.h"
 #include "platform/GbText.h"
 #include "register/GridStore.h"
 #include "register/IniFile.h"
 #include "support/TempDir.h"
 
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -125,6 +128,20 @@ TEST(PlayerPlay, NewRowPlaysTheRightChannelOnBothSides) {
     ToneEstimate t = rig.HeardTones();
     EXPECT_NEAR(t.left, 1200, 60);
     EXPECT_NEAR(t.right, 1200, 60);
+    // Each entry opens its own element, also where names repeat; the file source none.
+    auto opened = [&](int entry) { // the element's name in the dialog, "" without one
+        QString name;
+        QTimer::singleShot(0, [&] {
+            if (auto* d = qobject_cast<TFilterPropertyDialog*>(QApplication::activeModalWidget()))
+                name = d->Editor("name")->property("text").toString(), d->reject();
+        });
+        rig.view.selectedFilter = entry;
+        rig.player.ShowFilterPages();
+        return name;
+    };
+    const int first = rig.view.filters.indexOf("Vorbis audio decoder");
+    EXPECT_NE(opened(first), opened(rig.view.filters.indexOf("Vorbis audio decoder", first + 1)));
+    EXPECT_EQ(opened(0), QString()) << rig.view.filters[0].toStdString();
 }
 
 TEST(PlayerPlay, TrackColumnChoosesTheStream) {

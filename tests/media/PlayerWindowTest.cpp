@@ -77,6 +77,10 @@ TEST(PlayerWindow, ToolBarPlaysTheCurrentRow) {
     ASSERT_NE(w.VW->FullScreenView(), nullptr);
     QTest::mouseDClick(w.VW->FullScreenView(), Qt::LeftButton);
     EXPECT_FALSE(w.VW->FullScreen());
+    QTest::mouseDClick(w.VW, Qt::LeftButton);
+    QTest::keyClick(w.VW->FullScreenView(), Qt::Key_Escape);
+    EXPECT_FALSE(w.VW->FullScreen()) << "Esc leaves full screen";
+    QTest::mouseDClick(w.VW, Qt::LeftButton);
 
     w.btnPause->click();
     EXPECT_EQ(w.FG->PlaybackState(), TPlaybackState::Paused);
@@ -94,4 +98,14 @@ TEST(PlayerWindow, ToolBarPlaysTheCurrentRow) {
     EXPECT_EQ(reg.Cell(colResolution, 1), "0320x240");
     EXPECT_EQ(reg.Cell(colResolution, 2), "0176x144");
     EXPECT_TRUE(w.btnPlay->isEnabled()) << "controls unlocked";
+    EXPECT_EQ(w.VW->FullScreenView(), nullptr) << "the analysis never goes full screen";
+    // A close amid a preroll ends the analysis after that row (the window closes after).
+    reg.SetCell(colResolution, 2, "");
+    bool closing = false;
+    w.FG->OnDSEvent = [&](TFilterGraph*, GstMessage*) {
+        if (!std::exchange(closing, true)) w.close();
+    };
+    w.mnCal->trigger();
+    EXPECT_EQ(reg.Cell(colResolution, 2), "");
+    BreakFlag = false;
 }
