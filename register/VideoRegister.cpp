@@ -119,8 +119,9 @@ void VideoRegister::SetSelection(const GridRect& rect) {
 }
 
 RowRange VideoRegister::SelectedRows() const {
-    const int top = std::clamp(std::min(selection_.top, selection_.bottom), 1, LastRow());
-    return {top, std::clamp(std::max(selection_.top, selection_.bottom), top, LastRow())};
+    const int last = std::max(LastRow(), 1);
+    const int top = std::clamp(std::min(selection_.top, selection_.bottom), 1, last);
+    return {top, std::clamp(std::max(selection_.top, selection_.bottom), top, last)};
 }
 
 void VideoRegister::ShrinkSelection(const std::vector<int>& removed) {
@@ -138,7 +139,8 @@ void VideoRegister::ShrinkSelection(const std::vector<int>& removed) {
 void VideoRegister::Settle() {
     const int lastCol = kColumns - 1;
     curCol_ = std::clamp(curCol_, 1, lastCol);
-    curRow_ = std::clamp(curRow_, 1, std::max(LastRow(), 1));
+    const int last = std::max(LastRow(), 1); // the header alone: a table being built
+    curRow_ = std::clamp(curRow_, 1, last);
     if (newTable_ || selectionGone_) {
         selection_ = {curCol_, curRow_, curCol_, curRow_};
     } else {
@@ -147,8 +149,8 @@ void VideoRegister::Settle() {
              std::max(s.top, s.bottom)};
         s.left = std::clamp(s.left, 1, lastCol);
         s.right = std::clamp(s.right, s.left, lastCol);
-        s.top = std::clamp(s.top, 1, std::max(LastRow(), 1));
-        s.bottom = std::clamp(s.bottom, s.top, std::max(LastRow(), 1));
+        s.top = std::clamp(s.top, 1, last);
+        s.bottom = std::clamp(s.bottom, s.top, last);
     }
     newTable_ = selectionGone_ = false;
 }
