@@ -1,9 +1,15 @@
-// Accessible names for the controls of a window, so that screen readers and
-// accessibility-based tests find each control by what it shows.
+// What assistive technologies (screen readers, accessibility-based tests) are told about the
+// window's controls: a role for each of the program's own controls, and a name for every
+// control a user can reach that shows none by itself.
 #pragma once
 
 class QWidget;
 
-// Gives every named child control without an accessible name one: its caption, else its
-// hint, else its component name.
-void SetAccessibleNames(QWidget* root);
+// Installs the accessible interfaces of the program's own controls, once per process. Before
+// any of them is made: an interface, once made for a control, stays with it.
+void InstallAccessibleInterfaces();
+
+// Names the focusable controls of root that show no name by themselves: by their hint, else
+// the label that is their buddy, else the page or group box they sit on. No control is ever
+// named by its component name.
+void NameControls(QWidget* root);

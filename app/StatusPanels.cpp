@@ -21,7 +21,6 @@ QString TStatusPanels::Text(int index) const {
 
 void TStatusPanels::SetText(int index, const QString& text) {
     panels_[index]->setText(text);
-    panels_[index]->setAccessibleName(text);
 }
 
 void TStatusPanels::resizeEvent(QResizeEvent* event) {

@@ -42,11 +42,16 @@ QString ProductText(const QString& version) {
 } // namespace
 
 TFrmMain::TFrmMain(const std::string& programDir, IDialogs* dialogs)
-    : dialogs_(dialogs), paths_(MakeDataPaths(programDir)) {
-    if (!dialogs_) {
+    : paths_(MakeDataPaths(programDir)) {
+    if (!dialogs) {
         ownDialogs_ = std::make_unique<QtDialogs>(this);
-        dialogs_ = ownDialogs_.get();
+        dialogs = ownDialogs_.get();
     }
+    // A question in the middle of a paced loop comes after the bars and the log it is about.
+    preparedDialogs_ = std::make_unique<PreparedDialogs>(*dialogs, [this] {
+        if (paced_) paced_->Flush();
+    });
+    dialogs_ = preparedDialogs_.get();
     resize(kDesignClientWidth, kDesignClientHeight);
     setMinimumSize(kMinOuterSize - kAssumedFrame);
     BuildLayout();

@@ -285,6 +285,7 @@ private:
     std::unique_ptr<TFrmMainPlayerView> playerView_;
     std::unique_ptr<TPlayer> player_;
     std::unique_ptr<IDialogs> ownDialogs_;
+    std::unique_ptr<IDialogs> preparedDialogs_;
     IDialogs* dialogs_;
     DataPaths paths_;
     VideoRegister reg_;

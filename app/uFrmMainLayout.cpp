@@ -98,6 +98,7 @@ TMyProgressBarNew* MakeStatusProgressBar(QWidget* parent, const char* name) {
 } // namespace
 
 void TFrmMain::BuildLayout() {
+    InstallAccessibleInterfaces();
     setObjectName(QStringLiteral("FrmMain"));
     QFont f;
     f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
@@ -119,6 +120,7 @@ void TFrmMain::BuildLayout() {
     column->addWidget(plTool);
     sg = new TRegisterGrid(reg_, this);
     sg->setObjectName(QStringLiteral("sg"));
+    sg->setAccessibleName(QStringLiteral("视频登记库"));
     column->addWidget(sg, 1);
     BuildStatusBar();
     column->addWidget(SB);
@@ -133,7 +135,7 @@ void TFrmMain::BuildLayout() {
     lstFiles = Make<QListWidget>(this, "lstFiles");
     lstFiles->hide();
 
-    SetAccessibleNames(this);
+    NameControls(this);
 }
 
 void TFrmMain::BuildTopPanel() {
@@ -246,6 +248,7 @@ void TFrmMain::BuildToolBar() {
     edCont = Make<QLineEdit>(plTool, "edCont");
     edCont->setText(QStringLiteral("生化危机"));
     edCont->setFixedWidth(92);
+    Label2->setBuddy(edCont);
     row->addWidget(edCont);
     btnQryFileName = Make<QPushButton>(plTool, "btnQryFileName");
     btnQryFileName->setText(QStringLiteral("文件查询"));
@@ -260,8 +263,10 @@ void TFrmMain::BuildToolBar() {
     btnPlay->setToolTip(QStringLiteral("强行从节目播出表的当前行开始播放"));
     row->addWidget(btnPlay);
     btnPause = MakeSpeedButton(plTool, "btnPause", "media-playback-pause", QStyle::SP_MediaPause);
+    btnPause->setToolTip(QStringLiteral("暂停"));
     row->addWidget(btnPause);
     btnStop = MakeSpeedButton(plTool, "btnStop", "media-playback-stop", QStyle::SP_MediaStop);
+    btnStop->setToolTip(QStringLiteral("停止"));
     row->addWidget(btnStop);
 
     lbLeft = MakeChannelButton(plTool, "lbLeft", QStringLiteral("左声"), TMyRadionBtn::btSquare,
@@ -289,6 +294,7 @@ void TFrmMain::BuildToolBar() {
     row->addWidget(Label3);
     PB = Make<TDSTrackBar>(plTool, "PB");
     PB->setMinimumWidth(40);
+    Label3->setBuddy(PB);
     row->addWidget(PB, 1);
     QFont bold = font();
     bold.setBold(true);
@@ -310,6 +316,7 @@ void TFrmMain::BuildToolBar() {
     SoundLevel->setTickInterval(1000);
     SoundLevel->setValue(6000);
     SoundLevel->setFixedWidth(80);
+    Label4->setBuddy(SoundLevel);
     row->addWidget(SoundLevel);
 }
 

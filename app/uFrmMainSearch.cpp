@@ -2,6 +2,7 @@
 // two search buttons, over the rules and the search of search/.
 #include "app/uFrmMain.h"
 
+#include "app/FolderTreeModel.h"
 #include "platform/GbText.h"
 #include "register/ListFiles.h"
 #include "search/SearchFiles.h"
@@ -9,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileSystemModel>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -52,15 +52,12 @@ void RemoveSelected(QListWidget* list, const std::string& listFile) {
 } // namespace
 
 void TFrmMain::ConnectSearch() {
-    // The whole file system from "/", folders only, no hidden ones; the home folder is
-    // opened so that it and the mount points under "/" are at hand.
-    auto* model = new QFileSystemModel(stDir);
-    model->setOption(QFileSystemModel::DontWatchForChanges);
-    model->setFilter(QDir::Dirs | QDir::NoDotAndDotDot);
-    model->setRootPath(QStringLiteral("/"));
+    // The user's places as top nodes (root file system, home folder, disks and network
+    // shares), brought up to date whenever the user comes to the tree.
+    auto* model = new TFolderTreeModel(stDir);
+    model->ShowPlaces(DiskPlaces());
+    model->RefreshWhenOpened(stDir);
     stDir->setModel(model);
-    for (int col = 1; col < model->columnCount(); ++col)
-        stDir->hideColumn(col);
     stDir->setHeaderHidden(true);
     stDir->setRootIsDecorated(false);
     stDir->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -68,10 +65,6 @@ void TFrmMain::ConnectSearch() {
     for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     stDir->setPalette(palette);
-    QModelIndex home = model->index(QDir::homePath());
-    for (QModelIndex i = home; i.isValid(); i = i.parent())
-        stDir->expand(i);
-    stDir->scrollTo(home);
 
     Connect(btnAddDir, &QPushButton::clicked, &TFrmMain::btnAddDirClick);
     Connect(btnDelDir, &QPushButton::clicked, &TFrmMain::btnDelDirClick);
@@ -84,7 +77,7 @@ void TFrmMain::ConnectSearch() {
 QString TFrmMain::SelectedTreePath() const {
     const auto selected = stDir->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) return {};
-    return static_cast<QFileSystemModel*>(stDir->model())->filePath(selected.first());
+    return static_cast<TFolderTreeModel*>(stDir->model())->PathOf(selected.first());
 }
 
 void TFrmMain::btnAddDirClick() {

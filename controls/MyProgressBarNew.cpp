@@ -2,6 +2,7 @@
 
 #include "controls/WinColor.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
@@ -45,9 +46,15 @@ void TMyProgressBarNew::PaintNow() {
     if (isVisible()) repaint();
 }
 
+// Position and text: what an assistive technology reads of the bar changes too.
 void TMyProgressBarNew::PaintNowCached() {
     rebuild_ = false;
     PaintNow();
+    if (!QAccessible::isActive()) return;
+    QAccessibleValueChangeEvent value(this, position_);
+    QAccessible::updateAccessibility(&value);
+    QAccessibleEvent name(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&name);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "controls/WinColor.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeySequence>
 #include <QMenu>
@@ -55,7 +56,19 @@ void TMyRadionBtn::SetChecked(bool on) {
                 other->SetChecked(false);
         }
     }
+    if (QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
     repaint();
+}
+
+void TMyRadionBtn::Press() {
+    if (!isEnabled()) return;
+    emit OnClick();
+    SetChecked(true);
 }
 
 void TMyRadionBtn::SetGroupIndex(uint8_t index) {
@@ -235,8 +248,7 @@ bool TMyRadionBtn::event(QEvent* event) {
     if (event->type() == QEvent::Shortcut &&
         static_cast<QShortcutEvent*>(event)->shortcutId() == shortcutId_) {
         if (!isEnabled()) return QWidget::event(event);
-        emit OnClick();
-        SetChecked(true);
+        Press();
         return true;
     }
     return QWidget::event(event);

@@ -32,6 +32,9 @@ public:
     void SetCaption(const QString& text);
     bool Checked() const { return checked_; }
     void SetChecked(bool on);
+    // What the accelerator key does (and an assistive technology's press): OnClick, then
+    // checked. Nothing while disabled.
+    void Press();
     uint8_t GroupIndex() const { return groupIndex_; }
     void SetGroupIndex(uint8_t index);
     TButtonShape ButtonShape() const { return shape_; }

@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -13,8 +14,25 @@ QString ErrorReportText(const QString& text) {
     return text + '.';
 }
 
+QString MessageBoxText(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QChar c = text[i];
+        if (c != '\n' && c != '\r') {
+            shown += c;
+            continue;
+        }
+        shown += '\n';
+        QChar pair = c == '\n' ? '\r' : '\n';
+        if (i + 1 < text.size() && text[i + 1] == pair) ++i;
+    }
+    return shown;
+}
+
 QString QtDialogs::SelectFolder(const QString& title) {
-    return QFileDialog::getExistingDirectory(parent_, title, QString(), QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(parent_, title, QDir::homePath(),
+                                             QFileDialog::ShowDirsOnly);
 }
 
 QStringList QtDialogs::OpenFiles(const QString& title, const QString& filters) {
@@ -22,7 +40,7 @@ QStringList QtDialogs::OpenFiles(const QString& title, const QString& filters) {
 }
 
 IDialogs::Answer QtDialogs::AskYesNoCancel(const QString& caption, const QString& text) {
-    auto b = QMessageBox::question(parent_, caption, text,
+    auto b = QMessageBox::question(parent_, caption, MessageBoxText(text),
                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return b == QMessageBox::Yes ? Answer::Yes : b == QMessageBox::No ? Answer::No : Answer::Cancel;
 }
@@ -35,9 +53,40 @@ bool QtDialogs::InputQuery(const QString& caption, const QString& prompt, QStrin
 }
 
 void QtDialogs::Information(const QString& caption, const QString& text) {
-    QMessageBox::information(parent_, caption, text);
+    QMessageBox box(QMessageBox::NoIcon, caption, MessageBoxText(text), QMessageBox::Ok, parent_);
+    box.exec();
 }
 
 void QtDialogs::Error(const QString& text) {
-    QMessageBox::critical(parent_, ApplicationTitle(), ErrorReportText(text));
+    QMessageBox::critical(parent_, ApplicationTitle(), MessageBoxText(ErrorReportText(text)));
+}
+
+QString PreparedDialogs::SelectFolder(const QString& title) {
+    beforeOpen_();
+    return dialogs_.SelectFolder(title);
+}
+
+QStringList PreparedDialogs::OpenFiles(const QString& title, const QString& filters) {
+    beforeOpen_();
+    return dialogs_.OpenFiles(title, filters);
+}
+
+IDialogs::Answer PreparedDialogs::AskYesNoCancel(const QString& caption, const QString& text) {
+    beforeOpen_();
+    return dialogs_.AskYesNoCancel(caption, text);
+}
+
+bool PreparedDialogs::InputQuery(const QString& caption, const QString& prompt, QString& value) {
+    beforeOpen_();
+    return dialogs_.InputQuery(caption, prompt, value);
+}
+
+void PreparedDialogs::Information(const QString& caption, const QString& text) {
+    beforeOpen_();
+    dialogs_.Information(caption, text);
+}
+
+void PreparedDialogs::Error(const QString& text) {
+    beforeOpen_();
+    dialogs_.Error(text);
 }

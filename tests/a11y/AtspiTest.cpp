@@ -1,6 +1,7 @@
 // The program as an assistive technology sees it: under a private D-Bus session, an
-// AT-SPI client finds the window's controls by name, presses "重新搜索>>" through its
-// accessible action and reads the outcome on the status line.
+// AT-SPI client walks the whole window (roles, names, the channel buttons' states, the
+// status bar), presses a channel button and "重新搜索>>" through their accessible actions
+// and reads the outcome on the status line.
 #include "platform/GbText.h"
 #include "support/Xvfb.h"
 
@@ -20,7 +21,7 @@ void WriteGb(const QString& path, const QString& text) {
 }
 } // namespace
 
-TEST(Accessibility, ClientPressesSearchButtonAndReadsTheStatusLine) {
+TEST(Accessibility, ScreenReaderWalksTheWindowPressesButtonsAndReadsTheStatusLine) {
     const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/../tavlora");
     ASSERT_TRUE(QFileInfo(built).isExecutable()) << built.toStdString();
     const QString scratch = QStringLiteral(TAVLORA_TEST_DIR "/atspi/");
@@ -67,9 +68,15 @@ TEST(Accessibility, ClientPressesSearchButtonAndReadsTheStatusLine) {
     ASSERT_TRUE(controls.hasMatch()) << log;
     EXPECT_GE(controls.captured(1).toInt(), 20)
         << "the window's controls are not all visible to the client";
-    EXPECT_FALSE(out.contains(QStringLiteral("UNNAMED")))
-        << "controls without an accessible name:\n"
+    for (const char* fault : {"UNNAMED", "CODE NAME", "NO ROLE"})
+        EXPECT_FALSE(out.contains(QLatin1String(fault))) << fault << ":\n" << log;
+    EXPECT_TRUE(out.contains(QStringLiteral("WINDOW frame 影库通 V1.1.0.0\n"))) << log;
+    for (const char* radio : {"RADIO 左声 unchecked", "RADIO 立体 checked", "RADIO 右声 unchecked"})
+        EXPECT_TRUE(out.contains(QString::fromUtf8(radio) + QStringLiteral(" Press"))) << log;
+    EXPECT_TRUE(out.contains(
+        QStringLiteral("RADIO PRESSED 左声 左声=checked 立体=unchecked 右声=unchecked\n")))
         << log;
+    EXPECT_TRUE(out.contains(QStringLiteral("STATUS BAR  提 示|| 影库通 V1.1.0.0|\n"))) << log;
     EXPECT_TRUE(out.contains(QStringLiteral("STATUS 搜索完毕！共有文件夹：2个，文件：2个。\n")))
         << log;
 }

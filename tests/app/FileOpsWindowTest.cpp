@@ -59,6 +59,27 @@ TEST_F(FileOpsWindow, CopyThroughTheMenuReportsAndRestoresTheWindow) {
     EXPECT_TRUE(dialogs_.errors.isEmpty());
 }
 
+TEST_F(FileOpsWindow, TheBarsAndTheLogAreCurrentWhenTheOverwriteQuestionShows) {
+    TFrmMain& w = Open();
+    for (const char* name : {"a.mkv", "b.mkv", "c.mkv", "d.mkv", "e.mkv"})
+        AddFile(w, name, 3000);
+    QFile(dir_ + "src/c.mkv").copy(Target() + "/C.MKV");
+    w.SelectAllRows();
+    dialogs_.folders = {Target()};
+    dialogs_.answers = {IDialogs::Answer::No};
+    dialogs_.onOpen = [&] {
+        if (!dialogs_.calls.last().startsWith(QStringLiteral("Ask: "))) return;
+        EXPECT_EQ(w.PB2Bar->PosText(),
+                  QStringLiteral("60%  正在拷贝... ") + dir_.toUpper() + "SRC/C.MKV");
+        EXPECT_TRUE(w.PB3Bar->isHidden()); // the copy of row 2 is over
+        EXPECT_TRUE(
+            w.mmHis->toPlainText().endsWith(QStringLiteral("文件拷贝成功:") + dir_ + "dst/B.MKV"));
+    };
+    w.mnCopy->trigger();
+    EXPECT_EQ(dialogs_.answers.size(), 0u);
+    EXPECT_EQ(w.StatusText(1), QStringLiteral(" 成功拷贝文件 4个"));
+}
+
 TEST_F(FileOpsWindow, TheBreakButtonStopsALargeCopy) {
     TFrmMain& w = Open();
     w.show();

@@ -2,9 +2,9 @@
 // files, and the search buttons with their captions, status texts and selections.
 #include "app/WindowFixture.h"
 
+#include "app/FolderTreeModel.h"
 #include "register/GridStore.h"
 
-#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -44,8 +44,8 @@ protected:
         return (rel.isEmpty() ? tree_ : tree_ + QLatin1Char('/') + rel).toUpper();
     }
     void SelectInTree(const QString& path) {
-        auto* model = static_cast<QFileSystemModel*>(W().stDir->model());
-        QModelIndex index = model->index(path);
+        auto* model = static_cast<TFolderTreeModel*>(W().stDir->model());
+        QModelIndex index = model->IndexOf(path);
         ASSERT_TRUE(index.isValid()) << path.toStdString();
         W().stDir->setCurrentIndex(index);
     }
@@ -60,20 +60,22 @@ protected:
 
 } // namespace
 
-TEST_F(SearchWindowTest, FolderTreeOffersRealFoldersOnly) {
+TEST_F(SearchWindowTest, FolderTreeOffersThePlacesAndRealFoldersOnly) {
     MakeFile("Movies/a.avi");
     QDir().mkpath(tree_ + "/.hidden");
     TFrmMain& w = Open();
-    auto* model = static_cast<QFileSystemModel*>(w.stDir->model());
+    auto* model = qobject_cast<TFolderTreeModel*>(w.stDir->model());
     ASSERT_NE(model, nullptr);
-    EXPECT_TRUE(model->filter().testFlag(QDir::Dirs));
-    EXPECT_FALSE(model->filter().testFlag(QDir::Files));
-    EXPECT_FALSE(model->filter().testFlag(QDir::Hidden));
+    ASSERT_GE(model->rowCount(), 2);
+    EXPECT_EQ(model->PathOf(model->index(0, 0)), QStringLiteral("/"));
+    EXPECT_EQ(model->PathOf(model->index(1, 0)), QDir::homePath());
+    EXPECT_FALSE(model->IndexOf(tree_ + "/.hidden").isValid());
+    EXPECT_FALSE(model->IndexOf(tree_ + "/Movies/a.avi").isValid());
     EXPECT_EQ(w.SelectedTreePath(), QString()); // nothing selected yet
 
     // A right click selects the node under the pointer.
     w.show();
-    QModelIndex movies = model->index(tree_ + "/Movies");
+    QModelIndex movies = model->IndexOf(tree_ + "/Movies");
     for (QModelIndex i = movies.parent(); i.isValid(); i = i.parent())
         w.stDir->expand(i);
     w.stDir->scrollTo(movies);

@@ -8,6 +8,7 @@
 #include "RealWindow.h"
 #include "ScreenChecks.h"
 #include "TestVideos.h"
+#include "app/FolderTreeModel.h"
 #include "app/StatusPanels.h"
 #include "controls/MyProgressBarNew.h"
 #include "platform/GbText.h"
@@ -15,7 +16,6 @@
 #include "support/FakeDialogs.h"
 
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QHash>
 #include <QHeaderView>
 #include <QLabel>
@@ -249,12 +249,12 @@ TEST(Journey, NewUserSessionInARealWindow) {
 
     // 2. The folder of videos, picked in the tree, joins the locations with "加入路径>>".
     {
-        auto* model = qobject_cast<QFileSystemModel*>(w.stDir->model());
+        auto* model = qobject_cast<TFolderTreeModel*>(w.stDir->model());
         ASSERT_NE(model, nullptr);
         const QString videos = QDir::cleanPath(j.Path("videos"));
         w.stDir->setFocus();
-        w.stDir->setCurrentIndex(model->index(videos));
-        w.stDir->scrollTo(model->index(videos));
+        w.stDir->setCurrentIndex(model->IndexOf(videos));
+        w.stDir->scrollTo(model->IndexOf(videos));
         ASSERT_EQ(w.SelectedTreePath(), videos);
         QTest::mouseClick(w.btnAddDir, Qt::LeftButton);
         ASSERT_TRUE(WaitFor([&] { return w.lstDirs->count() == 1; }));

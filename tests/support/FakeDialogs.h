@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -16,25 +17,30 @@ public:
     std::deque<Answer> answers;                // AskYesNoCancel answers
     std::deque<std::optional<QString>> inputs; // InputQuery: a value for OK, nullopt for Cancel
 
-    QStringList calls;  // "SelectFolder: title", "Ask: caption | text", ...
-    QStringList errors; // texts given to Error
-    QStringList infos;  // texts given to Information
+    QStringList calls;            // "SelectFolder: title", "Ask: caption | text", ...
+    QStringList errors;           // texts given to Error
+    QStringList infos;            // texts given to Information
+    std::function<void()> onOpen; // runs as each dialog opens, to look at the window then
 
     QString SelectFolder(const QString& title) override {
         calls << QStringLiteral("SelectFolder: ") + title;
+        Opened();
         return Take(folders, "SelectFolder");
     }
     QStringList OpenFiles(const QString& title, const QString& filters) override {
         calls << QStringLiteral("OpenFiles: ") + title + QStringLiteral(" | ") + filters;
+        Opened();
         return Take(files, "OpenFiles");
     }
     Answer AskYesNoCancel(const QString& caption, const QString& text) override {
         calls << QStringLiteral("Ask: ") + caption + QStringLiteral(" | ") + text;
+        Opened();
         return Take(answers, "AskYesNoCancel");
     }
     bool InputQuery(const QString& caption, const QString& prompt, QString& value) override {
         calls << QStringLiteral("Input: ") + caption + QStringLiteral(" | ") + prompt +
                      QStringLiteral(" | ") + value;
+        Opened();
         if (inputs.empty()) {
             ADD_FAILURE() << "unscripted dialog: InputQuery";
             return false;
@@ -46,14 +52,19 @@ public:
     }
     void Information(const QString& caption, const QString& text) override {
         calls << QStringLiteral("Information: ") + caption + QStringLiteral(" | ") + text;
+        Opened();
         infos << text;
     }
     void Error(const QString& text) override {
         calls << QStringLiteral("Error: ") + text;
+        Opened();
         errors << text;
     }
 
 private:
+    void Opened() {
+        if (onOpen) onOpen();
+    }
     template <typename T> T Take(std::deque<T>& queue, const char* what) {
         if (queue.empty()) {
             ADD_FAILURE() << "unscripted dialog: " << what;
