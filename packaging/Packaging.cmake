@@ -3,9 +3,19 @@
 # data folder (see ProgramDir), because /usr/bin is not writable by the user.
 include(GNUInstallDirs)
 
+# What software centres show: the AppStream metainfo file, named after the application's id.
+set(TAVLORA_APP_ID io.github.tavlora.tavlora)
+set(TAVLORA_HOMEPAGE "https://github.com/tavlora/tavlora" CACHE STRING "The project's home page")
+set(TAVLORA_SCREENSHOT "${TAVLORA_HOMEPAGE}/raw/main/docs/main-window.png"
+    CACHE STRING "The main window's screenshot that software centres show")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/tavlora.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/${TAVLORA_APP_ID}.metainfo.xml @ONLY)
+
 install(TARGETS tavlora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tavlora.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_BINARY_DIR}/${TAVLORA_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tavlora.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tavlora.png

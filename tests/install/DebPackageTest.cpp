@@ -83,6 +83,17 @@ TEST(DebPackage, BuildsUnpacksAndStartsWithDataInTheUsersFolder) {
         QFile::exists(root + QStringLiteral("/usr/share/icons/hicolor/scalable/apps/tavlora.svg")));
     EXPECT_TRUE(
         QFile::exists(root + QStringLiteral("/usr/share/icons/hicolor/128x128/apps/tavlora.png")));
+    // What software centres read: the metainfo file, valid together with the menu entry.
+    QFile metainfo(root +
+                   QStringLiteral("/usr/share/metainfo/io.github.tavlora.tavlora.metainfo.xml"));
+    ASSERT_TRUE(metainfo.open(QIODevice::ReadOnly));
+    const QString component = QString::fromUtf8(metainfo.readAll());
+    for (const char* part : {"<summary xml:lang=\"zh-CN\">", "<category>AudioVideo</category>",
+                             "<screenshot type=\"default\">", "<release version=\"1.1.0.0\""})
+        EXPECT_TRUE(component.contains(QLatin1String(part))) << part;
+    out = RunTool(QStringLiteral("appstreamcli"),
+                  {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), root}, &rc);
+    EXPECT_EQ(rc, 0) << out.toStdString();
 
     // The user: as root (CI) the program runs as "nobody", for whom usr/bin is read-only;
     // otherwise the folder is made read-only for the user running the test.
