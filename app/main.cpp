@@ -17,7 +17,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     QCoreApplication::setApplicationName(ApplicationTitle());
-    TFrmMain window(ProgramDir());
+    const DataFolder data = ChooseDataFolder();
+    TFrmMain window(data.dir);
+    if (!data.notice.isEmpty()) window.AddHistory(data.notice);
     window.show();
     return app.exec();
 }

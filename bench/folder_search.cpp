@@ -77,11 +77,11 @@ void TimeMillionListingAndFill() {
         work.lstDirectory.push_back(std::move(folder));
     }
     VideoRegister reg;
-    TFileList unstorable;
+    TUnlisted unlisted;
     double listing = Time([&] {
         for (const TSearchFolder& folder : work.lstDirectory)
             for (const char* pattern : {"*.AVI", "*.MKV", "*.RMVB"})
-                ListMatchingFiles(work.lstFiles, unstorable, folder, pattern);
+                ListMatchingFiles(work.lstFiles, unlisted, folder, pattern);
     });
     double fill = Time([&] { FillRegister(reg, work.lstFiles); });
     std::printf("1,000,000 kept names: listing %.3f s, register fill %.3f s\n", listing, fill);

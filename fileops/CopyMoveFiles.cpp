@@ -142,29 +142,32 @@ private:
     }
 
     void RunRow(int r) {
-        std::string source = RowFilePath(ctx_.reg, r);
+        const std::string source = RowFilePath(ctx_.reg, r);
         if (source.empty()) return;
         if (!FileExists(source)) {
             ReportMissing(source);
             return;
         }
-        ctx_.shell.PB2().SetSuffix((kind_ == Transfer::Copy ? QStringLiteral("%  正在拷贝... ")
-                                                            : QStringLiteral("%  正在移动... ")) +
-                                   Gb(source));
-        std::string target = folder_;
-        target.append(ctx_.reg.Cell(colName, r)).append(ctx_.reg.Cell(colType, r));
-        if (kind_ == Transfer::Move) {
-            source = UpperCase(source);
-            target = UpperCase(target);
-        }
-        // Already in the target folder, also when a link or another spelling leads there.
-        if (UpperCase(source) == UpperCase(target)) return;
+        // A move shows its paths in upper case, and the file arrives under its upper-case
+        // name; the chosen folder is taken as it is on disk.
+        const bool move = kind_ == Transfer::Move;
+        auto shown = [move](const std::string& path) { return Gb(move ? UpperCase(path) : path); };
+        ctx_.shell.PB2().SetSuffix(
+            (move ? QStringLiteral("%  正在移动... ") : QStringLiteral("%  正在拷贝... ")) +
+            shown(source));
+        std::string name(ctx_.reg.Cell(colName, r));
+        name.append(ctx_.reg.Cell(colType, r));
+        const std::string target = folder_ + (move ? UpperCase(name) : name);
+        if ((move && RefuseAmbiguous(ctx_.shell, source)) || RefuseAmbiguous(ctx_.shell, target))
+            return;
+        // Already in the target folder: the same file on disk, whatever spelling or link
+        // leads there. Folders whose names differ only in case are different folders.
         const bool targetExists = FileExists(target);
         if (targetExists && SameFile(source, target)) return;
         if (targetExists) {
             switch (ctx_.dialogs.AskYesNoCancel(
                 QStringLiteral("确认操作"),
-                QStringLiteral("目标文件已经存在，是否覆盖？\n\r\n\r") + Gb(target))) {
+                QStringLiteral("目标文件已经存在，是否覆盖？\n\r\n\r") + shown(target))) {
             case IDialogs::Answer::No:
                 return;
             case IDialogs::Answer::Cancel:
@@ -175,10 +178,10 @@ private:
                 break;
             }
         }
-        if (kind_ == Transfer::Copy) {
-            CopyRow(source, target);
-        } else {
+        if (move) {
             MoveRow(r, source, target);
+        } else {
+            CopyRow(source, target);
         }
     }
 
@@ -196,17 +199,17 @@ private:
         // Across file systems the copy is on disk and complete before the source goes.
         bool moved = rename ? SystemMoveFile(source, target)
                             : BlockCopyFile(source, target, ctx_.shell, CopyDurability::OnDisk);
+        const QString from = Gb(UpperCase(source));
         if (!moved) {
-            ctx_.shell.AddHistory(QStringLiteral("--原文件移动失败:") + Gb(source));
+            ctx_.shell.AddHistory(QStringLiteral("--原文件移动失败:") + from);
             return;
         }
-        ctx_.shell.AddHistory(QStringLiteral("复制成功:") + Gb(target));
+        ctx_.shell.AddHistory(QStringLiteral("复制成功:") + Gb(UpperCase(target)));
         ++done_;
         ctx_.reg.SetCell(colPath, r, folder_);
         if (rename || !FileExists(source)) return;
-        ctx_.shell.AddHistory(ForceDeleteFile(source)
-                                  ? QStringLiteral("原文件删除成功:") + Gb(source)
-                                  : QStringLiteral("--原文件删除失败:") + Gb(source));
+        ctx_.shell.AddHistory(ForceDeleteFile(source) ? QStringLiteral("原文件删除成功:") + from
+                                                      : QStringLiteral("--原文件删除失败:") + from);
     }
 
     const FileOpsContext& ctx_;

@@ -11,7 +11,12 @@ void DeleteRowFiles(const FileOpsContext& ctx) {
     VideoRegister::BulkChange bulk(reg);
     std::vector<int> doomed;
     for (int r = rows.bottom; r >= rows.top; --r) {
-        if (!reg.Cell(colPath, r).empty()) ForceDeleteFile(RowFilePath(reg, r));
+        if (!reg.Cell(colPath, r).empty()) {
+            const std::string path = RowFilePath(reg, r);
+            // A row that two files fit keeps both files and itself.
+            if (RefuseAmbiguous(ctx.shell, path)) continue;
+            ForceDeleteFile(path);
+        }
         doomed.push_back(r);
     }
     DeleteRows(reg, std::move(doomed));

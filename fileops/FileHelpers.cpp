@@ -3,6 +3,9 @@
 #include "platform/FileErrors.h"
 #include "platform/Paths.h"
 #include "register/GridStore.h"
+#include "register/Shell.h"
+
+#include <QFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -78,4 +81,17 @@ bool SameFile(std::string_view a, std::string_view b) {
     struct stat sa, sb;
     return stat(ResolvePath(a).c_str(), &sa) == 0 && stat(ResolvePath(b).c_str(), &sb) == 0 &&
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool RefuseAmbiguous(IShell& shell, std::string_view gbPath) {
+    std::vector<DiskEntry> found = FindOnDisk(gbPath);
+    if (found.size() < 2) return false;
+    QString line = QStringLiteral("多个文件符合此记录，未操作: ");
+    for (size_t i = 0; i < found.size(); ++i) {
+        if (i > 0) line += QStringLiteral("  ");
+        line += QFile::decodeName(QByteArray::fromStdString(found[i].real));
+    }
+    shell.AddHistory(line);
+    shell.ShowHistoryPage();
+    return true;
 }

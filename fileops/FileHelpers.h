@@ -4,6 +4,8 @@
 
 #include "register/VideoRegister.h"
 
+class IShell;
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,3 +36,8 @@ bool SameDrive(std::string_view a, std::string_view b);
 // True when both paths name one existing file on disk (same device and inode), whatever
 // links or spellings lead there.
 bool SameFile(std::string_view a, std::string_view b);
+
+// For the commands that change or delete files: when more than one file on disk fits the
+// path (case variants of a name or a folder), the history names them all and the caller
+// leaves the row alone. True when the path was refused so.
+bool RefuseAmbiguous(IShell& shell, std::string_view gbPath);

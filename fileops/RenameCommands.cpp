@@ -69,13 +69,17 @@ void RenameRowFile(const FileOpsContext& ctx) {
         ctx.shell.SetStatusText(1, QStringLiteral("文件不存在 ") + GbToQString(source));
         return;
     }
+    if (RefuseAmbiguous(ctx.shell, source)) return;
     const std::string name(reg.Cell(colName, row));
     std::optional<std::string> newName =
         AskUpperCase(ctx.dialogs, QStringLiteral("文件改名：请输入新文件名"),
                      QStringLiteral("原来文件名 【") + GbToQString(name) + QStringLiteral("】"),
                      RenameProposal(name, reg.Cell(colResolution, row)));
     if (!newName || *newName == UpperCase(name)) return;
-    std::string target = WithSeparator(reg.Cell(colPath, row));
+    // The new name goes into the folder that holds the file, not into another folder that
+    // the path cell may fit as well.
+    const std::string real = ResolvePath(source);
+    std::string target = GbPathOfReal(std::string_view(real).substr(0, real.rfind('/') + 1));
     target.append(*newName).append(reg.Cell(colType, row));
     if (UnfitFileName(*newName) || !SystemMoveFile(source, target)) {
         ctx.shell.SetStatusText(
@@ -89,19 +93,23 @@ void RenameRowFile(const FileOpsContext& ctx) {
 
 void RenameRowFolder(const FileOpsContext& ctx) {
     VideoRegister& reg = ctx.reg;
-    const std::string oldDir = WithSeparator(UpperCase(reg.Cell(colPath, reg.CurRow())));
+    // The cell is resolved as it stands (a folder chosen for a move keeps its spelling);
+    // the rows and the dialog compare and show it in upper case.
+    const std::string cell = WithSeparator(reg.Cell(colPath, reg.CurRow()));
+    const std::string oldDir = UpperCase(cell);
     if (oldDir.empty()) return;
-    if (!DirectoryExists(oldDir)) {
+    if (!DirectoryExists(cell)) {
         ctx.shell.SetStatusText(1, QStringLiteral("文件夹不存在 ") + GbToQString(oldDir));
         return;
     }
+    if (RefuseAmbiguous(ctx.shell, cell)) return;
     std::optional<std::string> answer = AskUpperCase(
         ctx.dialogs, QStringLiteral("文件夹改名：请输入新文件夹名"),
         QStringLiteral("原来文件夹名 【") + GbToQString(oldDir) + QStringLiteral("】"), oldDir);
     if (!answer || answer->empty()) return;
     const std::string newDir = WithSeparator(*answer);
-    if (newDir == oldDir) return;
-    if (UnfitFolderPath(newDir) || !SystemMoveFile(oldDir, newDir)) {
+    if (newDir == oldDir || SameFile(cell, newDir)) return;
+    if (UnfitFolderPath(newDir) || !SystemMoveFile(cell, newDir)) {
         ctx.shell.SetStatusText(
             1, QStringLiteral(
                    "文件夹改名失败，确保文件夹内文件不被其它程序使用。或文件夹名字要合法。"));

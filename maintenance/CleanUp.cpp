@@ -66,7 +66,7 @@ int PurgeMissingFiles(VideoRegister& reg, IShell& shell) {
         const std::string path = RowFilePath(reg, r);
         if (path.empty()) {
             gone.push_back(r);
-        } else if (!FileExists(path)) {
+        } else if (!AnyFileExists(path)) {
             gone.push_back(r);
             ++count;
         }

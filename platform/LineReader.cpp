@@ -9,18 +9,34 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 constexpr size_t kBlock = 1 << 20;
 constexpr size_t kMinBlock = 4096;
 } // namespace
 
+int OpenRegularFile(std::string_view gbPath) {
+    // Only a regular file is opened: a pipe would wait for a writer for good, a device is
+    // not ours to read. O_NONBLOCK keeps a pipe put there meanwhile from blocking the open.
+    std::vector<DiskEntry> found = FindOnDisk(gbPath);
+    if (!found.empty() && !S_ISREG(found.front().mode)) ThrowReadError();
+    const std::string real = found.empty() ? ResolvePath(gbPath) : found.front().real;
+    int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) ThrowOpenError(gbPath, errno);
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        ThrowReadError();
+    }
+    return fd;
+}
+
 LineReader::LineReader(std::string_view gbPath, Ends ends) : ends_(ends), block_(kBlock) {
-    fd_ = ::open(ResolvePath(gbPath).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) ThrowOpenError(gbPath, errno);
+    fd_ = OpenRegularFile(gbPath);
     // Small files (the settings file is read on every keystroke) get a small buffer.
     struct stat st;
-    if (fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && size_t(st.st_size) < kBlock)
+    if (fstat(fd_, &st) == 0 && size_t(st.st_size) < kBlock)
         block_ = std::max(size_t(st.st_size) + 1, kMinBlock);
 }
 
@@ -89,8 +105,7 @@ bool LineReader::Next(std::string_view& line) {
 }
 
 std::string ReadWholeFile(std::string_view gbPath) {
-    int fd = ::open(ResolvePath(gbPath).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) ThrowOpenError(gbPath, errno);
+    int fd = OpenRegularFile(gbPath);
     std::string out;
     char block[65536];
     for (;;) {

@@ -10,7 +10,7 @@ public:
         Lf,     // a line ends at LF, a CR before it is dropped (database file)
         AnyEnd, // CR LF, CR alone or LF alone (list files)
     };
-    // Throws EFileError (open) when the file exists but cannot be opened.
+    // Throws EFileError as OpenRegularFile does.
     LineReader(std::string_view gbPath, Ends ends);
     ~LineReader();
     LineReader(const LineReader&) = delete;
@@ -32,6 +32,10 @@ private:
     bool pendingCr_ = false; // AnyEnd: the previous line ended at a CR that may pair with LF
     std::string line_;
 };
+
+// Opens a regular file for reading. Throws EFileError: open when it cannot be opened, read
+// when it is not a regular file (a folder, pipe, device or socket).
+int OpenRegularFile(std::string_view gbPath);
 
 // Reads the whole file (used by the small settings and list files).
 std::string ReadWholeFile(std::string_view gbPath);

@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
@@ -13,19 +15,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
 struct DirListing {
     struct timespec mtime {};
-    std::unordered_map<std::string, std::string> byRegisterForm; // first real name wins
-    bool sharedForms = false; // two names on disk have one register form
+    // Per register form, the name first in byte order; where two or more names on disk
+    // share one form, `shared` holds all of them in byte order.
+    std::unordered_map<std::string, std::string> byRegisterForm;
+    std::unordered_map<std::string, std::vector<std::string>> shared;
+    bool read = false;
 };
 
 std::mutex cacheMutex;
 std::unordered_map<std::string, DirListing> listingCache;
 // The real paths of folders resolved while a ResolverSession is open, by their text as
-// given (absolute, with the trailing separator).
+// given (absolute, with the trailing separator); only folders that one folder alone fits.
 int openSessions = 0;
 std::unordered_map<std::string, std::string> sessionFolders;
 
@@ -33,31 +39,200 @@ bool SameTime(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// Real name in dir whose register form equals wanted (upper-cased GB18030), or "".
-std::string FindCaseVariant(const std::string& dir, const std::string& wanted) {
+void AddName(DirListing& listing, std::string form, std::string name) {
+    auto [it, added] = listing.byRegisterForm.try_emplace(form, name);
+    if (added) return;
+    std::vector<std::string>& all = listing.shared[form];
+    if (all.empty()) all.push_back(it->second);
+    all.insert(std::upper_bound(all.begin(), all.end(), name), name);
+    it->second = all.front();
+}
+
+// The real names in dir whose register form equals wanted (upper-cased GB18030), in byte
+// order; none when dir is not a readable folder.
+std::vector<std::string> CaseVariants(const std::string& dir, const std::string& wanted) {
     struct stat st;
     if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
     std::lock_guard lock(cacheMutex);
     DirListing& listing = listingCache[dir];
-    if (!SameTime(listing.mtime, st.st_mtim) || listing.byRegisterForm.empty()) {
-        listing.byRegisterForm.clear();
-        listing.sharedForms = false;
+    if (!SameTime(listing.mtime, st.st_mtim) || !listing.read) {
+        listing = DirListing{};
         listing.mtime = st.st_mtim;
+        listing.read = true;
         if (DIR* d = opendir(dir.c_str())) {
             while (dirent* e = readdir(d)) {
                 std::string name = e->d_name;
                 if (name == "." || name == "..") continue;
-                if (!listing.byRegisterForm.emplace(RegisterFormOfName(name), name).second)
-                    listing.sharedForms = true;
+                std::string form = RegisterFormOfName(name);
+                AddName(listing, std::move(form), std::move(name));
             }
             closedir(d);
         }
     }
+    if (auto all = listing.shared.find(wanted); all != listing.shared.end()) return all->second;
     auto it = listing.byRegisterForm.find(wanted);
-    return it == listing.byRegisterForm.end() ? std::string() : it->second;
+    if (it == listing.byRegisterForm.end()) return {};
+    return {it->second};
+}
+
+bool Exists(const std::string& real) {
+    struct stat st;
+    return lstat(real.c_str(), &st) == 0;
+}
+
+// The components of a GB18030 path, and whether it is absolute or ends in a separator.
+struct SplitPath {
+    std::vector<std::string_view> comps;
+    bool absolute = false;
+    bool trailing = false;
+};
+
+SplitPath Split(std::string_view gbPath) {
+    SplitPath split;
+    split.absolute = gbPath.starts_with('/');
+    split.trailing = gbPath.size() > 1 && gbPath.ends_with('/');
+    size_t pos = 0;
+    while (pos <= gbPath.size()) {
+        size_t slash = gbPath.find('/', pos);
+        if (slash == std::string_view::npos) slash = gbPath.size();
+        if (slash > pos) split.comps.push_back(gbPath.substr(pos, slash - pos));
+        pos = slash + 1;
+    }
+    return split;
+}
+
+std::string WithSlash(std::string real) {
+    if (!real.empty() && real.back() != '/') real += '/';
+    return real;
+}
+
+// Collects every entry on disk that the components from `index` on name below `real`. A
+// component spelled exactly as on disk wins when it leads to the rest of the path (unless
+// `everyVariant`); otherwise every case variant is followed in byte order, so that a
+// variant that does not lead on is passed over for the next one.
+class MatchWalk {
+public:
+    MatchWalk(const SplitPath& split, bool everyVariant, std::vector<DiskEntry>& out)
+        : split_(split), everyVariant_(everyVariant), out_(out) {}
+
+    void Walk(size_t index, const std::string& real) {
+        if (index == split_.comps.size()) return Found(real);
+        const std::string_view comp = split_.comps[index];
+        const std::string prefix = WithSlash(real);
+        if (comp == "." || comp == "..") return Walk(index + 1, prefix + std::string(comp));
+        const std::string exact = GbToUtf8(comp);
+        const size_t before = out_.size();
+        if (Exists(prefix + exact)) {
+            Walk(index + 1, prefix + exact);
+            if (!everyVariant_ && out_.size() > before) return;
+        }
+        std::vector<std::string> variants =
+            CaseVariants(prefix.empty() ? "." : prefix, UpperCase(comp));
+        // A name stored as raw bytes, in a folder that may be searched but not listed.
+        if (exact != comp && std::find(variants.begin(), variants.end(), comp) == variants.end() &&
+            Exists(prefix + std::string(comp)))
+            variants.emplace_back(comp);
+        for (const std::string& name : variants)
+            if (name != exact) Walk(index + 1, prefix + name);
+    }
+
+private:
+    void Found(const std::string& real) {
+        DiskEntry entry;
+        struct stat st;
+        if (stat(real.c_str(), &st) != 0) return; // a link that leads nowhere
+        entry.real = split_.trailing ? WithSlash(real) : real;
+        entry.dev = st.st_dev;
+        entry.ino = st.st_ino;
+        entry.mode = st.st_mode;
+        for (const DiskEntry& known : out_)
+            if (known.dev == entry.dev && known.ino == entry.ino) return; // one file, two ways
+        out_.push_back(std::move(entry));
+    }
+
+    const SplitPath& split_;
+    const bool everyVariant_;
+    std::vector<DiskEntry>& out_;
+};
+
+std::string Root(const SplitPath& split) {
+    return split.absolute ? "/" : "";
+}
+
+// The length of the folder part of a path: up to and including the separator before its
+// last component; 0 when there is none.
+size_t FolderPartLength(std::string_view gbPath) {
+    size_t end = gbPath.find_last_not_of('/');
+    if (end == std::string_view::npos) return 0;
+    size_t slash = gbPath.rfind('/', end);
+    return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+// The real folder that alone fits the folder part of an absolute path, remembered while a
+// session is open; nothing when no session is open or the folder is missing or ambiguous.
+std::optional<std::string> SessionFolder(std::string_view gbPath) {
+    const size_t length = gbPath.starts_with('/') ? FolderPartLength(gbPath) : 0;
+    if (length <= 1) return std::nullopt;
+    const std::string folder(gbPath.substr(0, length));
+    {
+        std::lock_guard lock(cacheMutex);
+        if (openSessions == 0) return std::nullopt;
+        if (auto it = sessionFolders.find(folder); it != sessionFolders.end()) return it->second;
+    }
+    std::vector<DiskEntry> folders;
+    const SplitPath split = Split(folder);
+    MatchWalk(split, true, folders).Walk(0, Root(split));
+    if (folders.size() != 1 || !S_ISDIR(folders.front().mode)) return std::nullopt;
+    std::lock_guard lock(cacheMutex);
+    if (openSessions > 0) sessionFolders.emplace(folder, folders.front().real);
+    return folders.front().real;
 }
 
 } // namespace
+
+std::vector<DiskEntry> FindOnDisk(std::string_view gbPath) {
+    std::vector<DiskEntry> found;
+    if (gbPath.empty()) return found;
+    if (std::optional<std::string> folder = SessionFolder(gbPath)) {
+        const SplitPath leaf = Split(gbPath.substr(FolderPartLength(gbPath)));
+        MatchWalk(leaf, false, found).Walk(0, *folder);
+        return found;
+    }
+    const SplitPath split = Split(gbPath);
+    MatchWalk(split, false, found).Walk(0, Root(split));
+    return found;
+}
+
+std::string ResolvePath(std::string_view gbPath) {
+    std::vector<DiskEntry> found = FindOnDisk(gbPath);
+    if (!found.empty()) return std::move(found.front().real);
+    // Nothing fits: the path of a file to create. The existing part is followed as far as it
+    // goes (exact name first, else the first case variant, so that a new file lands in an
+    // existing variant of its folder or reuses a variant of its own name); the rest is the
+    // register text in UTF-8.
+    const SplitPath split = Split(gbPath);
+    std::string real = Root(split);
+    bool parentExists = true;
+    for (std::string_view comp : split.comps) {
+        real = WithSlash(std::move(real));
+        std::string exact = GbToUtf8(comp);
+        if (!parentExists || comp == "." || comp == ".." || Exists(real + exact)) {
+            real += exact;
+            continue;
+        }
+        std::vector<std::string> variants =
+            CaseVariants(real.empty() ? "." : real, UpperCase(comp));
+        if (!variants.empty()) {
+            real += variants.front();
+        } else if (exact != comp && Exists(real + std::string(comp))) {
+            real += comp; // a name stored as raw bytes
+        } else {
+            real += exact;
+            parentExists = false;
+        }
+    }
+    return split.trailing ? WithSlash(std::move(real)) : real;
+}
 
 QString DataFolderFor(const QString& exeDir, const QString& perUserDir) {
     // /usr holds installed software: even root keeps data out of it.
@@ -70,14 +245,32 @@ QString DataFolderFor(const QString& exeDir, const QString& perUserDir) {
     return QDir().mkpath(perUserDir) ? perUserDir : exeDir;
 }
 
-std::string ProgramDir() {
-    QString dir =
-        DataFolderFor(QCoreApplication::applicationDirPath(),
-                      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                          QLatin1String("/tavlora"));
-    std::string gb = QStringToGb(dir);
-    if (gb.empty() || gb.back() != '/') gb += '/';
-    return gb;
+namespace {
+const char* const kDataFileNames[] = {"视频登记库.vdb", "系统参数.INI", "搜索路径.txt",
+                                      "搜索类型.txt"};
+} // namespace
+
+QString BringDataFilesAlong(const QString& exeDir, const QString& dataDir) {
+    if (QFileInfo(dataDir) == QFileInfo(exeDir)) return {};
+    for (const char* name : kDataFileNames)
+        if (QFileInfo::exists(dataDir + QLatin1Char('/') + QString::fromUtf8(name))) return {};
+    for (const char* name : kDataFileNames) {
+        const QString source = exeDir + QLatin1Char('/') + QString::fromUtf8(name);
+        // isFile: a regular file (or a link to one); a pipe is never opened.
+        if (QFileInfo(source).isFile())
+            QFile::copy(source, dataDir + QLatin1Char('/') + QString::fromUtf8(name));
+    }
+    return QStringLiteral("数据文件所在文件夹: ") + dataDir;
+}
+
+DataFolder ChooseDataFolder() {
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    const QString dir = DataFolderFor(
+        exeDir, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                    QLatin1String("/tavlora"));
+    DataFolder chosen{QStringToGb(dir), BringDataFilesAlong(exeDir, dir)};
+    if (chosen.dir.empty() || chosen.dir.back() != '/') chosen.dir += '/';
+    return chosen;
 }
 
 DataPaths MakeDataPaths(const std::string& programDir) {
@@ -89,89 +282,39 @@ std::string RegisterFormOfName(std::string_view diskName) {
     return UpperCase(DiskNameToGb(diskName));
 }
 
-namespace {
-
-// The length of the folder part of a path: up to and including the separator before its
-// last component; 0 when there is none.
-size_t FolderPartLength(std::string_view gbPath) {
-    size_t end = gbPath.find_last_not_of('/');
-    if (end == std::string_view::npos) return 0;
-    size_t slash = gbPath.rfind('/', end);
-    return slash == std::string_view::npos ? 0 : slash + 1;
-}
-
-std::optional<std::string> SessionFolder(std::string_view folder) {
-    std::lock_guard lock(cacheMutex);
-    if (openSessions == 0) return std::nullopt;
-    auto it = sessionFolders.find(std::string(folder));
-    if (it == sessionFolders.end()) return std::nullopt;
-    return it->second;
-}
-
-void RememberSessionFolder(std::string_view folder, const std::string& real) {
-    std::lock_guard lock(cacheMutex);
-    if (openSessions > 0) sessionFolders.emplace(folder, real);
-}
-
-} // namespace
-
-std::string ResolvePath(std::string_view gbPath) {
-    std::string real = gbPath.starts_with('/') ? "/" : "";
-    bool parentExists = true;
+std::string GbPathOfReal(std::string_view realPath) {
+    std::string gb;
     size_t pos = 0;
-    // Only absolute folders are remembered: a relative one depends on the working folder.
-    const size_t folderPart = real.empty() ? 0 : FolderPartLength(gbPath);
-    const std::string_view folder = gbPath.substr(0, folderPart);
-    const bool remember = folderPart > 1;
-    bool known = false;
-    if (remember) {
-        if (std::optional<std::string> realFolder = SessionFolder(folder)) {
-            real = std::move(*realFolder);
-            pos = folderPart;
-            known = true;
-        }
-    }
-    while (pos <= gbPath.size()) {
-        if (remember && !known && pos == folderPart && parentExists)
-            RememberSessionFolder(folder, real);
-        size_t slash = gbPath.find('/', pos);
-        if (slash == std::string_view::npos) slash = gbPath.size();
-        std::string_view comp = gbPath.substr(pos, slash - pos);
-        bool trailing = slash == gbPath.size();
+    while (pos <= realPath.size()) {
+        size_t slash = realPath.find('/', pos);
+        if (slash == std::string_view::npos) slash = realPath.size();
+        std::string_view comp = realPath.substr(pos, slash - pos);
+        gb += IsValidUtf8(comp) ? Utf8ToGb(comp) : std::string(comp);
+        if (slash < realPath.size()) gb += '/';
         pos = slash + 1;
-        if (comp.empty()) {
-            if (trailing && !real.empty() && real.back() != '/') real += '/';
-            if (trailing) break;
-            continue;
-        }
-        if (!real.empty() && real.back() != '/') real += '/';
-        std::string exact = GbToUtf8(comp);
-        std::string dir = real.empty() ? "." : real;
-        struct stat st;
-        if (!parentExists || comp == "." || comp == ".." ||
-            lstat((real + exact).c_str(), &st) == 0) {
-            real += exact;
-        } else if (std::string variant = FindCaseVariant(dir, UpperCase(comp)); !variant.empty()) {
-            real += variant;
-        } else if (exact != comp && lstat((real + std::string(comp)).c_str(), &st) == 0) {
-            real += comp; // a name stored as raw bytes
-        } else {
-            real += exact;
-            parentExists = false;
-        }
-        if (trailing) break;
     }
-    return real;
+    return gb;
+}
+
+EntryKind KindOf(std::string_view gbPath) {
+    std::vector<DiskEntry> found = FindOnDisk(gbPath);
+    if (found.empty()) return EntryKind::None;
+    if (S_ISREG(found.front().mode)) return EntryKind::File;
+    return S_ISDIR(found.front().mode) ? EntryKind::Folder : EntryKind::Other;
 }
 
 bool FileExists(std::string_view gbPath) {
-    struct stat st;
-    return !gbPath.empty() && stat(ResolvePath(gbPath).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return KindOf(gbPath) == EntryKind::File;
 }
 
 bool DirectoryExists(std::string_view gbPath) {
-    struct stat st;
-    return !gbPath.empty() && stat(ResolvePath(gbPath).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return KindOf(gbPath) == EntryKind::Folder;
+}
+
+bool AnyFileExists(std::string_view gbPath) {
+    std::vector<DiskEntry> found = FindOnDisk(gbPath);
+    return std::any_of(found.begin(), found.end(),
+                       [](const DiskEntry& e) { return S_ISREG(e.mode); });
 }
 
 void ClearResolverCache() {
@@ -221,15 +364,19 @@ void FolderEntryChange::Patch(bool added) {
     // folder patches it twice; a lookup after the change read it again).
     bool current = now && ((known_ && SameTime(listing.mtime, before_)) ||
                            SameTime(listing.mtime, st.st_mtim));
-    // With two names of one form the survivor of a removal is unknown: read the folder again.
-    if (!current || (!added && listing.sharedForms)) {
+    // With two names of one form the survivor of a removal is known only to a new read.
+    std::string form = RegisterFormOfName(name_);
+    if (!current || (!added && listing.shared.contains(form))) {
         listingCache.erase(it);
         return;
     }
-    std::string form = RegisterFormOfName(name_);
     if (added) {
-        auto [entry, inserted] = listing.byRegisterForm.emplace(form, name_);
-        if (!inserted && entry->second != name_) listing.sharedForms = true;
+        auto all = listing.shared.find(form);
+        auto first = listing.byRegisterForm.find(form);
+        bool known = all != listing.shared.end()
+                         ? std::binary_search(all->second.begin(), all->second.end(), name_)
+                         : first != listing.byRegisterForm.end() && first->second == name_;
+        if (!known) AddName(listing, std::move(form), name_);
     } else if (auto entry = listing.byRegisterForm.find(form);
                entry != listing.byRegisterForm.end() && entry->second == name_) {
         listing.byRegisterForm.erase(entry);

@@ -1,6 +1,9 @@
 // Safe replacement of a file: the new content goes to a temporary file beside the target,
 // is flushed to disk and then renamed over the target. On any failure the previous file
-// stays untouched and the temporary file is removed.
+// stays untouched and the temporary file is removed. A target reached through a symbolic
+// link is the file the link names (the link stays); a target that may not be written (or
+// has no write permission at all) is refused like one that cannot be created.
+// (Qt's QSaveFile does the same two things but ignores a failed fsync.)
 #pragma once
 
 #include <string>

@@ -69,7 +69,8 @@ void LoadRegister(VideoRegister& reg, std::string_view path) {
     reg.SetRowCount(1);
     std::vector<PackedRow> rows;
     try {
-        if (FileExists(path)) {
+        // A pipe, device or socket under the name is not read: the reader reports it.
+        if (EntryKind kind = KindOf(path); kind == EntryKind::File || kind == EntryKind::Other) {
             LineReader reader(path, LineReader::Ends::Lf);
             // Room for a line of every 48 bytes and the header that AppendRows puts in
             // front: growing the vector would copy it several times. Untouched room costs

@@ -90,12 +90,14 @@ TFolderWalk::TFolderWalk(std::vector<TSearchFolder>& list, IShell& shell)
 
 void TFolderWalk::WalkLocation(const std::string& location) {
     list_.push_back({location, {}});
+    const size_t index = list_.size() - 1;
     // The location is a register path; everything below it is named by the file system.
-    std::string real = ResolvePath(location);
-    struct stat st;
-    if (stat(real.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
-    if (!entered_.insert({st.st_dev, st.st_ino}).second) return;
-    CollectSubDirs(list_.size() - 1, real, {st.st_dev, st.st_ino});
+    // Every folder that fits it is searched ("Videos" and "videos" alike), so no file is
+    // left out unseen.
+    for (const DiskEntry& folder : FindOnDisk(location)) {
+        if (!S_ISDIR(folder.mode) || !entered_.insert({folder.dev, folder.ino}).second) continue;
+        CollectSubDirs(index, folder.real, {folder.dev, folder.ino});
+    }
 }
 
 void TFolderWalk::CollectSubDirs(size_t index, const std::string& real, FolderId id) {

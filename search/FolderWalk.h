@@ -25,7 +25,8 @@ class TFolderWalk {
 public:
     TFolderWalk(std::vector<TSearchFolder>& list, IShell& shell);
 
-    // Appends the search location to the list, then CollectSubDirs on it.
+    // Appends the search location to the list, then CollectSubDirs on every folder that
+    // fits it (case variants of one register path are all searched).
     void WalkLocation(const std::string& location);
 
 private:

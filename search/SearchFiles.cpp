@@ -7,19 +7,25 @@
 #include "search/FolderWalk.h"
 #include "search/Wildcard.h"
 
-void ListMatchingFiles(TFileList& list, TFileList& unstorable, const TSearchFolder& folder,
+void ListMatchingFiles(TFileList& list, TUnlisted& unlisted, const TSearchFolder& folder,
                        std::string_view pattern) {
+    if (unlisted.folder != &folder) {
+        unlisted.folder = &folder;
+        unlisted.taken.assign(folder.fileNames.size(), 0);
+    }
     std::string base = folder.path;
     if (base.empty() || base.back() != '/') base += '/';
     const size_t baseLength = base.size();
-    for (const std::string& name : folder.fileNames) {
-        if (!MatchFilePattern(pattern, name)) continue;
+    for (size_t i = 0; i < folder.fileNames.size(); ++i) {
+        const std::string& name = folder.fileNames[i];
+        if (unlisted.taken[i] || !MatchFilePattern(pattern, name)) continue;
+        unlisted.taken[i] = 1;
         base.resize(baseLength);
         base += name;
-        if (StorablePath(base))
-            list.Add(base);
-        else
-            unstorable.Add(base);
+        if (!StorablePath(base))
+            unlisted.unstorable.Add(base);
+        else if (!list.Add(base))
+            unlisted.twins.push_back(base);
     }
 }
 
@@ -50,16 +56,20 @@ void SearchFiles(bool append, const std::vector<std::string>& dirs,
     std::vector<std::string> patterns;
     for (const std::string& ext : exts)
         patterns.push_back("*." + ext);
-    TFileList unstorable;
+    TUnlisted unlisted;
     for (const TSearchFolder& folder : work.lstDirectory) {
         if (patterns.empty()) break;
         // Nothing repaints during the listing, so one status text per folder shows the same.
         shell.SetStatusText(1, QString::fromUtf8("搜索文件夹 ") + GbToQString(folder.path));
         for (const std::string& pattern : patterns)
-            ListMatchingFiles(work.lstFiles, unstorable, folder, pattern);
+            ListMatchingFiles(work.lstFiles, unlisted, folder, pattern);
     }
-    for (size_t i = 0; i < unstorable.Count(); ++i)
-        shell.AddHistory(QString::fromUtf8("无法登记的文件名: ") + GbToQString(unstorable[i]));
+    const QString unfit = QString::fromUtf8("无法登记的文件名: ");
+    for (size_t i = 0; i < unlisted.unstorable.Count(); ++i)
+        shell.AddHistory(unfit + GbToQString(unlisted.unstorable[i]));
+    for (const std::string& twin : unlisted.twins)
+        shell.AddHistory(unfit + GbToQString(twin) +
+                         QString::fromUtf8("（与已登记的文件只有字母大小写不同）"));
     if (BreakFlag) return;
 
     if (!append) ClearRegister(reg);

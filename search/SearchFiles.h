@@ -11,10 +11,22 @@
 class IShell;
 class VideoRegister;
 
+// The files of a listing that cannot have a row of their own, for the history: names that
+// the register cannot store faithfully (holding "^^", a carriage return or a line feed),
+// and files whose register path another file listed earlier already has (names or folders
+// that differ only in letter case).
+struct TUnlisted {
+    TFileList unstorable;
+    std::vector<std::string> twins;
+    // The names of the folder in work that an earlier pattern listed already.
+    const TSearchFolder* folder = nullptr;
+    std::vector<char> taken;
+};
+
 // Appends base + name of each file of the folder whose name matches the pattern (see
-// MatchFilePattern) to the list, unless listed already. Paths that the register cannot
-// store faithfully (holding "^^", a carriage return or a line feed) go to `unstorable`.
-void ListMatchingFiles(TFileList& list, TFileList& unstorable, const TSearchFolder& folder,
+// MatchFilePattern) to the list; a file that an earlier pattern listed is passed over, one
+// that cannot be listed goes to `unlisted`.
+void ListMatchingFiles(TFileList& list, TUnlisted& unlisted, const TSearchFolder& folder,
                        std::string_view pattern);
 
 // Writes one record per path of the list: into the empty last row first (a last row

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -78,6 +79,32 @@ TEST_F(FileOpsWindow, TheBarsAndTheLogAreCurrentWhenTheOverwriteQuestionShows) {
     w.mnCopy->trigger();
     EXPECT_EQ(dialogs_.answers.size(), 0u);
     EXPECT_EQ(w.StatusText(1), QStringLiteral(" 成功拷贝文件 4个"));
+}
+
+// A database that is a pipe, a link or read-only, and a move into one of two folders whose
+// names differ only in case, through the window.
+TEST_F(FileOpsWindow, OddDatabasesAndCaseVariantFolders) {
+    const QString db = dir_ + QStringLiteral("视频登记库.vdb");
+    mkfifo(QFile::encodeName(db).constData(), 0644);
+    TFrmMain& w = Open(); // would wait for a writer for good if the pipe were opened
+    EXPECT_EQ(dialogs_.errors, QStringList{QStringLiteral("Stream read error")});
+    QFile::remove(db);
+    WriteFile(QStringLiteral("kept.vdb"), QStringLiteral("old\r\n"));
+    QFile::link(QStringLiteral("kept.vdb"), db);
+    AddFile(w, "a.mkv", 10);
+    w.SelectAllRows();
+    QDir().mkpath(dir_ + "dst/videos");
+    dialogs_.folders = {Target() + "/Videos"};
+    QDir().mkpath(dialogs_.folders.front());
+    w.mnMove->trigger();
+    EXPECT_TRUE(QFile::exists(dir_ + "dst/Videos/A.MKV"));
+    EXPECT_TRUE(QFileInfo(db).isSymLink());
+    EXPECT_TRUE(ReadFile(QStringLiteral("kept.vdb")).contains(dir_ + "dst/Videos/^^A^^.MKV"));
+    QFile::setPermissions(dir_ + "kept.vdb", QFileDevice::ReadOwner);
+    w.Register().SetCell(colName, 1, "B");
+    w.mnSaveVDB->trigger();
+    EXPECT_EQ(dialogs_.errors.size(), 2);
+    EXPECT_TRUE(ReadFile(QStringLiteral("kept.vdb")).contains(QStringLiteral("^^A^^")));
 }
 
 TEST_F(FileOpsWindow, TheBreakButtonStopsALargeCopy) {

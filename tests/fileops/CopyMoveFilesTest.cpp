@@ -172,6 +172,36 @@ TEST_F(CopyMove, TheSameFileThroughALinkIsNeverDeletedNorEmptied) {
     EXPECT_TRUE(shell.history.isEmpty());
 }
 
+// Folders whose names differ only in case are different folders; a row that two files fit
+// is refused by a move, with the history naming both, and the next row goes on.
+TEST_F(CopyMove, CaseVariantFoldersAreToldApart) {
+    const fs::path upper = root / "Pair", lower = root / "pair";
+    fs::create_directories(upper);
+    fs::create_directories(lower);
+    MakeFile(upper / "a.mkv", 10);
+    AddRow(upper, "A", ".MKV");
+    SelectRows(1, 1);
+    dialogs.folder = Q(lower);
+    CopySelectedFiles(ctx, volumes);
+    EXPECT_EQ(shell.status.back(), QStringLiteral("成功拷贝文件 1个"));
+    EXPECT_EQ(fs::file_size(lower / "A.MKV"), 10u);
+
+    MakeFile(src / "b.mkv", 20);
+    AddRow(src, "B", ".MKV");
+    SelectRows(1, 2);
+    fs::create_directories(dst / "Videos");
+    fs::create_directories(dst / "videos");
+    dialogs.folder = Q(dst / "Videos");
+    MoveSelectedFiles(ctx, volumes);
+    EXPECT_EQ(shell.history.first(), QStringLiteral("多个文件符合此记录，未操作: ") +
+                                         Q(upper / "a.mkv") + "  " + Q(lower / "A.MKV"));
+    EXPECT_TRUE(fs::exists(upper / "a.mkv") && fs::exists(lower / "A.MKV"));
+    EXPECT_EQ(reg.Cell(colPath, 1), RegDir(upper));
+    EXPECT_EQ(fs::file_size(dst / "Videos" / "B.MKV"), 20u);
+    EXPECT_TRUE(fs::is_empty(dst / "videos"));
+    EXPECT_EQ(reg.Cell(colPath, 2), Utf8ToGb((dst / "Videos").string()) + "/");
+}
+
 TEST_F(CopyMove, OverwriteQuestionYesNoCancel) {
     MakeRows({11, 22, 33, 44});
     for (const char* f : {"F1.MKV", "F2.MKV", "F3.MKV", "F4.MKV"})

@@ -5,7 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 TEST(DataFolder, PortableCopyKeepsItsFilesBesideTheProgram) {
     TempDir t;
@@ -30,4 +32,19 @@ TEST(DataFolder, PerUserFolderThatCannotBeMadeFallsBackToTheProgramFolder) {
     t.Write("afile", "x");
     QString user = QString::fromStdString(t.Path() + "afile/tavlora"); // a file in the way
     EXPECT_EQ(DataFolderFor(QStringLiteral("/usr/bin"), user), QStringLiteral("/usr/bin"));
+}
+
+TEST(DataFolder, FilesBesideTheProgramMoveInToAnEmptyPerUserFolderOnce) {
+    TempDir t;
+    const QString exe = QString::fromStdString(t.Path() + "exe");
+    const QString user = QString::fromStdString(t.Path() + "user");
+    QDir().mkpath(exe);
+    QDir().mkpath(user);
+    t.Write("exe/视频登记库.vdb", "rows");
+    mkfifo((t.Path() + "exe/搜索路径.txt").c_str(), 0644); // never opened
+    EXPECT_EQ(BringDataFilesAlong(exe, user), QStringLiteral("数据文件所在文件夹: ") + user);
+    EXPECT_EQ(t.Read("user/视频登记库.vdb"), "rows");
+    EXPECT_FALSE(QFileInfo::exists(user + QStringLiteral("/搜索路径.txt")));
+    EXPECT_EQ(BringDataFilesAlong(exe, user), QString());
+    EXPECT_EQ(BringDataFilesAlong(exe, exe), QString());
 }

@@ -2,6 +2,7 @@
 
 #include "platform/FileErrors.h"
 #include "platform/GbText.h"
+#include "platform/LineReader.h"
 #include "platform/SafeFile.h"
 #include "support/TempDir.h"
 
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -58,6 +60,33 @@ TEST(Resolver, NamesThatAreNotUtf8AreMatchedAsRawBytes) {
     EXPECT_EQ(RegisterFormOfName("Alien.avi"), "ALIEN.AVI");
 }
 
+// Folders and names that differ only in case: the resolver goes back from a variant that
+// does not lead on, counts one file reached two ways once, tells when two files fit, and
+// never treats a pipe as a file.
+TEST(Resolver, FollowsEveryCaseVariantAndTellsWhenTwoFilesFit) {
+    TempDir t;
+    t.MakeDir("lib/Foo");
+    t.MakeDir("lib/foo");
+    t.Write("lib/Foo/h.avi", "h");
+    t.Write("lib/foo/g.avi", "g");
+    EXPECT_EQ(ResolvePath(UpperCase(t.Gb("lib/foo/g.avi"))), t.Path() + "lib/foo/g.avi");
+    t.Write("lib/foo/h.avi", "h2");
+    symlink("Foo", (t.Path() + "lib/fOO").c_str());
+    const std::string h = UpperCase(t.Gb("lib/foo/h.avi"));
+    for (int session = 0; session < 2; ++session) {
+        std::optional<ResolverSession> open;
+        if (session) open.emplace();
+        ASSERT_EQ(FindOnDisk(h).size(), 2u);
+        EXPECT_EQ(ResolvePath(h), t.Path() + "lib/Foo/h.avi");   // first in byte order
+        EXPECT_EQ(FindOnDisk(t.Gb("lib/foo/h.avi")).size(), 1u); // the exact spelling wins
+    }
+    mkfifo((t.Path() + "lib/Foo/p.avi").c_str(), 0644);
+    const std::string pipe = UpperCase(t.Gb("lib/Foo/p.avi"));
+    EXPECT_EQ(KindOf(pipe), EntryKind::Other);
+    EXPECT_FALSE(FileExists(pipe) || AnyFileExists(pipe));
+    EXPECT_THROW(ReadWholeFile(pipe), EFileError);
+}
+
 // Gives the folder a modification time of its own, so that a cached listing of it is read
 // again even when the change fell within one tick of the file system's clock.
 void SetFolderTime(const std::string& folder, time_t seconds) {
@@ -104,6 +133,20 @@ TEST(SafeWrite, ReplacesTheFileAndLeavesNoTemporaryFile) {
     SafeWriteFile(t.Gb("DATA.TXT"), "new content"); // resolved to the existing file
     EXPECT_EQ(t.Read("data.txt"), "new content");
     EXPECT_EQ(QDir(QString::fromStdString(t.Path())).entryList(QDir::Files).size(), 1);
+}
+
+TEST(SafeWrite, WritesThroughALinkAndRefusesAReadOnlyTarget) {
+    TempDir t;
+    t.MakeDir("real");
+    t.Write("real/data.vdb", "old");
+    symlink("real/data.vdb", (t.Path() + "link.vdb").c_str());
+    SafeWriteFile(t.Gb("link.vdb"), "new");
+    EXPECT_EQ(t.Read("real/data.vdb"), "new");
+    struct stat st;
+    EXPECT_TRUE(lstat((t.Path() + "link.vdb").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+    chmod((t.Path() + "real/data.vdb").c_str(), 0444);
+    EXPECT_THROW(SafeWriteFile(t.Gb("link.vdb"), "newer"), EFileError);
+    EXPECT_EQ(t.Read("real/data.vdb"), "new");
 }
 
 TEST(SafeWrite, FailureInAReadOnlyFolderKeepsTheOldFile) {

@@ -119,6 +119,9 @@ TEST(StoreFaults, UnreadableDatabaseOverALoadedRegisterLeavesTheBlankRegister) {
     reg.SetCurrent(3, 900);
     MakeUnreadable(t.Path() + "db.vdb");
     EXPECT_EQ(ErrorOf([&] { LoadRegister(reg, t.Gb("db.vdb")); }), "Stream read error");
+    FillRows(reg, 10);
+    mkfifo((t.Path() + "pipe.vdb").c_str(), 0644); // never opened: it would wait for good
+    EXPECT_EQ(ErrorOf([&] { LoadRegister(reg, t.Gb("pipe.vdb")); }), "Stream read error");
     EXPECT_EQ(reg.RowCount(), 2);
     EXPECT_TRUE(reg.Cell(colName, 1).empty());
     EXPECT_EQ(reg.Cell(colNumber, 1), "    1");

@@ -78,7 +78,7 @@ TEST_F(SearchFilesTest, RegistersMatchingFilesOfTheWholeTree) {
     MakeFile("中文/电影.mkv");
     MakeFile("Sub/Deep/nothing.txt");
     MakeFile("Mixed/a.avi");
-    MakeFile("Mixed/A.AVI"); // the same register path: listed once
+    MakeFile("Mixed/A.AVI"); // the same register path: listed once, the other one named
     MakeFile("Raw/\xC4\xE3.avi");
     std::filesystem::create_directory_symlink(root_, root_ / "Sub/loop");
     std::filesystem::create_directory_symlink(root_ / "Films", root_ / "FilmsLink");
@@ -120,7 +120,10 @@ TEST_F(SearchFilesTest, RegistersMatchingFilesOfTheWholeTree) {
     EXPECT_EQ(work.lstFiles.Count(), expected.size());
     EXPECT_EQ(reg.Cell(colNumber, 1), "    1");
     EXPECT_EQ(reg.Cell(colNumber, 6), "    6");
-    EXPECT_TRUE(shell.history.isEmpty());
+    EXPECT_EQ(shell.history,
+              QStringList(QString::fromUtf8("无法登记的文件名: ") +
+                          GbToQString(Location("Mixed") + "/A.AVI") +
+                          QString::fromUtf8("（与已登记的文件只有字母大小写不同）")));
 }
 
 TEST_F(SearchFilesTest, NamesWithoutDotsAndWithSeveralDots) {
@@ -141,12 +144,19 @@ TEST_F(SearchFilesTest, UnstorableNamesGoToTheHistoryNotTheRegister) {
     MakeFile("line\nbreak.avi");
     MakeFile("x^^y/inside.avi");
     MakeFile("x^.avi");
-    SearchFiles(false, {Location()}, {"AVI"}, work, reg, shell);
-    EXPECT_EQ(Records(reg), Items({Rec("", "GOOD", ".AVI")}));
-    EXPECT_EQ(work.lstFiles.Count(), 1u);
+    // Names and folders that differ only in case: both seen, one row, and a word for the other.
+    MakeFile("Good.AVI");
+    MakeFile("Sub/c.avi");
+    MakeFile("SUB/C.AVI");
+    SearchFiles(false, {Location()}, {"AVI", "A*"}, work, reg, shell);
+    EXPECT_EQ(Records(reg), Items({Rec("SUB", "C", ".AVI"), Rec("", "GOOD", ".AVI")}));
+    EXPECT_EQ(work.lstFiles.Count(), 2u);
     QStringList expected;
     for (const char* name : {"A^^B.AVI", "LINE\nBREAK.AVI", "X^^Y/INSIDE.AVI", "X^.AVI"})
         expected << QString::fromUtf8("无法登记的文件名: ") + GbToQString(Location() + "/" + name);
+    for (const char* name : {"GOOD.AVI", "SUB/C.AVI"})
+        expected << QString::fromUtf8("无法登记的文件名: ") + GbToQString(Location() + "/" + name) +
+                        QString::fromUtf8("（与已登记的文件只有字母大小写不同）");
     shell.history.sort();
     expected.sort();
     EXPECT_EQ(shell.history, expected);
