@@ -7,6 +7,7 @@
 #include "register/GridStore.h"
 #include "register/StorableCell.h"
 
+#include <QFile>
 #include <unordered_map>
 
 namespace {
@@ -50,7 +51,7 @@ public:
         IShell& shell = ctx_.shell;
         shell.ClearHistory();
         const RowRange rows = ctx_.reg.SelectedRows();
-        if (!PickFolder()) return;
+        if (!PickFolder(folders)) return;
         if (!EnoughSpace(rows)) return;
 
         IProgress& pb2 = shell.PB2();
@@ -72,7 +73,7 @@ public:
     }
 
 private:
-    bool PickFolder() {
+    bool PickFolder(ResolverSession& folders) {
         QString chosen = ctx_.dialogs.SelectFolder(QStringLiteral("选择一个目的文件夹"));
         if (chosen.isEmpty()) return false;
         folder_ = QStringToGb(chosen);
@@ -83,6 +84,8 @@ private:
             ctx_.shell.SetStatusText(1, QStringLiteral("无法登记的文件夹名: ") + Gb(folder_));
             return false;
         }
+        // The targets lie in the chosen folder itself, not in a case variant of it.
+        folders.Pin(folder_, QFile::encodeName(chosen).toStdString());
         return true;
     }
 

@@ -79,7 +79,10 @@ void RenameRowFile(const FileOpsContext& ctx) {
     // The new name goes into the folder that holds the file, not into another folder that
     // the path cell may fit as well.
     const std::string real = ResolvePath(source);
-    std::string target = GbPathOfReal(std::string_view(real).substr(0, real.rfind('/') + 1));
+    const std::string realFolder = real.substr(0, real.rfind('/') + 1);
+    std::string target = GbPathOfReal(realFolder);
+    ResolverSession folder;
+    folder.Pin(target, realFolder);
     target.append(*newName).append(reg.Cell(colType, row));
     if (UnfitFileName(*newName) || !SystemMoveFile(source, target)) {
         ctx.shell.SetStatusText(

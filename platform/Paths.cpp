@@ -34,6 +34,7 @@ std::unordered_map<std::string, DirListing> listingCache;
 // given (absolute, with the trailing separator); only folders that one folder alone fits.
 int openSessions = 0;
 std::unordered_map<std::string, std::string> sessionFolders;
+std::unordered_map<std::string, std::string> pinnedFolders; // kept by ClearResolverCache
 
 bool SameTime(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -177,6 +178,7 @@ std::optional<std::string> SessionFolder(std::string_view gbPath) {
     {
         std::lock_guard lock(cacheMutex);
         if (openSessions == 0) return std::nullopt;
+        if (auto it = pinnedFolders.find(folder); it != pinnedFolders.end()) return it->second;
         if (auto it = sessionFolders.find(folder); it != sessionFolders.end()) return it->second;
     }
     std::vector<DiskEntry> folders;
@@ -330,7 +332,15 @@ ResolverSession::ResolverSession() {
 
 ResolverSession::~ResolverSession() {
     std::lock_guard lock(cacheMutex);
-    if (--openSessions == 0) sessionFolders.clear();
+    if (--openSessions == 0) {
+        sessionFolders.clear();
+        pinnedFolders.clear();
+    }
+}
+
+void ResolverSession::Pin(std::string_view gbFolder, std::string realFolder) {
+    std::lock_guard lock(cacheMutex);
+    pinnedFolders.insert_or_assign(std::string(gbFolder), WithSlash(std::move(realFolder)));
 }
 
 FolderEntryChange::FolderEntryChange(std::string_view realPath) {

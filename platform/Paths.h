@@ -92,6 +92,10 @@ class ResolverSession {
 public:
     ResolverSession();
     ~ResolverSession();
+    // Until the last session ends, paths in the folder `gbFolder` (ending in the separator)
+    // resolve in `realFolder` only: a folder the user picked, or the real folder of a file,
+    // is used as it is and never matched again by case.
+    void Pin(std::string_view gbFolder, std::string realFolder);
     ResolverSession(const ResolverSession&) = delete;
     ResolverSession& operator=(const ResolverSession&) = delete;
 };
