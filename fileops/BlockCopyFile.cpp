@@ -2,6 +2,7 @@
 
 #include "fileops/FileHelpers.h"
 #include "platform/FileErrors.h"
+#include "platform/LineReader.h"
 #include "platform/Paths.h"
 
 #include <cerrno>
@@ -87,8 +88,7 @@ void SyncFolderOf(const std::string& realPath) {
 bool BlockCopyFile(std::string_view source, std::string_view target, IShell& shell,
                    CopyDurability durability) {
     IProgress& bar = shell.PB3();
-    int from = open(ResolvePath(source).c_str(), O_RDONLY | O_CLOEXEC);
-    if (from < 0) ThrowOpenError(source, errno);
+    int from = OpenRegularFile(source);
     struct stat st;
     if (fstat(from, &st) != 0) {
         int err = errno;

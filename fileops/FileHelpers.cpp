@@ -1,6 +1,7 @@
 #include "fileops/FileHelpers.h"
 
 #include "platform/FileErrors.h"
+#include "platform/LineReader.h"
 #include "platform/Paths.h"
 #include "register/GridStore.h"
 #include "register/Shell.h"
@@ -56,8 +57,7 @@ bool ForceDeleteFile(std::string_view gbPath) {
 }
 
 uint64_t GetFileSizeBytes(std::string_view gbPath) {
-    int fd = open(ResolvePath(gbPath).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) ThrowOpenError(gbPath, errno);
+    int fd = OpenRegularFile(gbPath);
     struct stat st;
     int rc = fstat(fd, &st);
     int err = errno;

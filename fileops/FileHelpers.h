@@ -23,7 +23,7 @@ std::string RowFilePath(const VideoRegister& reg, int row);
 // Deletes the file; false when it does not exist or cannot be deleted.
 bool ForceDeleteFile(std::string_view gbPath);
 
-// The length of the file. Throws EFileError (open) when it cannot be opened for reading.
+// The length of the file. Throws EFileError as OpenRegularFile does (a pipe is not opened).
 uint64_t GetFileSizeBytes(std::string_view gbPath);
 
 // The bytes free for the user on the file system that holds the path; 0 when the query fails.
