@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -36,12 +37,14 @@ std::optional<std::string> AskUpperCase(IDialogs& dialogs, const QString& captio
 }
 
 // The rows in `oldDir` or below it get `newDir` in place of the leading `oldDir`; both
-// end in the separator, which keeps sibling folders such as /D/AB/ apart from /D/A/.
-void RewriteFolderRows(VideoRegister& reg, const std::string& oldDir, const std::string& newDir) {
+// end in the separator, which keeps sibling folders such as /D/AB/ apart from /D/A/. Rows
+// that `keep` marks stay as they are.
+void RewriteFolderRows(VideoRegister& reg, const std::string& oldDir, const std::string& newDir,
+                       const std::vector<bool>& keep) {
     VideoRegister::BulkChange bulk(reg);
     for (int row = 1; row <= reg.LastRow(); ++row) {
         std::string_view cell = reg.Cell(colPath, row);
-        if (cell.empty()) continue;
+        if (cell.empty() || keep[size_t(row)]) continue;
         std::string path = WithSeparator(UpperCase(cell));
         if (path == oldDir) {
             reg.SetCell(colPath, row, newDir);
@@ -49,6 +52,12 @@ void RewriteFolderRows(VideoRegister& reg, const std::string& oldDir, const std:
             reg.SetCell(colPath, row, newDir + std::string(cell.substr(oldDir.size())));
         }
     }
+}
+
+// The one file on disk that fits the row, or "" when none or several do.
+std::string SoleRowFile(const VideoRegister& reg, int row) {
+    std::vector<DiskEntry> found = FindOnDisk(RowFilePath(reg, row));
+    return found.size() == 1 ? found[0].real : std::string();
 }
 
 } // namespace
@@ -96,29 +105,43 @@ void RenameRowFile(const FileOpsContext& ctx) {
 
 void RenameRowFolder(const FileOpsContext& ctx) {
     VideoRegister& reg = ctx.reg;
+    const int current = reg.CurRow();
     // The cell is resolved as it stands (a folder chosen for a move keeps its spelling);
     // the rows and the dialog compare and show it in upper case.
-    const std::string cell = WithSeparator(reg.Cell(colPath, reg.CurRow()));
-    const std::string oldDir = UpperCase(cell);
+    std::string folder = WithSeparator(reg.Cell(colPath, current));
+    const std::string oldDir = UpperCase(folder);
     if (oldDir.empty()) return;
-    if (!DirectoryExists(cell)) {
+    if (!DirectoryExists(folder)) {
         ctx.shell.SetStatusText(1, QStringLiteral("文件夹不存在 ") + GbToQString(oldDir));
         return;
     }
-    if (RefuseAmbiguous(ctx.shell, cell)) return;
+    // Where case variants of the folder exist ("Videos" beside "videos"), the row's own file
+    // tells which one is meant, and only the rows whose files lie in it move with it.
+    std::vector<bool> keep(size_t(reg.LastRow()) + 1, false);
+    if (FindOnDisk(folder).size() > 1) {
+        const std::string file = SoleRowFile(reg, current);
+        if (file.empty()) {
+            RefuseAmbiguous(ctx.shell, folder);
+            return;
+        }
+        const std::string realFolder = file.substr(0, file.rfind('/') + 1);
+        folder = GbPathOfReal(realFolder);
+        for (int row = 1; row <= reg.LastRow(); ++row)
+            keep[size_t(row)] = !SoleRowFile(reg, row).starts_with(realFolder);
+    }
     std::optional<std::string> answer = AskUpperCase(
         ctx.dialogs, QStringLiteral("文件夹改名：请输入新文件夹名"),
         QStringLiteral("原来文件夹名 【") + GbToQString(oldDir) + QStringLiteral("】"), oldDir);
     if (!answer || answer->empty()) return;
     const std::string newDir = WithSeparator(*answer);
-    if (newDir == oldDir || SameFile(cell, newDir)) return;
-    if (UnfitFolderPath(newDir) || !SystemMoveFile(cell, newDir)) {
+    if (newDir == oldDir || SameFile(folder, newDir)) return;
+    if (UnfitFolderPath(newDir) || !SystemMoveFile(folder, newDir)) {
         ctx.shell.SetStatusText(
             1, QStringLiteral(
                    "文件夹改名失败，确保文件夹内文件不被其它程序使用。或文件夹名字要合法。"));
         return;
     }
-    RewriteFolderRows(reg, oldDir, newDir);
+    RewriteFolderRows(reg, oldDir, newDir, keep);
     ctx.shell.SetStatusText(1, QStringLiteral("文件夹改名成功, 新文件夹: ") + GbToQString(newDir));
     SaveRegister(reg, ctx.vdbPath);
 }
