@@ -2,15 +2,11 @@
 """An assistive-technology client over AT-SPI, as a screen reader sees the program.
 
 Usage: atspi_client.py PROGRAM BUTTON (STATUS_PREFIX | --wait-file=PATH)
-Starts PROGRAM, waits for its window in the accessibility tree and walks the whole window
-as a screen reader would: it reports the window, every showing control read by a code name
-or shown without a proper role, the radio buttons with their state (and presses the first
-unchecked one), and the status bar's panels. Then it presses the push button named BUTTON
-through its accessible action and waits until a label's text starts with STATUS_PREFIX, or
-until the file PATH exists. Prints one line per finding ("WINDOW role name", "CONTROLS n",
-"UNNAMED role", "CODE NAME role name", "NO ROLE role name", "RADIO name state",
-"RADIO PRESSED name state", "STATUS BAR texts", "PRESSED name", "STATUS text") and exits 0
-on success; the program is ended then.
+Starts PROGRAM, waits for its window in the accessibility tree, walks the whole window
+(audit below; presses the first unchecked radio button), presses the push button named
+BUTTON through its accessible action and waits until a label's text starts with
+STATUS_PREFIX, or until the file PATH exists. Prints one line per finding and exits 0 on
+success; the program is ended then.
 Run it under a private D-Bus session (dbus-run-session) so the accessibility bus is its own.
 """
 import os
@@ -46,53 +42,41 @@ def actions(node):
 
 
 def audit(app):
-    """What a screen reader meets in the window: the window itself, controls read by a code
-    name, controls announced as nothing (a filler with a name or an action), the radio
-    buttons' states and the status bar's texts."""
+    """Reports the window, controls read by a code name (items show the user's data and
+    are left out), controls announced as nothing (a filler with a name or an action), the
+    radio buttons with their states and the status bar's texts."""
     window = app.get_child_at_index(0)
     print("WINDOW %s %s" % (window.get_role_name(), window.get_name()), flush=True)
-    # Items show the user's data (file types, folder names), which may look like code names.
     items = {Atspi.Role.LIST_ITEM, Atspi.Role.TABLE_CELL, Atspi.Role.TREE_ITEM,
-             Atspi.Role.TABLE_COLUMN_HEADER, Atspi.Role.TABLE_ROW_HEADER,
-             Atspi.Role.COLUMN_HEADER, Atspi.Role.ROW_HEADER}
-    no_role = {Atspi.Role.FILLER, Atspi.Role.UNKNOWN, Atspi.Role.INVALID,
-               Atspi.Role.REDUNDANT_OBJECT}
+             Atspi.Role.TABLE_COLUMN_HEADER, Atspi.Role.COLUMN_HEADER, Atspi.Role.ROW_HEADER}
     radios = []
-    for node in walk(app):
-        states = node.get_state_set()
-        if not states.contains(Atspi.StateType.SHOWING):
-            continue
-        role, name = node.get_role(), node.get_name() or ""
+    for node in (n for n in walk(app) if showing(n)):
+        role, name, kind = node.get_role(), node.get_name() or "", node.get_role_name()
         if role not in items and CODE_NAME.match(name):
-            print("CODE NAME %s %s" % (node.get_role_name(), name))
-        # A name or an action on something announced as nothing: a control without its role.
-        if role in no_role and (name or set(actions(node)) - {"SetFocus"}):
-            print("NO ROLE %s %s" % (node.get_role_name(), name))
+            print("CODE NAME %s %s" % (kind, name))
+        if role in (Atspi.Role.FILLER, Atspi.Role.UNKNOWN) and (
+                name or set(actions(node)) - {"SetFocus"}):
+            print("NO ROLE %s %s" % (kind, name))
         if role == Atspi.Role.RADIO_BUTTON:
             radios.append(node)
             print("RADIO %s %s %s" % (name, state_of(node), ",".join(actions(node))))
         if role == Atspi.Role.STATUS_BAR:
             panels = [node.get_child_at_index(i) for i in range(node.get_child_count())]
-            texts = [p.get_name() or "" for p in panels
-                     if p.get_state_set().contains(Atspi.StateType.SHOWING)]
-            print("STATUS BAR " + "|".join(texts))
-    return radios
+            print("STATUS BAR " + "|".join(p.get_name() or "" for p in panels if showing(p)))
+    for node in (r for r in radios if state_of(r) == "unchecked"):
+        node.do_action(actions(node).index("Press"))
+        poll(lambda: state_of(node) == "checked")
+        print("RADIO PRESSED %s %s" % (node.get_name(), " ".join(
+            "%s=%s" % (n.get_name(), state_of(n)) for n in radios)), flush=True)
+        return
+
+
+def showing(node):
+    return node.get_state_set().contains(Atspi.StateType.SHOWING)
 
 
 def state_of(node):
     return "checked" if node.get_state_set().contains(Atspi.StateType.CHECKED) else "unchecked"
-
-
-def press_radio(radios):
-    """Presses the first unchecked radio button through its action, as a screen reader's
-    user would, and reports the states that follow."""
-    for node in radios:
-        if state_of(node) == "unchecked" and "Press" in actions(node):
-            node.do_action(actions(node).index("Press"))
-            poll(lambda: state_of(node) == "checked")
-            print("RADIO PRESSED %s %s" % (node.get_name(), " ".join(
-                "%s=%s" % (n.get_name(), state_of(n)) for n in radios)), flush=True)
-            return
 
 
 def find_app(pid):
@@ -166,7 +150,7 @@ def main():
         for n in controls:
             if not n.get_name():
                 print("UNNAMED %s" % n.get_role_name())
-        press_radio(audit(app))
+        audit(app)
         names = [target.get_action_name(i) for i in range(target.get_n_actions())]
         index = names.index("Press") if "Press" in names else 0
         target.do_action(index)
