@@ -1,5 +1,4 @@
-// The places of the folder tree from a made-up mount table: the user's disks and shares by
-// name, the system's own mounts left out.
+// The folder tree's places from a made-up mount table.
 #include "platform/DiskPlaces.h"
 
 #include <QDir>

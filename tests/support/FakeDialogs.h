@@ -17,9 +17,10 @@ public:
     std::deque<Answer> answers;                // AskYesNoCancel answers
     std::deque<std::optional<QString>> inputs; // InputQuery: a value for OK, nullopt for Cancel
 
-    QStringList calls;            // "SelectFolder: title", "Ask: caption | text", ...
-    QStringList errors;           // texts given to Error
-    QStringList infos;            // texts given to Information
+    QStringList calls;  // "SelectFolder: title", "Ask: caption | text", ...
+    QStringList errors; // texts given to Error
+    QStringList infos;  // texts given to Information
+
     std::function<void()> onOpen; // runs as each dialog opens, to look at the window then
 
     QString SelectFolder(const QString& title) override {
