@@ -1,7 +1,6 @@
 // The program as an assistive technology sees it: under a private D-Bus session, an
-// AT-SPI client walks the whole window (roles, names, the channel buttons' states, the
-// status bar), presses a channel button and "重新搜索>>" through their accessible actions
-// and reads the outcome on the status line.
+// AT-SPI client walks the whole window, presses a channel button and "重新搜索>>" through
+// their accessible actions and reads the outcome on the status line.
 #include "platform/GbText.h"
 #include "support/Xvfb.h"
 

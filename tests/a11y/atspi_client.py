@@ -42,9 +42,7 @@ def actions(node):
 
 
 def audit(app):
-    """Reports the window, controls read by a code name (items show the user's data and
-    are left out), controls announced as nothing (a filler with a name or an action), the
-    radio buttons with their states and the status bar's texts."""
+    """Reports what a screen reader meets; items hold the user's data, not code names."""
     window = app.get_child_at_index(0)
     print("WINDOW %s %s" % (window.get_role_name(), window.get_name()), flush=True)
     items = {Atspi.Role.LIST_ITEM, Atspi.Role.TABLE_CELL, Atspi.Role.TREE_ITEM,

@@ -66,7 +66,6 @@ TEST_F(SearchWindowTest, FolderTreeOffersThePlacesAndRealFoldersOnly) {
     TFrmMain& w = Open();
     auto* model = qobject_cast<TFolderTreeModel*>(w.stDir->model());
     ASSERT_NE(model, nullptr);
-    ASSERT_GE(model->rowCount(), 2);
     EXPECT_EQ(model->PathOf(model->index(0, 0)), QStringLiteral("/"));
     EXPECT_EQ(model->PathOf(model->index(1, 0)), QDir::homePath());
     EXPECT_FALSE(model->IndexOf(tree_ + "/.hidden").isValid());
