@@ -1,7 +1,5 @@
 #include "app/Accessibility.h"
 
-#include "app/StatusPanels.h"
-#include "app/uFrmMain.h"
 #include "controls/MyProgressBarNew.h"
 #include "controls/MyRadionBtn.h"
 
