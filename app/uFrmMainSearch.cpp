@@ -59,7 +59,9 @@ void TFrmMain::ConnectSearch() {
     model->RefreshWhenOpened(stDir);
     stDir->setModel(model);
     stDir->setHeaderHidden(true);
-    stDir->setRootIsDecorated(false);
+    // No single desktop node sits above the places: each of them is a disk the user opens,
+    // so each gets its expand button.
+    stDir->setRootIsDecorated(true);
     stDir->setSelectionMode(QAbstractItemView::SingleSelection);
     QPalette palette = stDir->palette();
     for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
