@@ -2,14 +2,19 @@
 
 #include "platform/Clock.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 
 namespace {
 
 int running = 0; // UI thread only
+// The UI thread's dispatcher, for wake-ups from other threads; set by the first WaitUntil.
+std::atomic<QAbstractEventDispatcher*> uiDispatcher{nullptr};
 
 struct Running {
     Running() { ++running; }
@@ -17,6 +22,15 @@ struct Running {
     Running(const Running&) = delete;
     Running& operator=(const Running&) = delete;
 };
+
+int64_t MsToTicks(int ms) {
+    return int64_t(ms) * CounterFrequency() / 1000;
+}
+
+int TicksToMs(int64_t ticks) {
+    const int64_t frequency = CounterFrequency();
+    return int(std::max<int64_t>(1, (ticks * 1000 + frequency - 1) / frequency));
+}
 
 } // namespace
 
@@ -28,19 +42,43 @@ void ProcessPendingEvents() {
 void WaitProcessingEvents(int ms) {
     const int64_t start = CounterNow();
     if (start == 0) return;
-    const int64_t frequency = CounterFrequency();
-    const int64_t wait = int64_t(ms) * 1000 * frequency / 1'000'000;
+    const int64_t wait = MsToTicks(ms);
     // A timer set to the time left wakes the wait; every other event wakes it earlier.
     QTimer wake;
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);
     Running scope;
     for (int64_t left; (left = wait - (CounterNow() - start)) > 0;) {
-        wake.start(int(std::max<int64_t>(1, (left * 1000 + frequency - 1) / frequency)));
+        wake.start(TicksToMs(left));
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 
 int RunningEventWaits() {
     return running;
+}
+
+WaitEnd WaitUntil(const std::function<bool()>& done, int ms, const std::function<bool()>& stop,
+                  QEventLoop::ProcessEventsFlags flags) {
+    if (done()) return WaitEnd::Done;
+    if (!uiDispatcher.load()) uiDispatcher = QThread::currentThread()->eventDispatcher();
+    const int64_t start = CounterNow();
+    const int64_t wait = MsToTicks(ms);
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    Running scope;
+    for (;;) {
+        if (done()) return WaitEnd::Done;
+        if (stop && stop()) return WaitEnd::Stopped;
+        const int64_t left = wait - (CounterNow() - start);
+        if (left <= 0) return WaitEnd::Deadline;
+        // At least every 50 ms a look at `stop`, whatever wakes the queue.
+        wake.start(std::min(50, TicksToMs(left)));
+        QCoreApplication::processEvents(flags | QEventLoop::WaitForMoreEvents);
+    }
+}
+
+void WakeEventWait() {
+    if (QAbstractEventDispatcher* dispatcher = uiDispatcher.load()) dispatcher->wakeUp();
 }

@@ -1,0 +1,107 @@
+#include "platform/MountTable.h"
+
+#include "platform/GbText.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// "\040" is a blank, "\011" a tab, "\012" a line feed, "\134" a backslash.
+std::string DecodeOctalEscapes(std::string_view field) {
+    std::string out;
+    out.reserve(field.size());
+    for (size_t i = 0; i < field.size(); ++i) {
+        auto octal = [&](size_t at) { return field[at] >= '0' && field[at] <= '7'; };
+        if (field[i] == '\\' && i + 3 < field.size() && octal(i + 1) && octal(i + 2) &&
+            octal(i + 3)) {
+            out +=
+                char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += field[i];
+        }
+    }
+    return out;
+}
+
+std::vector<std::string_view> Fields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    size_t pos = 0;
+    while (pos < line.size()) {
+        size_t end = line.find(' ', pos);
+        if (end == std::string_view::npos) end = line.size();
+        if (end > pos) fields.push_back(line.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    return fields;
+}
+
+// The register form of a real path: each component as GB18030 text, upper-cased.
+std::string RegisterForm(std::string_view real) {
+    std::string gb;
+    size_t pos = 0;
+    while (pos <= real.size()) {
+        size_t slash = real.find('/', pos);
+        if (slash == std::string_view::npos) slash = real.size();
+        gb += UpperCase(DiskNameToGb(real.substr(pos, slash - pos)));
+        if (slash < real.size()) gb += '/';
+        pos = slash + 1;
+    }
+    return gb;
+}
+
+} // namespace
+
+std::vector<TMountPoint> ParseMountInfo(std::string_view text) {
+    std::vector<TMountPoint> mounts;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        const std::vector<std::string_view> f = Fields(text.substr(pos, end - pos));
+        pos = end + 1;
+        // id parent major:minor root mount-point options [optional...] - type source super
+        size_t dash = 6;
+        while (dash < f.size() && f[dash] != "-")
+            ++dash;
+        if (f.size() < 5 || dash + 1 >= f.size()) continue;
+        TMountPoint m;
+        m.path = DecodeOctalEscapes(f[4]);
+        m.fsType = DecodeOctalEscapes(f[dash + 1]);
+        if (dash + 2 < f.size()) m.source = DecodeOctalEscapes(f[dash + 2]);
+        m.registerForm = RegisterForm(m.path);
+        mounts.push_back(std::move(m));
+    }
+    return mounts;
+}
+
+std::vector<TMountPoint> ReadMountTable() {
+    // procfs gives the table in one pass of reads; its size is not known beforehand.
+    std::string text;
+    int fd = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    char buffer[65536];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, size_t(n));
+    close(fd);
+    return ParseMountInfo(text);
+}
+
+const TMountPoint* MountOfRegisterPath(const std::vector<TMountPoint>& mounts,
+                                       std::string_view gbPath) {
+    const TMountPoint* best = nullptr;
+    size_t bestLength = 0;
+    for (const TMountPoint& m : mounts) {
+        const std::string& form = m.registerForm;
+        const bool fits = form == "/" ? gbPath.starts_with('/')
+                                      : gbPath.starts_with(form) && (gbPath.size() == form.size() ||
+                                                                     gbPath[form.size()] == '/');
+        // The later of two mounts on one point is the one that is seen.
+        if (fits && (!best || form.size() >= bestLength)) {
+            best = &m;
+            bestLength = form.size();
+        }
+    }
+    return best;
+}

@@ -1,0 +1,26 @@
+// The mount table as the kernel lists it in /proc/self/mountinfo. Reading it never calls into
+// a mounted file system, so it is safe on the UI thread even while a share does not answer.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TMountPoint {
+    std::string path;         // the mount point, as the kernel gives its bytes
+    std::string fsType;       // "ext4", "nfs4", "fuse.sshfs", "autofs", ...
+    std::string source;       // "/dev/sdb1", "server:/export", ...
+    std::string registerForm; // the mount point as a register path (GB18030, upper case)
+};
+
+// The mounts of mountinfo text, in its order, with the "\040"-style escapes of the mount
+// point and source decoded. Lines that are not well formed are passed over.
+std::vector<TMountPoint> ParseMountInfo(std::string_view text);
+// The mounts of this process now; none when the table cannot be read.
+std::vector<TMountPoint> ReadMountTable();
+
+// The mount that holds a register path (GB18030, upper case): the one with the longest mount
+// point that prefixes the path, compared in register form; null when none does (a relative
+// path). Only the text is compared, nothing is asked of the disk.
+const TMountPoint* MountOfRegisterPath(const std::vector<TMountPoint>& mounts,
+                                       std::string_view gbPath);
