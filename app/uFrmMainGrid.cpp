@@ -87,9 +87,8 @@ void TFrmMain::BuildPopupMenu() {
 void TFrmMain::ConnectGrid() {
     connect(&reg_, &VideoRegister::currentChanged, this, [this] { Guarded([&] { sgClick(); }); });
     connect(&reg_, &VideoRegister::selectionChanged, this, [this] { ShowSelectedRange(); });
-    connect(&reg_, &VideoRegister::editRefused, this, [this] {
-        SetStatusText(
-            1, QStringLiteral("输入内容无法保存：不能含有“^^”、回车或换行，也不能以“^”结尾"));
+    connect(&reg_, &VideoRegister::editRefused, this, [this](int, int, const QString& reason) {
+        SetStatusText(1, QStringLiteral("无法保存：") + reason);
     });
     connect(sg, &TRegisterGrid::DragSelectEnded, this, [this] { Guarded([&] { sgClick(); }); });
     Connect(sg, &TRegisterGrid::CellDoubleClicked, &TFrmMain::sgDblClick);

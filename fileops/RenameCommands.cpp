@@ -13,19 +13,24 @@
 
 namespace {
 
-// Text that the register cannot store as a cell, or that holds control characters, which
-// no name of ours carries.
-bool UnfitForRegister(std::string_view text) {
-    return !StorableCell(text) ||
-           std::any_of(text.begin(), text.end(), [](char c) { return (unsigned char)c < 0x20; });
+// No name of ours carries control characters.
+bool HoldsControl(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return (unsigned char)c < 0x20; });
 }
 
 bool UnfitFileName(std::string_view name) {
-    return name.empty() || name.find('/') != std::string_view::npos || UnfitForRegister(name);
+    return name.empty() || name.find('/') != std::string_view::npos || HoldsControl(name);
 }
 
 bool UnfitFolderPath(std::string_view path) {
-    return !path.starts_with('/') || UnfitForRegister(path);
+    return !path.starts_with('/') || HoldsControl(path);
+}
+
+// The status text of a rename to a name that the register cannot store as a cell, with
+// the reason; "" when the cell rule allows it.
+QString RefusedName(const QString& failed, std::string_view text) {
+    const CellFault fault = CellFaultOf(text);
+    return fault == CellFault::None ? QString() : failed + CellFaultText(fault);
 }
 
 // Asks with the proposal pre-filled; the answer upper-cased, or nothing on Cancel.
@@ -93,6 +98,10 @@ void RenameRowFile(const FileOpsContext& ctx) {
     ResolverSession folder;
     folder.Pin(target, realFolder);
     target.append(*newName).append(reg.Cell(colType, row));
+    if (QString refused = RefusedName(QStringLiteral("改名失败："), *newName); !refused.isEmpty()) {
+        ctx.shell.SetStatusText(1, refused);
+        return;
+    }
     if (UnfitFileName(*newName) || !SystemMoveFile(source, target)) {
         ctx.shell.SetStatusText(
             1, QStringLiteral("改名失败，确保文件不被其它程序使用。或文件名要合法。"));
@@ -135,6 +144,11 @@ void RenameRowFolder(const FileOpsContext& ctx) {
     if (!answer || answer->empty()) return;
     const std::string newDir = WithSeparator(*answer);
     if (newDir == oldDir || SameFile(folder, newDir)) return;
+    if (QString refused = RefusedName(QStringLiteral("文件夹改名失败："), newDir);
+        !refused.isEmpty()) {
+        ctx.shell.SetStatusText(1, refused);
+        return;
+    }
     if (UnfitFolderPath(newDir) || !SystemMoveFile(folder, newDir)) {
         ctx.shell.SetStatusText(
             1, QStringLiteral(

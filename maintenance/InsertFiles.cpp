@@ -22,7 +22,7 @@ int InsertFileRecords(VideoRegister& reg, IShell& shell, const QStringList& file
         for (const QString& file : files) {
             const std::string path = QStringToGb(file);
             if (!StorablePath(path)) {
-                shell.AddHistory(QStringLiteral("无法登记的文件名: ") + file);
+                shell.AddHistory(UnstorablePathLine(path));
                 continue;
             }
             if (!reg.Cell(colPath, y).empty()) InsertRow(reg, y);

@@ -116,11 +116,14 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 size_t GbCharLength(std::string_view text, size_t i) {
-    unsigned char lead = text[i];
-    if (lead < 0x81 || lead > 0xFE || i + 1 >= text.size()) return 1;
-    unsigned char second = text[i + 1];
-    if (second >= 0x30 && second <= 0x39) return i + 3 < text.size() ? 4 : 1;
-    return 2;
+    const auto in = [&](size_t k, unsigned lo, unsigned hi) {
+        const unsigned char c = static_cast<unsigned char>(text[k]);
+        return c >= lo && c <= hi;
+    };
+    if (!in(i, 0x81, 0xFE) || i + 1 >= text.size()) return 1;
+    if (in(i + 1, 0x30, 0x39))
+        return i + 3 < text.size() && in(i + 2, 0x81, 0xFE) && in(i + 3, 0x30, 0x39) ? 4 : 1;
+    return in(i + 1, 0x40, 0x7E) || in(i + 1, 0x80, 0xFE) ? 2 : 1;
 }
 
 std::string UpperCase(std::string_view text) {

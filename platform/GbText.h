@@ -15,8 +15,10 @@ bool IsValidUtf8(std::string_view bytes);
 // as GB18030 bytes as they stand.
 std::string DiskNameToGb(std::string_view diskName);
 
-// Byte length of the character that starts at text[i]: 1 for ASCII and stray bytes, 2 or 4
-// for GB18030 sequences. Never runs past the end of the text.
+// Byte length of the character that starts at text[i]: a lead byte 0x81-0xFE starts a
+// four-byte character when 0x30-0x39, 0x81-0xFE, 0x30-0x39 follow, a two-byte one when
+// 0x40-0x7E or 0x80-0xFE follows; any other byte is a character by itself. The database
+// reader and the cell rule split text with this one rule. Never runs past the end.
 size_t GbCharLength(std::string_view text, size_t i);
 
 // a-z become A-Z; every other character, the trail bytes of GB18030 characters included,

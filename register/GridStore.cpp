@@ -14,22 +14,47 @@ namespace {
 
 constexpr std::string_view kSep = "^^";
 
-std::array<std::string_view, PackedRow::kCells> CellsOfLine(std::string_view line) {
-    // Leftmost "^^" scanning with memchr: the load's hot loop.
-    std::array<std::string_view, PackedRow::kCells> cells{};
-    const char* p = line.data();
-    const char* end = p + line.size();
-    for (int c = 0; c < PackedRow::kCells; ++c) {
-        const char* sep = p;
-        while ((sep = static_cast<const char*>(std::memchr(sep, '^', size_t(end - sep)))) &&
-               (sep + 1 == end || sep[1] != '^'))
-            ++sep;
-        if (!sep) {
-            cells[size_t(c)] = std::string_view(p, size_t(end - p));
-            break;
+using LineCells = std::array<std::string_view, PackedRow::kCells>;
+
+// Splits the line at its leftmost separators, up to twelve, and gives the number found;
+// without twelve, the last cell holds the rest of the line. Read by characters, a
+// separator starts on a character boundary; read by bytes, at any byte.
+int SplitLine(std::string_view line, bool byChars, LineCells& cells) {
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const char* cell = begin;
+    const char* from = begin;     // where the next caret is looked for
+    const char* boundary = begin; // a character boundary at or before `from`
+    int found = 0;
+    while (found < PackedRow::kCells) {
+        const char* sep = static_cast<const char*>(std::memchr(from, '^', size_t(end - from)));
+        if (!sep || sep + 1 == end) break;
+        from = sep + 1;
+        if (sep[1] != '^') continue;
+        if (byChars) {
+            while (boundary < sep)
+                boundary += GbCharLength(line, size_t(boundary - begin));
+            if (boundary != sep) { // the caret is the second byte of a character
+                from = boundary;
+                continue;
+            }
         }
-        cells[size_t(c)] = std::string_view(p, size_t(sep - p));
-        p = sep + kSep.size();
+        cells[size_t(found++)] = std::string_view(cell, size_t(sep - cell));
+        cell = from = boundary = sep + kSep.size();
+    }
+    if (found < PackedRow::kCells)
+        cells[size_t(found)] = std::string_view(cell, size_t(end - cell));
+    return found;
+}
+
+LineCells CellsOfLine(std::string_view line) {
+    LineCells cells{};
+    // A line saved before separators were read by characters may hold a cell that ends in
+    // a lone lead byte (a raw-byte name): read by characters it loses a separator, read by
+    // bytes it has all twelve.
+    if (SplitLine(line, true, cells) < PackedRow::kCells) {
+        LineCells bytes{};
+        if (SplitLine(line, false, bytes) == PackedRow::kCells) cells = bytes;
     }
     return cells;
 }

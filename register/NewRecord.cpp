@@ -2,7 +2,6 @@
 
 #include "platform/GbText.h"
 #include "register/GridStore.h"
-#include "register/StorableCell.h"
 
 #include <string>
 
@@ -25,10 +24,18 @@ RecordCells SplitFilePath(std::string_view path) {
 
 } // namespace
 
-bool StorablePath(std::string_view gbPath) {
-    // Upper case changes no caret, CR or LF, so the path's own parts decide.
+CellFault PathFault(std::string_view gbPath) {
+    // Upper case changes no caret, CR, LF or character boundary, so the path's own parts
+    // decide.
     const RecordCells cells = SplitFilePath(gbPath);
-    return StorableCell(cells.dir) && StorableCell(cells.name) && StorableCell(cells.type);
+    for (std::string_view cell : {cells.dir, cells.name, cells.type})
+        if (CellFault fault = CellFaultOf(cell); fault != CellFault::None) return fault;
+    return CellFault::None;
+}
+
+QString UnstorablePathLine(std::string_view gbPath) {
+    return QStringLiteral("无法登记的文件名: ") + GbToQString(gbPath) + QStringLiteral("（") +
+           CellFaultText(PathFault(gbPath)) + QStringLiteral("）");
 }
 
 PackedRow NewRecord(std::string_view gbPath) {

@@ -2,14 +2,21 @@
 #pragma once
 
 #include "register/PackedRow.h"
+#include "register/StorableCell.h"
 #include "register/VideoRegister.h"
 
 #include <string_view>
 
-// False for a path whose record the register cannot store faithfully: one of its cells
-// (folder, name, type) breaks StorableCell. Such a file is never registered under another
-// name.
-bool StorablePath(std::string_view gbPath);
+// Why the register cannot store the path's record faithfully: the first fault of its cells
+// (folder, name, type) by StorableCell's rule. Such a file is never registered under
+// another name.
+CellFault PathFault(std::string_view gbPath);
+inline bool StorablePath(std::string_view gbPath) {
+    return PathFault(gbPath) == CellFault::None;
+}
+// The history line of a file that cannot be registered: "无法登记的文件名: ", the path and
+// the reason in full-width brackets.
+QString UnstorablePathLine(std::string_view gbPath);
 
 // The cells of a new record for the file at gbPath (GB18030, "/" separators): the folder
 // part with its trailing separator, the name without its extension, the extension with its

@@ -193,8 +193,8 @@ QVariant VideoRegister::data(const QModelIndex& index, int role) const {
 bool VideoRegister::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole) return false;
     const std::string text = QStringToGb(value.toString());
-    if (!StorableCell(text)) {
-        emit editRefused(index.column(), index.row() + 1);
+    if (CellFault fault = CellFaultOf(text); fault != CellFault::None) {
+        emit editRefused(index.column(), index.row() + 1, CellFaultText(fault));
         return false;
     }
     SetCell(index.column(), index.row() + 1, text);

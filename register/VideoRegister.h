@@ -94,8 +94,9 @@ public:
 signals:
     void currentChanged(int col, int row);
     void selectionChanged(const GridRect& rect);
-    // Typed text that the cell cannot hold (StorableCell) was refused; the cell kept its text.
-    void editRefused(int col, int row);
+    // Typed text that the cell cannot hold (StorableCell) was refused for `reason`; the cell
+    // kept its text.
+    void editRefused(int col, int row, const QString& reason);
 
 private:
     void NotifyRow(int row, int firstCol, int lastCol);

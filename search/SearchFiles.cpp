@@ -66,7 +66,7 @@ void SearchFiles(bool append, const std::vector<std::string>& dirs,
     }
     const QString unfit = QString::fromUtf8("无法登记的文件名: ");
     for (size_t i = 0; i < unlisted.unstorable.Count(); ++i)
-        shell.AddHistory(unfit + GbToQString(unlisted.unstorable[i]));
+        shell.AddHistory(UnstorablePathLine(unlisted.unstorable[i]));
     for (const std::string& twin : unlisted.twins)
         shell.AddHistory(unfit + GbToQString(twin) +
                          QString::fromUtf8("（与已登记的文件只有字母大小写不同）"));

@@ -12,9 +12,9 @@ class IShell;
 class VideoRegister;
 
 // The files of a listing that cannot have a row of their own, for the history: names that
-// the register cannot store faithfully (holding "^^", a carriage return or a line feed),
-// and files whose register path another file listed earlier already has (names or folders
-// that differ only in letter case).
+// the register cannot store faithfully (StorableCell), and files whose register path
+// another file listed earlier already has (names or folders that differ only in letter
+// case).
 struct TUnlisted {
     TFileList unstorable;
     std::vector<std::string> twins;

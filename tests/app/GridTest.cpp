@@ -3,6 +3,7 @@
 #include "app/GridText.h"
 #include "app/RegisterGrid.h"
 #include "app/RowColours.h"
+#include "platform/GbText.h"
 #include "register/GridStore.h"
 
 #include <QAction>
@@ -129,19 +130,26 @@ TEST_F(GridTest, ClickShowsTheCellAndSwitchesEditingByColumn) {
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents(); // the delegate commits through a queued call
     EXPECT_EQ(w.Register().Cell(colTrack, 4), "2");
-    // Text that would split the row on reading is refused; the cell keeps its text.
-    for (const QString& bad : {QStringLiteral("a^^b"), QStringLiteral("1999^")}) {
+    // Text that would split the row on reading is refused with its reason; the cell keeps
+    // its text. A character whose second byte is a caret is no caret.
+    for (const auto& [text, refusal] : {std::pair{"a^^b", " 无法保存：含有“^^”"},
+                                        {"1999^", " 无法保存：以“^”结尾"},
+                                        {"香港 區", ""},
+                                        {"過江龍^頭", ""}}) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // closed editors
         Click(colYear, 4);
         QTest::keyClick(w.sg, Qt::Key_F2);
         editor = w.sg->viewport()->findChild<QLineEdit*>();
         ASSERT_NE(editor, nullptr);
-        editor->setText(bad);
+        editor->setText(QString::fromUtf8(text));
         QTest::keyClick(editor, Qt::Key_Return);
         QCoreApplication::processEvents();
-        EXPECT_EQ(w.Register().Cell(colYear, 4), "");
-        EXPECT_EQ(w.StatusText(1),
-                  QStringLiteral(" 输入内容无法保存：不能含有“^^”、回车或换行，也不能以“^”结尾"));
+        const bool refused = *refusal != 0;
+        EXPECT_EQ(GbToUtf8(w.Register().Cell(colYear, 4)), refused ? "" : text);
+        if (refused) {
+            EXPECT_EQ(w.StatusText(1), QString::fromUtf8(refusal));
+        }
+        w.Register().SetCell(colYear, 4, "");
     }
 }
 

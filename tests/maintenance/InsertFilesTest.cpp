@@ -69,15 +69,25 @@ TEST(InsertFiles, NamesTheRegisterCannotStoreAreRefusedAndNotCounted) {
     SetRows(reg, {{"", "/A/", "KEEP", ".AVI"}});
     reg.SetCurrent(1, 1);
     FakeShell shell;
-    // A name ending in a caret, or in a GBK character whose last byte is one (乛), would read
-    // back with the caret moved into the type cell.
-    const QStringList refused{"/v/a^^b.avi", "/v/line\nbreak.avi",        "/v/cr\r.avi",
-                              "/v/x^.rmvb",  QStringLiteral("/v/乛.avi"), "/v/noext^"};
-    InsertFileRecords(reg, shell, QStringList{"/v/ok.avi", "/v/^a^/^b.avi"} + refused);
-    EXPECT_EQ(Column(reg, 2), (std::vector<std::string>{"^B", "OK", "KEEP"}));
-    EXPECT_EQ(shell.status[1], QStringLiteral("共加入记录 2 条"));
+    // A name ending in a caret would read back with the caret moved into the type cell; a
+    // character whose second byte is a caret (乛 頭) is a whole character.
+    const std::vector<std::pair<QString, QString>> refused{{"/v/a^^b.avi", "含有“^^”"},
+                                                           {"/v/line\nbreak.avi", "含有换行"},
+                                                           {"/v/cr\r.avi", "含有换行"},
+                                                           {"/v/x^.rmvb", "以“^”结尾"},
+                                                           {"/v/noext^", "以“^”结尾"}};
+    QStringList files{"/v/ok.avi", "/v/^a^/^b.avi", "/v/乛.avi", "/v/喋血街頭.mkv",
+                      "/v/過江龍^頭.mkv"};
+    for (const auto& [name, reason] : refused)
+        files << name;
+    InsertFileRecords(reg, shell, files);
+    std::vector<std::string> names{"過江龍^頭", "喋血街頭", "乛", "^B", "OK", "KEEP"};
+    for (std::string& name : names)
+        name = Utf8ToGb(name);
+    EXPECT_EQ(Column(reg, 2), names);
+    EXPECT_EQ(shell.status[1], QStringLiteral("共加入记录 5 条"));
     QStringList expected;
-    for (const QString& name : refused)
-        expected << QStringLiteral("无法登记的文件名: ") + name;
+    for (const auto& [name, reason] : refused)
+        expected << QStringLiteral("无法登记的文件名: ") + name + "（" + reason + "）";
     EXPECT_EQ(shell.history, expected);
 }

@@ -5,6 +5,7 @@
 #include "register/GridStore.h"
 #include "register/IniFile.h"
 #include "register/ListFiles.h"
+#include "register/StorableCell.h"
 #include "register/utPublic.h"
 #include "support/TempDir.h"
 
@@ -50,8 +51,8 @@ TEST(HostileDatabase, BinaryGarbageLoadsOneRowPerLineAndSavesItsCellsBack) {
     LoadRegister(reg, t.Gb("g.vdb"));
     ASSERT_EQ(size_t(reg.LastRow()), lines);
 
-    // A reload of the save gives every row back, except those with a cell that ends with a
-    // caret: the format moves that caret into the next cell.
+    // A reload of the save gives every row back, except those with a cell that the cell rule
+    // refuses for more than a carriage return inside the line: the format moves such texts.
     SavedBytes(reg, t);
     VideoRegister back;
     LoadRegister(back, t.Gb("saved.vdb"));
@@ -60,7 +61,8 @@ TEST(HostileDatabase, BinaryGarbageLoadsOneRowPerLineAndSavesItsCellsBack) {
     for (int r = 1; r <= reg.LastRow(); ++r) {
         bool caret = false, equal = true;
         for (int c = 1; c < 12; ++c) {
-            caret |= reg.Cell(c, r).ends_with('^');
+            const CellFault fault = CellFaultOf(reg.Cell(c, r));
+            caret |= fault != CellFault::None && fault != CellFault::LineBreak;
             equal &= back.Cell(c, r) == reg.Cell(c, r);
             filled += !reg.Cell(c, r).empty();
         }
@@ -76,7 +78,9 @@ TEST(HostileDatabase, BinaryGarbageLoadsOneRowPerLineAndSavesItsCellsBack) {
 TEST(HostileDatabase, NulBytesAndInvalidGb18030StayAsTheyAre) {
     TempDir t;
     const std::string cell1("A\0B", 3), cell2 = "\x81\xFF\x80\xFE", cell3 = "\xD3";
-    std::string line = "1^^" + cell1 + "^^" + cell2 + "^^" + cell3 + "^^";
+    // Saved before separators were read by characters: cell2's last byte would take the
+    // caret after it, so the line is read by bytes.
+    std::string line = "1^^" + cell1 + "^^" + cell2 + "^^" + cell3 + std::string(18, '^');
     t.Write("n.vdb", line + "\r\n" + line);
     VideoRegister reg;
     LoadRegister(reg, t.Gb("n.vdb"));

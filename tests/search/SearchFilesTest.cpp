@@ -144,16 +144,31 @@ TEST_F(SearchFilesTest, UnstorableNamesGoToTheHistoryNotTheRegister) {
     MakeFile("line\nbreak.avi");
     MakeFile("x^^y/inside.avi");
     MakeFile("x^.avi");
+    MakeFile("CAF\xE9.avi"); // a raw-byte name ending in a lone lead byte
+    // Characters whose second byte is a caret are whole characters, not carets.
+    const Items traditional = {"喋血街頭", "大觀", "禁區", "過江龍^頭"};
+    for (const std::string& name : traditional)
+        MakeFile(name + ".avi");
     // Names and folders that differ only in case: both seen, one row, and a word for the other.
     MakeFile("Good.AVI");
     MakeFile("Sub/c.avi");
     MakeFile("SUB/C.AVI");
     SearchFiles(false, {Location()}, {"AVI", "A*"}, work, reg, shell);
-    EXPECT_EQ(Records(reg), Items({Rec("SUB", "C", ".AVI"), Rec("", "GOOD", ".AVI")}));
-    EXPECT_EQ(work.lstFiles.Count(), 2u);
+    Items rows = {Rec("SUB", "C", ".AVI"), Rec("", "GOOD", ".AVI")};
+    for (const std::string& name : traditional)
+        rows.push_back(Rec("", Utf8ToGb(name), ".AVI"));
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(Records(reg), rows);
+    EXPECT_EQ(work.lstFiles.Count(), 6u);
     QStringList expected;
-    for (const char* name : {"A^^B.AVI", "LINE\nBREAK.AVI", "X^^Y/INSIDE.AVI", "X^.AVI"})
-        expected << QString::fromUtf8("无法登记的文件名: ") + GbToQString(Location() + "/" + name);
+    for (const auto& [name, reason] : {std::pair{"A^^B.AVI", "含有“^^”"},
+                                       {"LINE\nBREAK.AVI", "含有换行"},
+                                       {"X^^Y/INSIDE.AVI", "含有“^^”"},
+                                       {"X^.AVI", "以“^”结尾"},
+                                       {"CAF\xE9.AVI", "以不完整的字符结尾"}})
+        expected << QString::fromUtf8("无法登记的文件名: ") + GbToQString(Location() + "/" + name) +
+                        QString::fromUtf8("（") + QString::fromUtf8(reason) +
+                        QString::fromUtf8("）");
     for (const char* name : {"GOOD.AVI", "SUB/C.AVI"})
         expected << QString::fromUtf8("无法登记的文件名: ") + GbToQString(Location() + "/" + name) +
                         QString::fromUtf8("（与已登记的文件只有字母大小写不同）");
