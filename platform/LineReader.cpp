@@ -104,6 +104,18 @@ bool LineReader::Next(std::string_view& line) {
     }
 }
 
+size_t ReadFully(int fd, char* buffer, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::read(fd, buffer + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ThrowReadError();
+        if (n == 0) break;
+        done += size_t(n);
+    }
+    return done;
+}
+
 std::string ReadWholeFile(std::string_view gbPath) {
     int fd = OpenRegularFile(gbPath);
     std::string out;

@@ -37,5 +37,9 @@ private:
 // when it is not a regular file (a folder, pipe, device or socket).
 int OpenRegularFile(std::string_view gbPath);
 
+// Reads until `size` bytes are in `buffer` or the file ends; the number read. Throws
+// EFileError (read) on a read failure.
+size_t ReadFully(int fd, char* buffer, size_t size);
+
 // Reads the whole file (used by the small settings and list files).
 std::string ReadWholeFile(std::string_view gbPath);

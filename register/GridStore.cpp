@@ -5,58 +5,94 @@
 #include "platform/LineReader.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
+#include "register/LineRows.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr std::string_view kSep = "^^";
 
-using LineCells = std::array<std::string_view, PackedRow::kCells>;
-
-// Splits the line at its leftmost separators, up to twelve, and gives the number found;
-// without twelve, the last cell holds the rest of the line. Read by characters, a
-// separator starts on a character boundary; read by bytes, at any byte.
-int SplitLine(std::string_view line, bool byChars, LineCells& cells) {
-    const char* const begin = line.data();
-    const char* const end = begin + line.size();
-    const char* cell = begin;
-    const char* from = begin;     // where the next caret is looked for
-    const char* boundary = begin; // a character boundary at or before `from`
-    int found = 0;
-    while (found < PackedRow::kCells) {
-        const char* sep = static_cast<const char*>(std::memchr(from, '^', size_t(end - from)));
-        if (!sep || sep + 1 == end) break;
-        from = sep + 1;
-        if (sep[1] != '^') continue;
-        if (byChars) {
-            while (boundary < sep)
-                boundary += GbCharLength(line, size_t(boundary - begin));
-            if (boundary != sep) { // the caret is the second byte of a character
-                from = boundary;
-                continue;
-            }
-        }
-        cells[size_t(found++)] = std::string_view(cell, size_t(sep - cell));
-        cell = from = boundary = sep + kSep.size();
+// Releases the loader's count on the block of the file's text; its rows keep it alive.
+struct BlockHolder {
+    RowArena::Block* block = nullptr;
+    ~BlockHolder() {
+        if (block) RowArena::Release(block);
     }
-    if (found < PackedRow::kCells)
-        cells[size_t(found)] = std::string_view(cell, size_t(end - cell));
-    return found;
+};
+
+// Reads the file into a block of its own, in pieces that are scanned while the cache still
+// holds them, and appends its rows. Should the file grow meanwhile, the rest goes on in a
+// bigger block, the unfinished line with it; the rows made so far keep the first.
+void ReadRows(std::string_view path, std::vector<PackedRow>& rows) {
+    constexpr size_t kPiece = size_t(256) << 10;
+    const int fd = OpenRegularFile(path);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st;
+    size_t room = (fstat(fd, &st) == 0 ? size_t(st.st_size) : 0) + 1; // +1 sees growth
+    // Room for a line of every 48 bytes and the header that AppendRows puts in front:
+    // growing the vector would copy it several times. Untouched room costs address space.
+    rows.reserve(room / 48 + 2);
+    BlockHolder text{RowArena::NewBlock(room + PackedRow::kCopyStep)};
+    auto builder = std::make_unique<LineRowBuilder>(text.block, rows);
+    size_t have = 0;
+    for (bool last = false; !last;) {
+        if (have == room) {
+            const size_t pending = have - builder->Pending();
+            room = std::max(room * 2, pending + kPiece);
+            BlockHolder bigger{RowArena::NewBlock(room + PackedRow::kCopyStep)};
+            std::memcpy(RowArena::Data(bigger.block), RowArena::Data(text.block) + have - pending,
+                        pending);
+            std::swap(text.block, bigger.block);
+            builder = std::make_unique<LineRowBuilder>(text.block, rows);
+            have = pending;
+        }
+        const size_t want = std::min(kPiece, room - have);
+        const size_t got = ReadFully(fd, RowArena::Data(text.block) + have, want);
+        have += got;
+        last = got < want;
+        builder->Take(have, last);
+    }
 }
 
-LineCells CellsOfLine(std::string_view line) {
-    LineCells cells{};
-    // A line saved before separators were read by characters may hold a cell that ends in
-    // a lone lead byte (a raw-byte name): read by characters it loses a separator, read by
-    // bytes it has all twelve.
-    if (SplitLine(line, true, cells) < PackedRow::kCells) {
-        LineCells bytes{};
-        if (SplitLine(line, false, bytes) == PackedRow::kCells) cells = bytes;
-    }
+PackedRow::CellTexts CellsOfRow(const VideoRegister& reg, int row) {
+    PackedRow::CellTexts cells;
+    for (int c = 0; c < VideoRegister::kColumns; ++c)
+        cells[size_t(c)] = reg.Cell(c, row);
     return cells;
+}
+
+// The bytes of a row's line without its line end: every cell followed by the separator.
+size_t LineBytes(const PackedRow::CellTexts& cells) {
+    size_t bytes = cells.size() * kSep.size();
+    for (std::string_view cell : cells)
+        bytes += cell.size();
+    return bytes;
+}
+
+char* PutLine(char* out, const PackedRow::CellTexts& cells) {
+    for (std::string_view cell : cells) {
+        if (!cell.empty()) std::memcpy(out, cell.data(), cell.size());
+        out += cell.size();
+        *out++ = kSep[0];
+        *out++ = kSep[1];
+    }
+    return out;
+}
+
+void AppendPadded(std::string& out, std::string_view text, char pad, int width) {
+    if (width < 0) return;
+    if (text.size() < size_t(width)) out.append(size_t(width) - text.size(), pad);
+    out += text;
 }
 
 } // namespace
@@ -81,11 +117,9 @@ void LineToRow(VideoRegister& reg, std::string_view line, int row) {
 }
 
 std::string RowToLine(const VideoRegister& reg, int row) {
-    std::string line;
-    for (int c = 0; c < VideoRegister::kColumns; ++c) {
-        line += reg.Cell(c, row);
-        line += kSep;
-    }
+    const PackedRow::CellTexts cells = CellsOfRow(reg, row);
+    std::string line(LineBytes(cells), '\0');
+    PutLine(line.data(), cells);
     return line;
 }
 
@@ -96,17 +130,7 @@ void LoadRegister(VideoRegister& reg, std::string_view path) {
     try {
         // A pipe, device or socket under the name is not read: the reader reports it.
         if (EntryKind kind = KindOf(path); kind == EntryKind::File || kind == EntryKind::Other) {
-            LineReader reader(path, LineReader::Ends::Lf);
-            // Room for a line of every 48 bytes and the header that AppendRows puts in
-            // front: growing the vector would copy it several times. Untouched room costs
-            // address space only.
-            struct stat st;
-            if (stat(ResolvePath(path).c_str(), &st) == 0)
-                rows.reserve(size_t(st.st_size) / 48 + 2);
-            RowArena arena;
-            std::string_view line;
-            while (reader.Next(line))
-                rows.emplace_back(CellsOfLine(line), arena);
+            ReadRows(path, rows);
         }
     } catch (...) {
         reg.SetRowCount(2);
@@ -121,17 +145,26 @@ void LoadRegister(VideoRegister& reg, std::string_view path) {
 }
 
 void SaveRegister(const VideoRegister& reg, std::string_view path) {
+    // The lines go out in blocks of about this size, past the writer's own buffer so that
+    // it passes them straight on; a longer line gets a block of its size.
+    constexpr size_t kChunk = size_t(4) << 20;
+    constexpr std::string_view kEnd = "\r\n";
     SafeFileWriter writer(path);
-    std::string line;
+    std::string chunk(kChunk, '\0');
+    size_t used = 0;
     for (int r = 1; r <= reg.LastRow(); ++r) {
-        line.clear();
-        for (int c = 0; c < VideoRegister::kColumns; ++c) {
-            line += reg.Cell(c, r);
-            line += kSep;
+        const PackedRow::CellTexts cells = CellsOfRow(reg, r);
+        const size_t bytes = LineBytes(cells) + kEnd.size();
+        if (used + bytes > chunk.size()) {
+            writer.Write(std::string_view(chunk.data(), used));
+            used = 0;
+            if (bytes > chunk.size()) chunk.resize(bytes);
         }
-        line += "\r\n";
-        writer.Write(line);
+        char* end = PutLine(chunk.data() + used, cells);
+        std::memcpy(end, kEnd.data(), kEnd.size());
+        used += bytes;
     }
+    writer.Write(std::string_view(chunk.data(), used));
     writer.Commit();
 }
 
@@ -141,14 +174,22 @@ void SetHeaderRow(VideoRegister& reg, const std::vector<std::string>& titles) {
 }
 
 std::string PadLeft(std::string_view text, char pad, int width) {
-    if (width < 0) return {};
-    if (text.size() >= size_t(width)) return std::string(text);
-    return std::string(size_t(width) - text.size(), pad) + std::string(text);
+    std::string out;
+    AppendPadded(out, text, pad, width);
+    return out;
 }
 
 void RenumberRows(VideoRegister& reg, int col, int first, char pad, int width) {
-    for (int r = 1; r <= reg.LastRow(); ++r)
-        reg.SetCell(col, r, PadLeft(std::to_string(first + r - 1), pad, width));
+    // One buffer for every row: a load renumbers a million rows, mostly to what they hold.
+    std::string text;
+    char digits[16];
+    for (int r = 1; r <= reg.LastRow(); ++r) {
+        const char* end = std::to_chars(digits, digits + sizeof digits, first + r - 1).ptr;
+        const std::string_view number(digits, size_t(end - digits));
+        text.clear();
+        AppendPadded(text, number, pad, width);
+        reg.SetCell(col, r, text);
+    }
 }
 
 void RenumberRows(VideoRegister& reg) {

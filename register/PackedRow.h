@@ -1,6 +1,10 @@
 // One register row: its twelve cell texts packed in one piece of memory (the cells' end
 // offsets and the room for text, then the texts, with up to 7 bytes to spare), an
-// allocation of its own or a place in a RowArena block.
+// allocation of its own or a place in a RowArena block. A row read from a database file can
+// stay in the file's text instead: its line is rewritten in place as the cells' end offsets
+// (16 bits each, in the room of the line's twelve separators) followed by the texts, and the
+// row counts on the block that holds the text. Such a row is never written in place: a
+// change moves it to an allocation of its own.
 // A blank row holds no memory at all, and moving or swapping rows moves two pointers.
 #pragma once
 
@@ -8,39 +12,54 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 class PackedRow {
 public:
     static constexpr int kCells = 12;
+    using CellTexts = std::array<std::string_view, kCells>;
 
     PackedRow() = default;
-    explicit PackedRow(const std::array<std::string_view, kCells>& cells);
+    explicit PackedRow(const CellTexts& cells);
     // Packed into the arena's current block.
-    PackedRow(const std::array<std::string_view, kCells>& cells, RowArena& arena);
+    PackedRow(const CellTexts& cells, RowArena& arena);
     ~PackedRow();
     PackedRow(PackedRow&& other) noexcept;
     PackedRow& operator=(PackedRow&& other) noexcept;
     PackedRow(const PackedRow&) = delete;
     PackedRow& operator=(const PackedRow&) = delete;
 
+    // Whether InLine can keep these cells of a line that holds them and twelve separators.
+    static bool FitsInLine(const CellTexts& cells);
+    // Bytes after a cell that InLine may read.
+    static constexpr size_t kCopyStep = 16;
+    // The row that stays in its line: `line` (inside `block`) holds the cells, each followed
+    // by its separator and at least kCopyStep readable bytes; it is rewritten in place.
+    // `scratch` is working memory that callers keep from row to row.
+    static PackedRow InLine(char* line, const CellTexts& cells, RowArena::Block* block,
+                            std::string& scratch);
+
     std::string_view Cell(int col) const;
     // Written in place while the texts fit the row's room (renumbering rarely needs more);
     // otherwise the row is rebuilt in an allocation of its own.
     void SetCell(int col, std::string_view text);
     bool Blank() const { return !data_; }
-    std::array<std::string_view, kCells> Cells() const;
+    CellTexts Cells() const;
 
 private:
     using Offset = uint32_t;
+    using LineOffset = uint16_t;
     // The end offsets of the cells, then the room for text.
     static constexpr size_t kHeader = (kCells + 1) * sizeof(Offset);
-    static size_t TextBytes(const std::array<std::string_view, kCells>& cells);
+    static constexpr size_t kLineHeader = kCells * sizeof(LineOffset);
+    static constexpr uintptr_t kInLine = 1; // tag of block_
+    static size_t TextBytes(const CellTexts& cells);
     static size_t Room(size_t textBytes) { return (textBytes + 7) & ~size_t(7); }
-    void Fill(const std::array<std::string_view, kCells>& cells, size_t room);
-    const char* Text() const { return data_ + kHeader; }
+    void Fill(const CellTexts& cells, size_t room);
+    bool InLineRow() const { return block_ & kInLine; }
     void Free();
 
     char* data_ = nullptr;
-    RowArena::Block* block_ = nullptr; // the arena block that holds data_, or null if owned
+    uintptr_t block_ = 0; // the RowArena block that holds data_ (tagged kInLine), or 0 if owned
 };

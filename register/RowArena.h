@@ -21,6 +21,12 @@ public:
     // counts one more row. Null for a size that no block holds.
     char* Allocate(size_t size, Block*& block);
 
+    // A block of its own with room for `size` bytes (a whole file's text whose lines become
+    // rows in place), counted once for its maker.
+    static Block* NewBlock(size_t size);
+    static char* Data(Block* block);
+    // One more row lives in the block.
+    static void Retain(Block* block);
     // One row of the block is gone; the last one releases it.
     static void Release(Block* block);
 

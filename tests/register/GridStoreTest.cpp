@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <gtest/gtest.h>
+#include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -173,6 +174,35 @@ TEST(GridStore, CaretTrailCharactersRoundTripAndOldRawByteLinesReadUnchanged) {
     EXPECT_EQ(back.Cell(colType, 1), ".MKV");
     SaveRegister(back, t.Gb("again.vdb"));
     EXPECT_EQ(t.Read("again.vdb"), old);
+}
+
+// The load's block scan splits as the reading one character at a time does, wherever lines,
+// separators and runs of two-byte characters fall against its blocks.
+TEST(GridStore, LoadSplitsRandomLinesAsTheCharacterReadingDoes) {
+    const std::string pieces[] = {
+        "^", "^^", "a", "0", "\x81", "\xE9", "\xFE", "\xFF", "\x80", "\r", std::string(67, '\xB0')};
+    std::mt19937 rng(7);
+    std::vector<std::string> lines(3000);
+    std::string file;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string& line = lines[i];
+        for (int k = int(rng() % 60); k > 0; --k)
+            line += pieces[rng() % std::size(pieces)];
+        for (int k = i % 4 ? 12 : 0; k > 0; --k)
+            line.insert(rng() % (line.size() + 1), "^^");
+        file += line + (i % 5 ? "\r\n" : "\n");
+        if (i % 5 == 0 && line.ends_with('\r')) line.pop_back();
+    }
+    TempDir t;
+    t.Write("random.vdb", file);
+    VideoRegister reg;
+    LoadRegister(reg, t.Gb("random.vdb"));
+    ASSERT_EQ(reg.LastRow(), int(lines.size()));
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const PackedRow expected = LineToCells(lines[i]);
+        for (int c = 1; c < VideoRegister::kColumns; ++c)
+            ASSERT_EQ(reg.Cell(c, int(i) + 1), expected.Cell(c)) << i << "," << c;
+    }
 }
 
 TEST(GridStore, ReadFailureLeavesTheBlankRegisterAndReports) {

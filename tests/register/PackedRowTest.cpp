@@ -89,7 +89,11 @@ TEST(PackedRow, LoadedRowsEditAndSaveLikeAnyOther) {
     ASSERT_EQ(reg.LastRow(), 3000);
     reg.SwapRows(1, 3000);
     reg.SetCell(colType, 2, ".MKV");
+    // Rows stay in the file's text: a longer cell moves the row out, not into the next line.
     reg.SetCell(colPath, 3, "/LONGER/");
+    EXPECT_EQ(reg.Cell(colName, 4), "N4");
+    reg.SetCell(colStars, 7, reg.Cell(colName, 7)); // a view into the text it leaves
+    EXPECT_EQ(reg.Cell(colStars, 7), "N7");
     DeleteRows(reg, {4, 5, 6});
     RenumberRows(reg);
     EXPECT_EQ(reg.Cell(colName, 1), "N3000");
@@ -102,6 +106,13 @@ TEST(PackedRow, LoadedRowsEditAndSaveLikeAnyOther) {
     for (int r = 1; r <= 2997; ++r)
         ASSERT_EQ(RowToLine(again, r), RowToLine(reg, r)) << r;
     EXPECT_EQ(again.Cell(colPath, 3), "/LONGER/");
+
+    // The text lives as long as a row in it does, whatever happened to the rest.
+    DeleteRows(again, std::vector<int>{1, 2, 3});
+    again.SetRowCount(3);
+    LoadRegister(reg, t.Gb("missing.vdb"));
+    t.Write("out.vdb", "");
+    EXPECT_EQ(RowToLine(again, 1), "    4^^/P/^^N7^^.AVI^^^^^^^^^^^^^^^^N7^^");
 }
 
 } // namespace

@@ -1,0 +1,78 @@
+#include "register/LineRows.h"
+
+#include "platform/GbText.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr std::string_view kSep = "^^";
+
+// Splits the line at its leftmost separators, up to twelve, and gives the number found;
+// without twelve, the last cell holds the rest of the line. Read by characters, a
+// separator starts on a character boundary; read by bytes, at any byte.
+int SplitLine(std::string_view line, bool byChars, PackedRow::CellTexts& cells) {
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const char* cell = begin;
+    const char* from = begin;     // where the next caret is looked for
+    const char* boundary = begin; // a character boundary at or before `from`
+    int found = 0;
+    while (found < PackedRow::kCells) {
+        const char* sep = static_cast<const char*>(std::memchr(from, '^', size_t(end - from)));
+        if (!sep || sep + 1 == end) break;
+        from = sep + 1;
+        if (sep[1] != '^') continue;
+        if (byChars) {
+            while (boundary < sep)
+                boundary += GbCharLength(line, size_t(boundary - begin));
+            if (boundary != sep) { // the caret is the second byte of a character
+                from = boundary;
+                continue;
+            }
+        }
+        cells[size_t(found++)] = std::string_view(cell, size_t(sep - cell));
+        cell = from = boundary = sep + kSep.size();
+    }
+    if (found < PackedRow::kCells)
+        cells[size_t(found)] = std::string_view(cell, size_t(end - cell));
+    return found;
+}
+
+} // namespace
+
+PackedRow::CellTexts CellsOfLine(std::string_view line) {
+    PackedRow::CellTexts cells{};
+    if (SplitLine(line, true, cells) < PackedRow::kCells) {
+        PackedRow::CellTexts bytes{};
+        if (SplitLine(line, false, bytes) == PackedRow::kCells) cells = bytes;
+    }
+    return cells;
+}
+
+LineRowBuilder::LineRowBuilder(RowArena::Block* block, std::vector<PackedRow>& rows)
+    : block_(block), text_(RowArena::Data(block)), rows_(rows), scan_(text_) {}
+
+void LineRowBuilder::Take(size_t size, bool last) {
+    scan_.Grow(size, last);
+    while (const ScannedLine* line = scan_.Next()) {
+        if (line->separators == PackedRow::kCells) {
+            PackedRow::CellTexts cells;
+            const char* cell = line->begin;
+            for (int i = 0; i < PackedRow::kCells; ++i) {
+                cells[size_t(i)] = std::string_view(cell, size_t(line->separator[i] - cell));
+                cell = line->separator[i] + kSep.size();
+            }
+            if (PackedRow::FitsInLine(cells)) {
+                rows_.push_back(
+                    PackedRow::InLine(text_ + (line->begin - text_), cells, block_, scratch_));
+                continue;
+            }
+            rows_.emplace_back(cells, arena_);
+        } else {
+            rows_.emplace_back(
+                CellsOfLine(std::string_view(line->begin, size_t(line->end - line->begin))),
+                arena_);
+        }
+    }
+}

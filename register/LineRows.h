@@ -1,0 +1,40 @@
+// The rows of a database text: one per line, its cells split at the leftmost separators
+// "^^" read by characters (GbCharLength). A line whose character reading finds fewer than
+// twelve separators while its byte reading finds twelve was saved before separators were
+// read by characters (a raw-byte name ending in a lone lead byte) and is read by bytes.
+#pragma once
+
+#include "register/LineScan.h"
+#include "register/PackedRow.h"
+#include "register/RowArena.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The cells of one line (without its line end); the views point into the line.
+PackedRow::CellTexts CellsOfLine(std::string_view line);
+
+// Makes the rows of the text in a block while the text arrives: a line with its twelve
+// separators becomes a row that stays in the block, its line rewritten in place; other
+// lines are copied out. The block holds PackedRow::kCopyStep bytes past the text.
+class LineRowBuilder {
+public:
+    LineRowBuilder(RowArena::Block* block, std::vector<PackedRow>& rows);
+    LineRowBuilder(const LineRowBuilder&) = delete;
+    LineRowBuilder& operator=(const LineRowBuilder&) = delete;
+
+    // The block now holds `size` bytes of text, all of it when `last`: appends the rows of
+    // the lines that are whole.
+    void Take(size_t size, bool last);
+    // Where the line that is not yet whole begins.
+    size_t Pending() const { return scan_.Pending(); }
+
+private:
+    RowArena::Block* block_;
+    char* text_;
+    std::vector<PackedRow>& rows_;
+    LineScan scan_;
+    RowArena arena_;
+    std::string scratch_;
+};
