@@ -2,8 +2,8 @@
 #include "app/TavloraApplication.h"
 #include "app/uFrmMain.h"
 #include "platform/Clock.h"
+#include "platform/DataFolder.h"
 #include "platform/Dialogs.h"
-#include "platform/Paths.h"
 
 #include <QMessageBox>
 
@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(ApplicationTitle());
     const DataFolder data = ChooseDataFolder();
     TFrmMain window(data.dir);
-    if (!data.notice.isEmpty()) window.AddHistory(data.notice);
+    for (const QString& line : data.notices)
+        window.AddHistory(line);
     window.show();
     return app.exec();
 }

@@ -15,7 +15,7 @@
 #include "fileops/OpenRowFolder.h"
 #include "media/Player.h"
 #include "platform/Dialogs.h"
-#include "platform/Paths.h"
+#include "platform/DataFolder.h"
 #include "register/Shell.h"
 #include "register/StartupData.h"
 #include "register/VideoRegister.h"

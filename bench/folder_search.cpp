@@ -70,8 +70,8 @@ double TimeFind(const fs::path& root, long& count) {
 void TimeMillionListingAndFill() {
     TSearchWork work;
     for (int f = 0; f < 50000; ++f) {
-        TSearchFolder folder{"/MEDIA/DISK" + std::to_string(f % 7) + "/SERIES " + std::to_string(f),
-                             {}};
+        TSearchFolder folder;
+        folder.path = "/MEDIA/DISK" + std::to_string(f % 7) + "/SERIES " + std::to_string(f);
         for (int i = 0; i < 20; ++i)
             folder.fileNames.push_back("EPISODE " + std::to_string(i) + (i % 2 ? ".AVI" : ".MKV"));
         work.lstDirectory.push_back(std::move(folder));

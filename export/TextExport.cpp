@@ -21,6 +21,6 @@ std::string RegisterText(const VideoRegister& reg) {
 
 void ExportTextCommand(const VideoRegister& reg, std::string_view programDir, IShell& shell) {
     const std::string path = TextExportPath(programDir);
-    SafeWriteFile(path, RegisterText(reg));
+    SafeWriteFile(RealPath::OfGb(path), RegisterText(reg));
     shell.SetStatusText(1, QStringLiteral(u"输出登记库文本文件完成：") + GbToQString(path));
 }

@@ -34,7 +34,7 @@ void XlsWorkbook::PutText(int sheet, int row, int col, const QString& text, Cell
 
 void XlsWorkbook::Save(std::string_view gbPath) const {
     const std::string stream = BuildWorkbookStream(*this);
-    SafeFileWriter out(gbPath);
+    SafeFileWriter out(RealPath::OfGb(gbPath));
     WriteCompoundFile(u"Workbook", stream, [&](std::string_view bytes) { out.Write(bytes); });
     out.Commit();
 }

@@ -4,6 +4,7 @@
 #include "platform/FileErrors.h"
 #include "platform/LineReader.h"
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -73,22 +74,12 @@ std::string PartialCopyPath(const std::string& realTarget) {
     return realTarget.substr(0, start) + ".~" + realTarget.substr(start, 240) + ".part";
 }
 
-// Makes the new name of a file in the folder durable, as fsync does for its bytes.
-void SyncFolderOf(const std::string& realPath) {
-    const size_t slash = realPath.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : realPath.substr(0, slash + 1);
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return; // the file is complete and named; only its durability is unknown
-    fsync(fd);
-    close(fd);
-}
-
 } // namespace
 
 bool BlockCopyFile(std::string_view source, std::string_view target, IShell& shell,
                    CopyDurability durability) {
     IProgress& bar = shell.PB3();
-    int from = OpenRegularFile(source);
+    int from = OpenRegularFile(ResolvePath(RegisterPath(source)), source);
     struct stat st;
     if (fstat(from, &st) != 0) {
         int err = errno;
@@ -99,7 +90,7 @@ bool BlockCopyFile(std::string_view source, std::string_view target, IShell& she
     const uint64_t blocks = size / kCopyBlockSize;
     const uint64_t rest = size % kCopyBlockSize;
 
-    std::string realTarget = ResolvePath(target);
+    std::string realTarget = ResolvePath(RegisterPath(target)).Bytes();
     struct stat existing;
     if (stat(realTarget.c_str(), &existing) == 0 && existing.st_dev == st.st_dev &&
         existing.st_ino == st.st_ino) {
@@ -107,7 +98,7 @@ bool BlockCopyFile(std::string_view source, std::string_view target, IShell& she
         return false;
     }
     const std::string partial = PartialCopyPath(realTarget);
-    FolderEntryChange creation(partial);
+    FolderEntryChange creation{RealPath(partial)};
     int to = open(partial.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (to < 0) {
         int err = errno;
@@ -121,7 +112,7 @@ bool BlockCopyFile(std::string_view source, std::string_view target, IShell& she
     // program put under the name meanwhile.
     auto discardTarget = [&] {
         struct stat named;
-        FolderEntryChange removal(partial);
+        FolderEntryChange removal{RealPath(partial)};
         if (S_ISREG(created.st_mode) && lstat(partial.c_str(), &named) == 0 &&
             named.st_dev == created.st_dev && named.st_ino == created.st_ino &&
             unlink(partial.c_str()) == 0)
@@ -171,7 +162,7 @@ bool BlockCopyFile(std::string_view source, std::string_view target, IShell& she
         discardTarget();
         ThrowWriteError();
     }
-    FolderEntryChange left(partial), arrived(realTarget);
+    FolderEntryChange left{RealPath(partial)}, arrived{RealPath(realTarget)};
     if (rename(partial.c_str(), realTarget.c_str()) != 0) {
         int err = errno;
         discardTarget();

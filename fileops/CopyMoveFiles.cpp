@@ -76,8 +76,9 @@ private:
     bool PickFolder(ResolverSession& folders) {
         QString chosen = ctx_.dialogs.SelectFolder(QStringLiteral("选择一个目的文件夹"));
         if (chosen.isEmpty()) return false;
+        const RealPath realFolder(QFile::encodeName(chosen).toStdString());
         folder_ = QStringToGb(chosen);
-        if (!DirectoryExists(folder_)) return false;
+        if (!DirectoryExists(realFolder)) return false;
         folder_ = WithSeparator(folder_);
         // A move writes the folder into the rows' path cells.
         if (kind_ == Transfer::Move && !StorableCell(folder_)) {
@@ -85,7 +86,7 @@ private:
             return false;
         }
         // The targets lie in the chosen folder itself, not in a case variant of it.
-        folders.Pin(folder_, QFile::encodeName(chosen).toStdString());
+        folders.Pin(folder_, realFolder);
         return true;
     }
 
@@ -107,7 +108,7 @@ private:
         for (int r = rows.top; r <= rows.bottom; ++r) {
             std::string source = RowFilePath(ctx_.reg, r);
             if (source.empty()) continue;
-            if (!FileExists(source)) {
+            if (!FileExists(RegisterPath(source))) {
                 ReportMissing(source);
             } else if (NeedsSpace(r, source)) {
                 total += GetFileSizeBytes(source);
@@ -147,7 +148,7 @@ private:
     void RunRow(int r) {
         const std::string source = RowFilePath(ctx_.reg, r);
         if (source.empty()) return;
-        if (!FileExists(source)) {
+        if (!FileExists(RegisterPath(source))) {
             ReportMissing(source);
             return;
         }
@@ -165,7 +166,7 @@ private:
             return;
         // Already in the target folder: the same file on disk, whatever spelling or link
         // leads there. Folders whose names differ only in case are different folders.
-        const bool targetExists = FileExists(target);
+        const bool targetExists = FileExists(RegisterPath(target));
         if (targetExists && SameFile(source, target)) return;
         if (targetExists) {
             switch (ctx_.dialogs.AskYesNoCancel(
@@ -210,7 +211,7 @@ private:
         ctx_.shell.AddHistory(QStringLiteral("复制成功:") + Gb(UpperCase(target)));
         ++done_;
         ctx_.reg.SetCell(colPath, r, folder_);
-        if (rename || !FileExists(source)) return;
+        if (rename || !FileExists(RegisterPath(source))) return;
         ctx_.shell.AddHistory(ForceDeleteFile(source) ? QStringLiteral("原文件删除成功:") + from
                                                       : QStringLiteral("--原文件删除失败:") + from);
     }

@@ -19,7 +19,7 @@ namespace {
 
 // The device of the path, or of its nearest existing ancestor for a path still to be created.
 std::optional<dev_t> DeviceOf(std::string_view gbPath) {
-    std::string real = ResolvePath(gbPath);
+    std::string real = ResolvePath(RegisterPath(gbPath)).Bytes();
     for (;;) {
         struct stat st;
         if (!real.empty() && stat(real.c_str(), &st) == 0) return st.st_dev;
@@ -46,10 +46,10 @@ std::string RowFilePath(const VideoRegister& reg, int row) {
 }
 
 bool ForceDeleteFile(std::string_view gbPath) {
-    if (!FileExists(gbPath)) return false;
+    if (!FileExists(RegisterPath(gbPath))) return false;
     // A read-only mode does not stop unlink (only the folder's rights count), so there is
     // no attribute to clear first.
-    std::string real = ResolvePath(gbPath);
+    const RealPath real = ResolvePath(RegisterPath(gbPath));
     FolderEntryChange change(real);
     if (unlink(real.c_str()) != 0) return false;
     change.Removed();
@@ -57,7 +57,7 @@ bool ForceDeleteFile(std::string_view gbPath) {
 }
 
 uint64_t GetFileSizeBytes(std::string_view gbPath) {
-    int fd = OpenRegularFile(gbPath);
+    int fd = OpenRegularFile(ResolvePath(RegisterPath(gbPath)), gbPath);
     struct stat st;
     int rc = fstat(fd, &st);
     int err = errno;
@@ -68,7 +68,7 @@ uint64_t GetFileSizeBytes(std::string_view gbPath) {
 
 uint64_t GetDiskFreeBytes(std::string_view gbPath) {
     struct statvfs vfs;
-    if (statvfs(ResolvePath(gbPath).c_str(), &vfs) != 0) return 0;
+    if (statvfs(ResolvePath(RegisterPath(gbPath)).c_str(), &vfs) != 0) return 0;
     return uint64_t(vfs.f_bavail) * uint64_t(vfs.f_frsize);
 }
 
@@ -79,17 +79,18 @@ bool SameDrive(std::string_view a, std::string_view b) {
 
 bool SameFile(std::string_view a, std::string_view b) {
     struct stat sa, sb;
-    return stat(ResolvePath(a).c_str(), &sa) == 0 && stat(ResolvePath(b).c_str(), &sb) == 0 &&
-           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return stat(ResolvePath(RegisterPath(a)).c_str(), &sa) == 0 &&
+           stat(ResolvePath(RegisterPath(b)).c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 bool RefuseAmbiguous(IShell& shell, std::string_view gbPath) {
-    std::vector<DiskEntry> found = FindOnDisk(gbPath);
+    std::vector<DiskEntry> found = FindOnDisk(RegisterPath(gbPath));
     if (found.size() < 2) return false;
     QString line = QStringLiteral("多个文件符合此记录，未操作: ");
     for (size_t i = 0; i < found.size(); ++i) {
         if (i > 0) line += QStringLiteral("  ");
-        line += QFile::decodeName(QByteArray::fromStdString(found[i].real));
+        line += QFile::decodeName(QByteArray::fromStdString(found[i].real.Bytes()));
     }
     shell.AddHistory(line);
     shell.ShowHistoryPage();

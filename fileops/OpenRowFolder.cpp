@@ -13,6 +13,6 @@ FolderOpener DesktopOpener() {
 void OpenRowFolder(const FileOpsContext& ctx, const FolderOpener& open) {
     std::string_view folder = ctx.reg.Cell(colPath, ctx.reg.CurRow());
     if (folder.empty()) return;
-    std::string real = ResolvePath(folder);
+    const std::string real = ResolvePath(RegisterPath(folder)).Bytes();
     open(QUrl::fromLocalFile(QFile::decodeName(QByteArray(real.data(), qsizetype(real.size())))));
 }

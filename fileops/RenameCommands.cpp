@@ -61,8 +61,8 @@ void RewriteFolderRows(VideoRegister& reg, const std::string& oldDir, const std:
 
 // The one file on disk that fits the row, or "" when none or several do.
 std::string SoleRowFile(const VideoRegister& reg, int row) {
-    std::vector<DiskEntry> found = FindOnDisk(RowFilePath(reg, row));
-    return found.size() == 1 ? found[0].real : std::string();
+    std::vector<DiskEntry> found = FindOnDisk(RegisterPath(RowFilePath(reg, row)));
+    return found.size() == 1 ? found[0].real.Bytes() : std::string();
 }
 
 } // namespace
@@ -79,7 +79,7 @@ void RenameRowFile(const FileOpsContext& ctx) {
     const int row = reg.CurRow();
     if (reg.Cell(colPath, row).empty()) return;
     const std::string source = RowFilePath(reg, row);
-    if (!FileExists(source)) {
+    if (!FileExists(RegisterPath(source))) {
         ctx.shell.SetStatusText(1, QStringLiteral("文件不存在 ") + GbToQString(source));
         return;
     }
@@ -92,11 +92,11 @@ void RenameRowFile(const FileOpsContext& ctx) {
     if (!newName || *newName == UpperCase(name)) return;
     // The new name goes into the folder that holds the file, not into another folder that
     // the path cell may fit as well.
-    const std::string real = ResolvePath(source);
+    const std::string real = ResolvePath(RegisterPath(source)).Bytes();
     const std::string realFolder = real.substr(0, real.rfind('/') + 1);
     std::string target = GbPathOfReal(realFolder);
     ResolverSession folder;
-    folder.Pin(target, realFolder);
+    folder.Pin(target, RealPath(realFolder));
     target.append(*newName).append(reg.Cell(colType, row));
     if (QString refused = RefusedName(QStringLiteral("改名失败："), *newName); !refused.isEmpty()) {
         ctx.shell.SetStatusText(1, refused);
@@ -120,14 +120,14 @@ void RenameRowFolder(const FileOpsContext& ctx) {
     std::string folder = WithSeparator(reg.Cell(colPath, current));
     const std::string oldDir = UpperCase(folder);
     if (oldDir.empty()) return;
-    if (!DirectoryExists(folder)) {
+    if (!DirectoryExists(RegisterPath(folder))) {
         ctx.shell.SetStatusText(1, QStringLiteral("文件夹不存在 ") + GbToQString(oldDir));
         return;
     }
     // Where case variants of the folder exist ("Videos" beside "videos"), the row's own file
     // tells which one is meant, and only the rows whose files lie in it move with it.
     std::vector<bool> keep(size_t(reg.LastRow()) + 1, false);
-    if (FindOnDisk(folder).size() > 1) {
+    if (FindOnDisk(RegisterPath(folder)).size() > 1) {
         const std::string file = SoleRowFile(reg, current);
         if (file.empty()) {
             RefuseAmbiguous(ctx.shell, folder);

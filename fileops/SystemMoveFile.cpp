@@ -36,14 +36,14 @@ bool MoveOverReservation(const std::string& from, const std::string& to, bool is
 } // namespace
 
 bool SystemMoveFile(std::string_view from, std::string_view to) {
-    std::string source = WithoutTrailingSeparators(ResolvePath(from));
+    std::string source = WithoutTrailingSeparators(ResolvePath(RegisterPath(from)).Bytes());
     // The resolver hands back an existing case variant of the target, so a target that
     // exists in another letter case is refused below like an exact one.
-    std::string target = WithoutTrailingSeparators(ResolvePath(to));
+    std::string target = WithoutTrailingSeparators(ResolvePath(RegisterPath(to)).Bytes());
     struct stat st;
     if (lstat(source.c_str(), &st) != 0) return false;
     const bool isDir = S_ISDIR(st.st_mode);
-    FolderEntryChange left(source), arrived(target);
+    FolderEntryChange left{RealPath(source)}, arrived{RealPath(target)};
     bool moved =
         renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
     if (!moved && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP))

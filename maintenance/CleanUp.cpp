@@ -66,7 +66,7 @@ int PurgeMissingFiles(VideoRegister& reg, IShell& shell) {
         const std::string path = RowFilePath(reg, r);
         if (path.empty()) {
             gone.push_back(r);
-        } else if (!AnyFileExists(path)) {
+        } else if (!AnyFileExists(RegisterPath(path))) {
             gone.push_back(r);
             ++count;
         }

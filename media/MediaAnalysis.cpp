@@ -49,7 +49,7 @@ bool ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path, Pr
         }
     } emptyAfter{FG};
     // The status is not looked at: a file that cannot be rendered reads 0 x 0, 00:00:00.
-    FG.OpenMediaFile(ResolvePath(path), TRenderPurpose::Probe);
+    FG.OpenMediaFile(ResolvePath(RegisterPath(path)).Bytes(), TRenderPurpose::Probe);
     FG.StartPlayback();
     FG.PausePlayback();
     ReadVideoSize(FG, result.width, result.height);
@@ -60,7 +60,7 @@ bool ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path, Pr
 void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell) {
     const std::string path = RowFilePath(reg, row);
     if (path.empty()) return;
-    if (!FileExists(path)) {
+    if (!FileExists(RegisterPath(path))) {
         shell.AddHistory(QStringLiteral("文件不存在 ") + GbToQString(path));
         return;
     }

@@ -28,13 +28,13 @@ TPlayer::TPlayer(TFilterGraph& FG, TVideoWindow& VW, IShell& shell, IPlayerView&
 void TPlayer::Play(const VideoRegister& reg) {
     const int row = reg.CurRow();
     const std::string path = RowFilePath(reg, row);
-    if (path.empty() || !FileExists(path)) return;
+    if (path.empty() || !FileExists(RegisterPath(path))) return;
     const std::string channel(reg.Cell(colChannel, row));
     const std::string track(Trim(reg.Cell(colTrack, row)));
     FG.StopPlayback();
     FG.EmptyGraph();
     if (!FG.Active()) FG.SetActive(true);
-    FG.OpenMediaFile(ResolvePath(path));
+    FG.OpenMediaFile(ResolvePath(RegisterPath(path)).Bytes());
     // The pane paints the pictures itself: there is no output window to take over.
     FG.StartPlayback();
     view_.ShowLength(QString::fromStdString(FormatHMS(FG.DurationMs() / 1000)));

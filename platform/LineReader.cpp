@@ -1,7 +1,6 @@
 #include "platform/LineReader.h"
 
 #include "platform/FileErrors.h"
-#include "platform/Paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,31 +8,33 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 constexpr size_t kBlock = 1 << 20;
 constexpr size_t kMinBlock = 4096;
 } // namespace
 
-int OpenRegularFile(std::string_view gbPath) {
+int OpenRegularFile(const RealPath& path, std::string_view gbShown) {
     // Only a regular file is opened: a pipe would wait for a writer for good, a device is
     // not ours to read. O_NONBLOCK keeps a pipe put there meanwhile from blocking the open.
-    std::vector<DiskEntry> found = FindOnDisk(gbPath);
-    if (!found.empty() && !S_ISREG(found.front().mode)) ThrowReadError();
-    const std::string real = found.empty() ? ResolvePath(gbPath) : found.front().real;
-    int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) ThrowOpenError(gbPath, errno);
+    if (KindOf(path) == EntryKind::Other) ThrowReadError();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        const int err = errno;
+        ThrowOpenError(gbShown.empty() ? path.Gb() : std::string(gbShown), err);
+    }
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         ThrowReadError();
     }
+    // A regular file: its callers read it as an ordinary blocking descriptor.
+    if (int flags = fcntl(fd, F_GETFL); flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return fd;
 }
 
-LineReader::LineReader(std::string_view gbPath, Ends ends) : ends_(ends), block_(kBlock) {
-    fd_ = OpenRegularFile(gbPath);
+LineReader::LineReader(const RealPath& path, Ends ends) : ends_(ends), block_(kBlock) {
+    fd_ = OpenRegularFile(path);
     // Small files (the settings file is read on every keystroke) get a small buffer.
     struct stat st;
     if (fstat(fd_, &st) == 0 && size_t(st.st_size) < kBlock)
@@ -116,8 +117,8 @@ size_t ReadFully(int fd, char* buffer, size_t size) {
     return done;
 }
 
-std::string ReadWholeFile(std::string_view gbPath) {
-    int fd = OpenRegularFile(gbPath);
+std::string ReadWholeFile(const RealPath& path) {
+    int fd = OpenRegularFile(path);
     std::string out;
     char block[65536];
     for (;;) {

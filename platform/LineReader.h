@@ -1,6 +1,8 @@
 // Sequential line reader over a file, in large blocks. The returned line excludes its end.
 #pragma once
 
+#include "platform/Paths.h"
+
 #include <string>
 #include <string_view>
 
@@ -11,7 +13,7 @@ public:
         AnyEnd, // CR LF, CR alone or LF alone (list files)
     };
     // Throws EFileError as OpenRegularFile does.
-    LineReader(std::string_view gbPath, Ends ends);
+    LineReader(const RealPath& path, Ends ends);
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -33,13 +35,14 @@ private:
     std::string line_;
 };
 
-// Opens a regular file for reading. Throws EFileError: open when it cannot be opened, read
-// when it is not a regular file (a folder, pipe, device or socket).
-int OpenRegularFile(std::string_view gbPath);
+// Opens a regular file for reading. Throws EFileError: open when it cannot be opened (naming
+// `gbShown`, the path as the caller knows it, or else the real path), read when it is not a
+// regular file (a folder, pipe, device or socket).
+int OpenRegularFile(const RealPath& path, std::string_view gbShown = {});
 
 // Reads until `size` bytes are in `buffer` or the file ends; the number read. Throws
 // EFileError (read) on a read failure.
 size_t ReadFully(int fd, char* buffer, size_t size);
 
 // Reads the whole file (used by the small settings and list files).
-std::string ReadWholeFile(std::string_view gbPath);
+std::string ReadWholeFile(const RealPath& path);

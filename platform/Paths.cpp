@@ -2,45 +2,46 @@
 
 #include "platform/GbText.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
 #include <algorithm>
 #include <dirent.h>
-#include <fcntl.h>
+#include <list>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
 
+struct FolderId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    bool operator==(const FolderId&) const = default;
+};
+
+struct FolderIdHash {
+    size_t operator()(const FolderId& id) const {
+        return std::hash<uint64_t>()(uint64_t(id.dev) * 0x9E3779B97F4A7C15ull ^ uint64_t(id.ino));
+    }
+};
+
 struct DirListing {
-    struct timespec mtime {};
+    timespec mtime{};
     // Per register form, the name first in byte order; where two or more names on disk
     // share one form, `shared` holds all of them in byte order.
     std::unordered_map<std::string, std::string> byRegisterForm;
     std::unordered_map<std::string, std::vector<std::string>> shared;
-    bool read = false;
+    size_t names = 0;
 };
 
-std::mutex cacheMutex;
-std::unordered_map<std::string, DirListing> listingCache;
-// The real paths of folders resolved while a ResolverSession is open, by their text as
-// given (absolute, with the trailing separator); only folders that one folder alone fits.
-int openSessions = 0;
-std::unordered_map<std::string, std::string> sessionFolders;
-std::unordered_map<std::string, std::string> pinnedFolders; // kept by ClearResolverCache
-
-bool SameTime(const struct timespec& a, const struct timespec& b) {
+bool SameTime(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
 void AddName(DirListing& listing, std::string form, std::string name) {
+    ++listing.names;
     auto [it, added] = listing.byRegisterForm.try_emplace(form, name);
     if (added) return;
     std::vector<std::string>& all = listing.shared[form];
@@ -49,36 +50,146 @@ void AddName(DirListing& listing, std::string form, std::string name) {
     it->second = all.front();
 }
 
-// The real names in dir whose register form equals wanted (upper-cased GB18030), in byte
-// order; none when dir is not a readable folder.
-std::vector<std::string> CaseVariants(const std::string& dir, const std::string& wanted) {
-    struct stat st;
-    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
-    std::lock_guard lock(cacheMutex);
-    DirListing& listing = listingCache[dir];
-    if (!SameTime(listing.mtime, st.st_mtim) || !listing.read) {
-        listing = DirListing{};
-        listing.mtime = st.st_mtim;
-        listing.read = true;
-        if (DIR* d = opendir(dir.c_str())) {
-            while (dirent* e = readdir(d)) {
-                std::string name = e->d_name;
-                if (name == "." || name == "..") continue;
-                std::string form = RegisterFormOfName(name);
-                AddName(listing, std::move(form), std::move(name));
-            }
-            closedir(d);
-        }
+// The listings of the folders looked up lately, by device and inode (a folder reached through
+// many links or spellings is listed once), the least recently used dropped beyond a bound on
+// the names held. Readers take a listing out under the lock and search it after; a listing
+// is changed in place only while no reader holds it.
+class ListingCache {
+public:
+    std::shared_ptr<const DirListing> Find(const FolderId& id, const timespec& mtime) {
+        std::lock_guard lock(mutex_);
+        auto it = map_.find(id);
+        if (it == map_.end() || !SameTime(it->second.listing->mtime, mtime)) return nullptr;
+        order_.splice(order_.begin(), order_, it->second.use);
+        return it->second.listing;
     }
-    if (auto all = listing.shared.find(wanted); all != listing.shared.end()) return all->second;
-    auto it = listing.byRegisterForm.find(wanted);
-    if (it == listing.byRegisterForm.end()) return {};
-    return {it->second};
+
+    void Store(const FolderId& id, std::shared_ptr<DirListing> listing) {
+        std::lock_guard lock(mutex_);
+        Drop(id);
+        names_ += listing->names;
+        order_.push_front(id);
+        map_.emplace(id, Slot{std::move(listing), order_.begin()});
+        while (names_ > kMaxNames && order_.size() > 1)
+            Drop(order_.back());
+    }
+
+    // Runs `change` on the listing of the folder while the lock is held; a listing that
+    // `change` rejects (returns false) is dropped.
+    template <class Change> void Patch(const FolderId& id, Change change) {
+        std::lock_guard lock(mutex_);
+        auto it = map_.find(id);
+        if (it == map_.end()) return;
+        std::shared_ptr<DirListing>& listing = it->second.listing;
+        if (listing.use_count() > 1) listing = std::make_shared<DirListing>(*listing);
+        const size_t before = listing->names;
+        if (!change(*listing)) return Drop(id);
+        names_ = names_ - before + listing->names;
+    }
+
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        map_.clear();
+        order_.clear();
+        names_ = 0;
+    }
+
+private:
+    // About 30 MB of names at most; far more than the folders of one command.
+    static constexpr size_t kMaxNames = 500000;
+
+    struct Slot {
+        std::shared_ptr<DirListing> listing;
+        std::list<FolderId>::iterator use;
+    };
+
+    void Drop(const FolderId& id) {
+        auto it = map_.find(id);
+        if (it == map_.end()) return;
+        names_ -= it->second.listing->names;
+        order_.erase(it->second.use);
+        map_.erase(it);
+    }
+
+    std::mutex mutex_;
+    std::unordered_map<FolderId, Slot, FolderIdHash> map_;
+    std::list<FolderId> order_; // most recently used first
+    size_t names_ = 0;
+};
+
+// What the sessions remember. Like the listings, it is never destroyed: a thread abandoned
+// in a file-system call may come back to it after the program has begun to exit.
+struct SessionState {
+    std::mutex mutex;
+    int open = 0;
+    // The real paths of folders resolved while a ResolverSession is open, by their text as
+    // given (absolute, with the trailing separator); only folders that one folder alone fits.
+    std::unordered_map<std::string, std::string> folders;
+    std::unordered_map<std::string, std::string> pinned; // kept by ClearResolverCache
+};
+
+ListingCache& Listings() {
+    static ListingCache* cache = new ListingCache;
+    return *cache;
+}
+
+SessionState& Sessions() {
+    static SessionState* state = new SessionState;
+    return *state;
+}
+
+struct FolderStat {
+    FolderId id;
+    timespec mtime{};
+};
+
+std::optional<FolderStat> StatFolder(const std::string& dir) {
+    struct stat st;
+    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+    return FolderStat{{st.st_dev, st.st_ino}, st.st_mtim};
+}
+
+// The listing of the folder, from the cache while its modification time still matches;
+// nothing when it cannot be read. The folder is read with no lock held, so two threads may
+// read one folder at once and the later one's listing stays.
+std::shared_ptr<const DirListing> ListingOf(const std::string& dir, const FolderStat& folder) {
+    if (auto cached = Listings().Find(folder.id, folder.mtime)) return cached;
+    DIR* d = opendir(dir.c_str());
+    if (!d) return nullptr;
+    auto listing = std::make_shared<DirListing>();
+    listing->mtime = folder.mtime;
+    while (dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        std::string form = RegisterFormOfName(name);
+        AddName(*listing, std::move(form), std::move(name));
+    }
+    closedir(d);
+    Listings().Store(folder.id, listing);
+    return listing;
 }
 
 bool Exists(const std::string& real) {
     struct stat st;
     return lstat(real.c_str(), &st) == 0;
+}
+
+// The names in the folder whose register form equals `wanted`, in byte order. A folder that
+// may be searched but not listed gives the exact spelling and the raw bytes where they exist.
+std::vector<std::string> NamesOfForm(const std::string& dir, const FolderStat& folder,
+                                     const std::string& wanted, std::string_view comp) {
+    if (auto listing = ListingOf(dir, folder)) {
+        if (auto all = listing->shared.find(wanted); all != listing->shared.end())
+            return all->second;
+        auto it = listing->byRegisterForm.find(wanted);
+        if (it == listing->byRegisterForm.end()) return {};
+        return {it->second};
+    }
+    std::vector<std::string> names;
+    for (std::string name : {GbToUtf8(comp), std::string(comp)})
+        if (std::find(names.begin(), names.end(), name) == names.end() && Exists(dir + name))
+            names.push_back(std::move(name));
+    return names;
 }
 
 // The components of a GB18030 path, and whether it is absolute or ends in a separator.
@@ -107,57 +218,64 @@ std::string WithSlash(std::string real) {
     return real;
 }
 
-// Collects every entry on disk that the components from `index` on name below `real`. A
-// component spelled exactly as on disk wins when it leads to the rest of the path (unless
-// `everyVariant`); otherwise every case variant is followed in byte order, so that a
-// variant that does not lead on is passed over for the next one.
+std::string FolderToList(const std::string& prefix) {
+    return prefix.empty() ? "./" : prefix;
+}
+
+struct StepHash {
+    size_t operator()(const std::pair<size_t, FolderId>& step) const {
+        return FolderIdHash()(step.second) ^ (step.first * 0x100000001B3ull);
+    }
+};
+
+// Collects every entry on disk that the components from `index` on name below `real`: the
+// exact spelling first, then every other case variant in byte order. A folder already
+// expanded for a component is not expanded again: what lies below depends on the folder
+// alone (".." too is taken from the folder the kernel reached, not from the text).
 class MatchWalk {
 public:
-    MatchWalk(const SplitPath& split, bool everyVariant, std::vector<DiskEntry>& out)
-        : split_(split), everyVariant_(everyVariant), out_(out) {}
+    MatchWalk(const SplitPath& split, std::vector<DiskEntry>& out) : split_(split), out_(out) {}
 
     void Walk(size_t index, const std::string& real) {
         if (index == split_.comps.size()) return Found(real);
         const std::string_view comp = split_.comps[index];
         const std::string prefix = WithSlash(real);
         if (comp == "." || comp == "..") return Walk(index + 1, prefix + std::string(comp));
+        const std::string dir = FolderToList(prefix);
+        const std::optional<FolderStat> folder = StatFolder(dir);
+        if (!folder || !expanded_.insert({index, folder->id}).second) return;
+        std::vector<std::string> names = NamesOfForm(dir, *folder, UpperCase(comp), comp);
         const std::string exact = GbToUtf8(comp);
-        const size_t before = out_.size();
-        if (Exists(prefix + exact)) {
-            Walk(index + 1, prefix + exact);
-            if (!everyVariant_ && out_.size() > before) return;
-        }
-        std::vector<std::string> variants =
-            CaseVariants(prefix.empty() ? "." : prefix, UpperCase(comp));
-        // A name stored as raw bytes, in a folder that may be searched but not listed.
-        if (exact != comp && std::find(variants.begin(), variants.end(), comp) == variants.end() &&
-            Exists(prefix + std::string(comp)))
-            variants.emplace_back(comp);
-        for (const std::string& name : variants)
-            if (name != exact) Walk(index + 1, prefix + name);
+        if (auto it = std::find(names.begin(), names.end(), exact); it != names.end())
+            std::rotate(names.begin(), it, it + 1);
+        for (const std::string& name : names)
+            Walk(index + 1, prefix + name);
     }
 
 private:
     void Found(const std::string& real) {
-        DiskEntry entry;
         struct stat st;
         if (stat(real.c_str(), &st) != 0) return; // a link that leads nowhere
-        entry.real = split_.trailing ? WithSlash(real) : real;
-        entry.dev = st.st_dev;
-        entry.ino = st.st_ino;
-        entry.mode = st.st_mode;
         for (const DiskEntry& known : out_)
-            if (known.dev == entry.dev && known.ino == entry.ino) return; // one file, two ways
-        out_.push_back(std::move(entry));
+            if (known.dev == st.st_dev && known.ino == st.st_ino) return; // one file, two ways
+        out_.push_back(
+            {RealPath(split_.trailing ? WithSlash(real) : real), st.st_dev, st.st_ino, st.st_mode});
     }
 
     const SplitPath& split_;
-    const bool everyVariant_;
     std::vector<DiskEntry>& out_;
+    std::unordered_set<std::pair<size_t, FolderId>, StepHash> expanded_;
 };
 
 std::string Root(const SplitPath& split) {
     return split.absolute ? "/" : "";
+}
+
+std::vector<DiskEntry> WalkFrom(std::string_view gbPath, const std::string& start) {
+    std::vector<DiskEntry> found;
+    const SplitPath split = Split(gbPath);
+    MatchWalk(split, found).Walk(0, start.empty() ? Root(split) : start);
+    return found;
 }
 
 // The length of the folder part of a path: up to and including the separator before its
@@ -175,109 +293,79 @@ std::optional<std::string> SessionFolder(std::string_view gbPath) {
     const size_t length = gbPath.starts_with('/') ? FolderPartLength(gbPath) : 0;
     if (length <= 1) return std::nullopt;
     const std::string folder(gbPath.substr(0, length));
+    SessionState& sessions = Sessions();
     {
-        std::lock_guard lock(cacheMutex);
-        if (openSessions == 0) return std::nullopt;
-        if (auto it = pinnedFolders.find(folder); it != pinnedFolders.end()) return it->second;
-        if (auto it = sessionFolders.find(folder); it != sessionFolders.end()) return it->second;
+        std::lock_guard lock(sessions.mutex);
+        if (sessions.open == 0) return std::nullopt;
+        if (auto it = sessions.pinned.find(folder); it != sessions.pinned.end()) return it->second;
+        if (auto it = sessions.folders.find(folder); it != sessions.folders.end())
+            return it->second;
     }
-    std::vector<DiskEntry> folders;
-    const SplitPath split = Split(folder);
-    MatchWalk(split, true, folders).Walk(0, Root(split));
+    std::vector<DiskEntry> folders = WalkFrom(folder, "");
     if (folders.size() != 1 || !S_ISDIR(folders.front().mode)) return std::nullopt;
-    std::lock_guard lock(cacheMutex);
-    if (openSessions > 0) sessionFolders.emplace(folder, folders.front().real);
-    return folders.front().real;
+    std::lock_guard lock(sessions.mutex);
+    if (sessions.open > 0) sessions.folders.emplace(folder, folders.front().real.Bytes());
+    return folders.front().real.Bytes();
+}
+
+EntryKind KindOfMode(mode_t mode) {
+    if (S_ISREG(mode)) return EntryKind::File;
+    return S_ISDIR(mode) ? EntryKind::Folder : EntryKind::Other;
 }
 
 } // namespace
 
-std::vector<DiskEntry> FindOnDisk(std::string_view gbPath) {
-    std::vector<DiskEntry> found;
-    if (gbPath.empty()) return found;
-    if (std::optional<std::string> folder = SessionFolder(gbPath)) {
-        const SplitPath leaf = Split(gbPath.substr(FolderPartLength(gbPath)));
-        MatchWalk(leaf, false, found).Walk(0, *folder);
-        return found;
-    }
+RealPath RealPath::OfGb(std::string_view gbPath) {
+    std::string real;
     const SplitPath split = Split(gbPath);
-    MatchWalk(split, false, found).Walk(0, Root(split));
-    return found;
+    real = Root(split);
+    for (std::string_view comp : split.comps)
+        real = WithSlash(std::move(real)) + GbToUtf8(comp);
+    return RealPath(split.trailing ? WithSlash(std::move(real)) : real);
 }
 
-std::string ResolvePath(std::string_view gbPath) {
-    std::vector<DiskEntry> found = FindOnDisk(gbPath);
+std::string RealPath::Gb() const {
+    return GbPathOfReal(bytes_);
+}
+
+std::vector<DiskEntry> FindOnDisk(const RegisterPath& path) {
+    std::string_view gbPath = path.Text();
+    if (gbPath.empty()) return {};
+    if (std::optional<std::string> folder = SessionFolder(gbPath))
+        return WalkFrom(gbPath.substr(FolderPartLength(gbPath)), *folder);
+    return WalkFrom(gbPath, "");
+}
+
+RealPath ResolvePath(const RegisterPath& path) {
+    std::vector<DiskEntry> found = FindOnDisk(path);
     if (!found.empty()) return std::move(found.front().real);
     // Nothing fits: the path of a file to create. The existing part is followed as far as it
     // goes (exact name first, else the first case variant, so that a new file lands in an
     // existing variant of its folder or reuses a variant of its own name); the rest is the
     // register text in UTF-8.
-    const SplitPath split = Split(gbPath);
+    const SplitPath split = Split(path.Text());
     std::string real = Root(split);
     bool parentExists = true;
     for (std::string_view comp : split.comps) {
         real = WithSlash(std::move(real));
-        std::string exact = GbToUtf8(comp);
-        if (!parentExists || comp == "." || comp == ".." || Exists(real + exact)) {
+        const std::string exact = GbToUtf8(comp);
+        if (!parentExists || comp == "." || comp == "..") {
             real += exact;
             continue;
         }
-        std::vector<std::string> variants =
-            CaseVariants(real.empty() ? "." : real, UpperCase(comp));
-        if (!variants.empty()) {
-            real += variants.front();
-        } else if (exact != comp && Exists(real + std::string(comp))) {
-            real += comp; // a name stored as raw bytes
-        } else {
+        const std::string dir = FolderToList(real);
+        std::optional<FolderStat> folder = StatFolder(dir);
+        std::vector<std::string> names;
+        if (folder) names = NamesOfForm(dir, *folder, UpperCase(comp), comp);
+        if (names.empty()) {
             real += exact;
             parentExists = false;
+        } else {
+            const bool spelled = std::find(names.begin(), names.end(), exact) != names.end();
+            real += spelled ? exact : names.front();
         }
     }
-    return split.trailing ? WithSlash(std::move(real)) : real;
-}
-
-QString DataFolderFor(const QString& exeDir, const QString& perUserDir) {
-    // /usr holds installed software: even root keeps data out of it.
-    bool system = exeDir == QLatin1String("/usr") || exeDir.startsWith(QLatin1String("/usr/"));
-    QByteArray local = QFile::encodeName(exeDir);
-    if (!system && faccessat(AT_FDCWD, local.constData(), W_OK | X_OK, AT_EACCESS) == 0)
-        return exeDir;
-    // A folder that cannot be made falls back to the program's; saving there then reports
-    // the failure with the program's own error text.
-    return QDir().mkpath(perUserDir) ? perUserDir : exeDir;
-}
-
-namespace {
-const char* const kDataFileNames[] = {"视频登记库.vdb", "系统参数.INI", "搜索路径.txt",
-                                      "搜索类型.txt"};
-} // namespace
-
-QString BringDataFilesAlong(const QString& exeDir, const QString& dataDir) {
-    if (QFileInfo(dataDir) == QFileInfo(exeDir)) return {};
-    for (const char* name : kDataFileNames)
-        if (QFileInfo::exists(dataDir + QLatin1Char('/') + QString::fromUtf8(name))) return {};
-    for (const char* name : kDataFileNames) {
-        const QString source = exeDir + QLatin1Char('/') + QString::fromUtf8(name);
-        // isFile: a regular file (or a link to one); a pipe is never opened.
-        if (QFileInfo(source).isFile())
-            QFile::copy(source, dataDir + QLatin1Char('/') + QString::fromUtf8(name));
-    }
-    return QStringLiteral("数据文件所在文件夹: ") + dataDir;
-}
-
-DataFolder ChooseDataFolder() {
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    const QString dir = DataFolderFor(
-        exeDir, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                    QLatin1String("/tavlora"));
-    DataFolder chosen{QStringToGb(dir), BringDataFilesAlong(exeDir, dir)};
-    if (chosen.dir.empty() || chosen.dir.back() != '/') chosen.dir += '/';
-    return chosen;
-}
-
-DataPaths MakeDataPaths(const std::string& programDir) {
-    return {programDir + Utf8ToGb("视频登记库.vdb"), programDir + Utf8ToGb("系统参数.INI"),
-            programDir + Utf8ToGb("搜索路径.txt"), programDir + Utf8ToGb("搜索类型.txt")};
+    return RealPath(split.trailing ? WithSlash(std::move(real)) : real);
 }
 
 std::string RegisterFormOfName(std::string_view diskName) {
@@ -298,61 +386,79 @@ std::string GbPathOfReal(std::string_view realPath) {
     return gb;
 }
 
-EntryKind KindOf(std::string_view gbPath) {
-    std::vector<DiskEntry> found = FindOnDisk(gbPath);
-    if (found.empty()) return EntryKind::None;
-    if (S_ISREG(found.front().mode)) return EntryKind::File;
-    return S_ISDIR(found.front().mode) ? EntryKind::Folder : EntryKind::Other;
+EntryKind KindOf(const RegisterPath& path) {
+    std::vector<DiskEntry> found = FindOnDisk(path);
+    return found.empty() ? EntryKind::None : KindOfMode(found.front().mode);
 }
 
-bool FileExists(std::string_view gbPath) {
-    return KindOf(gbPath) == EntryKind::File;
+EntryKind KindOf(const RealPath& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) != 0 ? EntryKind::None : KindOfMode(st.st_mode);
 }
 
-bool DirectoryExists(std::string_view gbPath) {
-    return KindOf(gbPath) == EntryKind::Folder;
+bool FileExists(const RegisterPath& path) {
+    return KindOf(path) == EntryKind::File;
 }
 
-bool AnyFileExists(std::string_view gbPath) {
-    std::vector<DiskEntry> found = FindOnDisk(gbPath);
+bool FileExists(const RealPath& path) {
+    return KindOf(path) == EntryKind::File;
+}
+
+bool DirectoryExists(const RegisterPath& path) {
+    return KindOf(path) == EntryKind::Folder;
+}
+
+bool DirectoryExists(const RealPath& path) {
+    return KindOf(path) == EntryKind::Folder;
+}
+
+bool AnyFileExists(const RegisterPath& path) {
+    std::vector<DiskEntry> found = FindOnDisk(path);
     return std::any_of(found.begin(), found.end(),
                        [](const DiskEntry& e) { return S_ISREG(e.mode); });
 }
 
 void ClearResolverCache() {
-    std::lock_guard lock(cacheMutex);
-    listingCache.clear();
-    sessionFolders.clear();
+    Listings().Clear();
+    SessionState& sessions = Sessions();
+    std::lock_guard lock(sessions.mutex);
+    sessions.folders.clear();
 }
 
 ResolverSession::ResolverSession() {
-    std::lock_guard lock(cacheMutex);
-    ++openSessions;
+    SessionState& sessions = Sessions();
+    std::lock_guard lock(sessions.mutex);
+    ++sessions.open;
 }
 
 ResolverSession::~ResolverSession() {
-    std::lock_guard lock(cacheMutex);
-    if (--openSessions == 0) {
-        sessionFolders.clear();
-        pinnedFolders.clear();
+    SessionState& sessions = Sessions();
+    std::lock_guard lock(sessions.mutex);
+    if (--sessions.open == 0) {
+        sessions.folders.clear();
+        sessions.pinned.clear();
     }
 }
 
-void ResolverSession::Pin(std::string_view gbFolder, std::string realFolder) {
-    std::lock_guard lock(cacheMutex);
-    pinnedFolders.insert_or_assign(std::string(gbFolder), WithSlash(std::move(realFolder)));
+void ResolverSession::Pin(std::string_view gbFolder, const RealPath& realFolder) {
+    SessionState& sessions = Sessions();
+    std::lock_guard lock(sessions.mutex);
+    sessions.pinned.insert_or_assign(std::string(gbFolder), WithSlash(realFolder.Bytes()));
 }
 
-FolderEntryChange::FolderEntryChange(std::string_view realPath) {
-    std::string path(realPath);
+FolderEntryChange::FolderEntryChange(const RealPath& entry) {
+    std::string path = entry.Bytes();
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     size_t slash = path.rfind('/');
-    folder_ = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    folder_ = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
     name_ = slash == std::string::npos ? path : path.substr(slash + 1);
-    struct stat st;
-    known_ = stat(folder_.c_str(), &st) == 0;
-    if (known_) before_ = st.st_mtim;
+    if (std::optional<FolderStat> folder = StatFolder(folder_)) {
+        known_ = true;
+        dev_ = folder->id.dev;
+        ino_ = folder->id.ino;
+        before_ = folder->mtime;
+    }
 }
 
 void FolderEntryChange::Added() {
@@ -364,32 +470,29 @@ void FolderEntryChange::Removed() {
 }
 
 void FolderEntryChange::Patch(bool added) {
-    struct stat st;
-    bool now = stat(folder_.c_str(), &st) == 0;
-    std::lock_guard lock(cacheMutex);
-    auto it = listingCache.find(folder_);
-    if (it == listingCache.end()) return;
-    DirListing& listing = it->second;
-    // Current: as before the change, or already brought up to date (a rename within one
-    // folder patches it twice; a lookup after the change read it again).
-    bool current = now && ((known_ && SameTime(listing.mtime, before_)) ||
-                           SameTime(listing.mtime, st.st_mtim));
-    // With two names of one form the survivor of a removal is known only to a new read.
-    std::string form = RegisterFormOfName(name_);
-    if (!current || (!added && listing.shared.contains(form))) {
-        listingCache.erase(it);
-        return;
-    }
-    if (added) {
-        auto all = listing.shared.find(form);
-        auto first = listing.byRegisterForm.find(form);
-        bool known = all != listing.shared.end()
-                         ? std::binary_search(all->second.begin(), all->second.end(), name_)
-                         : first != listing.byRegisterForm.end() && first->second == name_;
-        if (!known) AddName(listing, std::move(form), name_);
-    } else if (auto entry = listing.byRegisterForm.find(form);
-               entry != listing.byRegisterForm.end() && entry->second == name_) {
-        listing.byRegisterForm.erase(entry);
-    }
-    listing.mtime = st.st_mtim;
+    if (!known_) return;
+    std::optional<FolderStat> now = StatFolder(folder_);
+    const std::string form = RegisterFormOfName(name_);
+    Listings().Patch({dev_, ino_}, [&](DirListing& listing) {
+        // Current: as before the change, or already brought up to date (a rename within one
+        // folder patches it twice; a lookup after the change read it again).
+        bool current = now && now->id == FolderId{dev_, ino_} &&
+                       (SameTime(listing.mtime, before_) || SameTime(listing.mtime, now->mtime));
+        // With two names of one form the survivor of a removal is known only to a new read.
+        if (!current || (!added && listing.shared.contains(form))) return false;
+        if (added) {
+            auto all = listing.shared.find(form);
+            auto first = listing.byRegisterForm.find(form);
+            bool known = all != listing.shared.end()
+                             ? std::binary_search(all->second.begin(), all->second.end(), name_)
+                             : first != listing.byRegisterForm.end() && first->second == name_;
+            if (!known) AddName(listing, form, name_);
+        } else if (auto entry = listing.byRegisterForm.find(form);
+                   entry != listing.byRegisterForm.end() && entry->second == name_) {
+            listing.byRegisterForm.erase(entry);
+            --listing.names;
+        }
+        listing.mtime = now->mtime;
+        return true;
+    });
 }

@@ -1,66 +1,68 @@
-// Paths. Every path the program handles is GB18030 text with "/" as separator; register
-// paths are upper case. The file system is case-sensitive, so each access goes through
-// ResolvePath, which finds the real name of every component as a case-insensitive file
-// system would.
+// Paths. The file system is case-sensitive while register paths (GB18030, upper case) are
+// not, so a register path reaches the disk only through FindOnDisk or ResolvePath, which
+// match each component by case as a case-insensitive file system would. A real path (the
+// bytes the disk or a dialog gave) is never matched by case.
 #pragma once
 
-#include <QString>
 #include <ctime>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
 #include <vector>
 
-// The folder of the data files, with its trailing separator (GB18030): DataFolderFor the
-// folder of the program file and the user's own data folder ("tavlora" in the XDG data
-// home, usually ~/.local/share/tavlora), after BringDataFilesAlong; and the history line
-// that it gave (empty when there is nothing to say).
-struct DataFolder {
-    std::string dir;
-    QString notice;
+// A register path: GB18030 text as a cell or a search location holds it (upper case, "/" as
+// separator). It is the only kind of path that is ever matched without regard to case.
+class RegisterPath {
+public:
+    explicit RegisterPath(std::string_view gbText) : text_(gbText) {}
+    const std::string& Text() const { return text_; }
+
+private:
+    std::string text_;
 };
-DataFolder ChooseDataFolder();
 
-// A copy of the program in a folder the user may write to keeps its files beside itself
-// (portable); an installed copy (in /usr, or any folder the user may not write to) keeps
-// them in perUserDir, which is created when missing. Both without trailing separator.
-QString DataFolderFor(const QString& exeDir, const QString& perUserDir);
+// A real path: the bytes that the disk or a dialog gave, used as they are.
+class RealPath {
+public:
+    RealPath() = default;
+    explicit RealPath(std::string bytes) : bytes_(std::move(bytes)) {}
+    // A path that the program spells itself (its data files) or that a dialog gave as text,
+    // each component converted to UTF-8 as it stands, never matched by case.
+    static RealPath OfGb(std::string_view gbPath);
+    const std::string& Bytes() const { return bytes_; }
+    const char* c_str() const { return bytes_.c_str(); }
+    bool empty() const { return bytes_.empty(); }
+    // The text for cells and messages (GbPathOfReal).
+    std::string Gb() const;
+    bool operator==(const RealPath&) const = default;
 
-// When the data files live in a folder other than the program's and that folder holds none
-// of them yet, the ones lying beside the program (regular files only) are copied there
-// first. Returns the history line that says where the files now live, or "" when they live
-// beside the program or the folder had some of them already.
-QString BringDataFilesAlong(const QString& exeDir, const QString& dataDir);
-
-struct DataPaths {
-    std::string vdb;      // "视频登记库.vdb"
-    std::string ini;      // "系统参数.INI"
-    std::string dirsList; // "搜索路径.txt"
-    std::string extList;  // "搜索类型.txt"
+private:
+    std::string bytes_;
 };
-DataPaths MakeDataPaths(const std::string& programDir);
 
-// An entry on disk that a GB18030 path names: its real (UTF-8 or raw byte) path and what
-// stat tells of it (links followed).
+// An entry on disk that a register path names: its real path and what stat tells of it
+// (links followed).
 struct DiskEntry {
-    std::string real;
+    RealPath real;
     dev_t dev = 0;
     ino_t ino = 0;
     mode_t mode = 0;
 };
 
 // Every entry on disk that the path names, one per file (device and inode). Each component
-// is matched exactly first, then by its register form (GB18030, a-z upper-cased): a
-// component spelled exactly as on disk wins when it leads to the rest of the path; otherwise
-// every case variant that leads on counts ("Videos" and "videos" both fit VIDEOS). The exact
-// spelling comes first, then the variants in byte order. More than one entry means the path
-// is ambiguous: commands that change files refuse it.
-std::vector<DiskEntry> FindOnDisk(std::string_view gbPath);
+// is matched by its register form (GB18030, a-z upper-cased), so every case variant counts
+// ("FOO", "Foo" and "foo" all fit FOO); the exact spelling only orders the list: the entry
+// reached through exactly spelled components comes first, then the variants in byte order.
+// More than one entry means the path is ambiguous: commands that change files refuse it.
+// Each folder is expanded once per component, however many links lead to it, so a tree of
+// links costs no more than the folders it really holds. Safe to call from several threads
+// at once; no lock is held while the file system is asked.
+std::vector<DiskEntry> FindOnDisk(const RegisterPath& path);
 
 // The real path for reading: the first entry that FindOnDisk gives. When none exists, the
 // path to create: the existing part followed as far as it goes (an existing case variant of
 // a folder or of the name itself is reused), the rest converted to UTF-8 as it stands.
-std::string ResolvePath(std::string_view gbPath);
+RealPath ResolvePath(const RegisterPath& path);
 
 // The register form of a name on disk: the name as GB18030 text, upper-cased; a name that
 // is not valid UTF-8 is taken as GB18030 bytes as they stand.
@@ -70,14 +72,17 @@ std::string RegisterFormOfName(std::string_view diskName);
 // UTF-8, a component that is not valid UTF-8 kept as its raw bytes.
 std::string GbPathOfReal(std::string_view realPath);
 
-// What the entry that ResolvePath reads is. Only a regular file counts as a file: a pipe,
-// device or socket is Other and is never opened for reading.
+// What the entry is (for a register path: the first that FindOnDisk gives). Only a regular
+// file counts as a file: a pipe, device or socket is Other and is never opened for reading.
 enum class EntryKind { None, File, Folder, Other };
-EntryKind KindOf(std::string_view gbPath);
-bool FileExists(std::string_view gbPath);      // KindOf is File
-bool DirectoryExists(std::string_view gbPath); // KindOf is Folder
+EntryKind KindOf(const RegisterPath& path);
+EntryKind KindOf(const RealPath& path);
+bool FileExists(const RegisterPath& path); // KindOf is File
+bool FileExists(const RealPath& path);
+bool DirectoryExists(const RegisterPath& path); // KindOf is Folder
+bool DirectoryExists(const RealPath& path);
 // Whether any entry that the path names is a regular file (the purge keeps such rows).
-bool AnyFileExists(std::string_view gbPath);
+bool AnyFileExists(const RegisterPath& path);
 
 // Forgets the cached listings (after the program itself renamed or created entries), and
 // the folders remembered by the open ResolverSessions.
@@ -95,7 +100,7 @@ public:
     // Until the last session ends, paths in the folder `gbFolder` (ending in the separator)
     // resolve in `realFolder` only: a folder the user picked, or the real folder of a file,
     // is used as it is and never matched again by case.
-    void Pin(std::string_view gbFolder, std::string realFolder);
+    void Pin(std::string_view gbFolder, const RealPath& realFolder);
     ResolverSession(const ResolverSession&) = delete;
     ResolverSession& operator=(const ResolverSession&) = delete;
 };
@@ -107,15 +112,17 @@ public:
 // change. A listing that was not current before the change is dropped instead.
 class FolderEntryChange {
 public:
-    explicit FolderEntryChange(std::string_view realPath); // the entry's real path
+    explicit FolderEntryChange(const RealPath& entry);
     void Added();
     void Removed();
 
 private:
     void Patch(bool added);
 
-    std::string folder_; // with its trailing separator, as the listings are keyed
+    std::string folder_; // with its trailing separator
     std::string name_;
+    dev_t dev_ = 0;
+    ino_t ino_ = 0;
     timespec before_{};
     bool known_ = false;
 };

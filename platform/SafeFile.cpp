@@ -43,8 +43,8 @@ std::string FinalTarget(std::string path) {
 }
 } // namespace
 
-SafeFileWriter::SafeFileWriter(std::string_view gbPath)
-    : target_(FinalTarget(ResolvePath(gbPath))) {
+SafeFileWriter::SafeFileWriter(const RealPath& path) : target_(FinalTarget(path.Bytes())) {
+    const std::string gbPath = path.Gb();
     // A file that may not be written is not replaced either, though its folder would allow
     // it; one without any write permission counts as read-only even for root.
     struct stat existing;
@@ -53,12 +53,16 @@ SafeFileWriter::SafeFileWriter(std::string_view gbPath)
     if (faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
         ThrowCreateError(gbPath, errno);
     temp_ = target_ + ".tmpXXXXXX";
-    fd_ = mkstemp(temp_.data());
+    fd_ = mkostemp(temp_.data(), O_CLOEXEC); // a program started meanwhile gets no copy
     if (fd_ < 0) ThrowCreateError(gbPath, errno);
     struct stat st;
     mode_t mode = 0666;
     if (stat(target_.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
+        // Root saving another user's database must not take it over.
+        if (fchown(fd_, st.st_uid, st.st_gid) != 0) {
+            // Only root may give a file away: anyone else's save stays the saver's file.
+        }
     } else {
         mode_t mask = umask(0);
         umask(mask);
@@ -99,11 +103,21 @@ void SafeFileWriter::Commit() {
         ::unlink(temp_.c_str());
         ThrowWriteError();
     }
+    SyncFolderOf(target_);
     ClearResolverCache();
 }
 
-void SafeWriteFile(std::string_view gbPath, std::string_view content) {
-    SafeFileWriter writer(gbPath);
+void SyncFolderOf(const std::string& realPath) {
+    const size_t slash = realPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : realPath.substr(0, slash + 1);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+void SafeWriteFile(const RealPath& path, std::string_view content) {
+    SafeFileWriter writer(path);
     writer.Write(content);
     writer.Commit();
 }

@@ -1,17 +1,21 @@
 // Safe replacement of a file: the new content goes to a temporary file beside the target,
-// is flushed to disk and then renamed over the target. On any failure the previous file
-// stays untouched and the temporary file is removed. A target reached through a symbolic
+// is flushed to disk and then renamed over the target, and the folder is flushed so that the
+// new name survives a power cut. The file keeps its mode, owner and group (where the saver
+// may give it away). On any failure the previous file stays untouched and the temporary
+// file is removed. A target reached through a symbolic
 // link is the file the link names (the link stays); a target that may not be written (or
 // has no write permission at all) is refused like one that cannot be created.
 // (Qt's QSaveFile does the same two things but ignores a failed fsync.)
 #pragma once
+
+#include "platform/Paths.h"
 
 #include <string>
 #include <string_view>
 
 class SafeFileWriter {
 public:
-    explicit SafeFileWriter(std::string_view gbPath); // throws EFileError (create)
+    explicit SafeFileWriter(const RealPath& path); // throws EFileError (create)
     ~SafeFileWriter();
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
@@ -28,5 +32,9 @@ private:
     std::string buffer_;
 };
 
+// Makes the names in the folder of the path durable, as fsync does for a file's bytes; a
+// failure leaves only the durability unknown.
+void SyncFolderOf(const std::string& realPath);
+
 // Writes the whole content safely in one call.
-void SafeWriteFile(std::string_view gbPath, std::string_view content);
+void SafeWriteFile(const RealPath& path, std::string_view content);

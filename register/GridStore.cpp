@@ -30,7 +30,7 @@ struct BlockHolder {
 // Reads the file into a block of its own, in pieces that are scanned while the cache still
 // holds them, and appends its rows. Should the file grow meanwhile, the rest goes on in a
 // bigger block, the unfinished line with it; the rows made so far keep the first.
-void ReadRows(std::string_view path, std::vector<PackedRow>& rows) {
+void ReadRows(const RealPath& path, std::vector<PackedRow>& rows) {
     constexpr size_t kPiece = size_t(256) << 10;
     const int fd = OpenRegularFile(path);
     struct Closer {
@@ -129,8 +129,9 @@ void LoadRegister(VideoRegister& reg, std::string_view path) {
     std::vector<PackedRow> rows;
     try {
         // A pipe, device or socket under the name is not read: the reader reports it.
-        if (EntryKind kind = KindOf(path); kind == EntryKind::File || kind == EntryKind::Other) {
-            ReadRows(path, rows);
+        const RealPath real = RealPath::OfGb(path);
+        if (EntryKind kind = KindOf(real); kind == EntryKind::File || kind == EntryKind::Other) {
+            ReadRows(real, rows);
         }
     } catch (...) {
         reg.SetRowCount(2);
@@ -149,7 +150,7 @@ void SaveRegister(const VideoRegister& reg, std::string_view path) {
     // it passes them straight on; a longer line gets a block of its size.
     constexpr size_t kChunk = size_t(4) << 20;
     constexpr std::string_view kEnd = "\r\n";
-    SafeFileWriter writer(path);
+    SafeFileWriter writer(RealPath::OfGb(path));
     std::string chunk(kChunk, '\0');
     size_t used = 0;
     for (int r = 1; r <= reg.LastRow(); ++r) {

@@ -16,8 +16,9 @@ bool SameName(std::string_view a, std::string_view b) {
 
 std::vector<std::string> ReadLines(std::string_view path) {
     std::vector<std::string> lines;
-    if (!FileExists(path)) return lines;
-    LineReader reader(path, LineReader::Ends::Lf);
+    const RealPath real = RealPath::OfGb(path);
+    if (!FileExists(real)) return lines;
+    LineReader reader(real, LineReader::Ends::Lf);
     std::string_view line;
     while (reader.Next(line))
         lines.emplace_back(line);
@@ -103,7 +104,7 @@ void IniWriteString(std::string_view path, std::string_view section, std::string
     std::string content;
     for (const auto& l : lines)
         content += l + "\r\n";
-    SafeWriteFile(path, content);
+    SafeWriteFile(RealPath::OfGb(path), content);
 }
 
 std::string IniReadString(std::string_view path, std::string_view section, std::string_view key) {

@@ -6,8 +6,9 @@
 
 std::vector<std::string> ReadListFile(std::string_view path) {
     std::vector<std::string> items;
-    if (!FileExists(path)) return items;
-    LineReader reader(path, LineReader::Ends::AnyEnd);
+    const RealPath real = RealPath::OfGb(path);
+    if (!FileExists(real)) return items;
+    LineReader reader(real, LineReader::Ends::AnyEnd);
     std::string_view line;
     while (reader.Next(line))
         items.emplace_back(line);
@@ -18,5 +19,5 @@ void WriteListFile(std::string_view path, const std::vector<std::string>& items)
     std::string content;
     for (const auto& item : items)
         content += item + "\r\n";
-    SafeWriteFile(path, content);
+    SafeWriteFile(RealPath::OfGb(path), content);
 }

@@ -1,7 +1,7 @@
 // The start-up load of the lists, the register and the two settings the window restores.
 #pragma once
 
-#include "platform/Paths.h"
+#include "platform/DataFolder.h"
 #include "register/VideoRegister.h"
 
 #include <optional>

@@ -89,14 +89,14 @@ TFolderWalk::TFolderWalk(std::vector<TSearchFolder>& list, IShell& shell)
       lastPump_(CounterNow() - pumpInterval_) {}
 
 void TFolderWalk::WalkLocation(const std::string& location) {
-    list_.push_back({location, {}});
+    list_.emplace_back().path = location;
     const size_t index = list_.size() - 1;
     // The location is a register path; everything below it is named by the file system.
     // Every folder that fits it is searched ("Videos" and "videos" alike), so no file is
     // left out unseen.
-    for (const DiskEntry& folder : FindOnDisk(location)) {
+    for (const DiskEntry& folder : FindOnDisk(RegisterPath(location))) {
         if (!S_ISDIR(folder.mode) || !entered_.insert({folder.dev, folder.ino}).second) continue;
-        CollectSubDirs(index, folder.real, {folder.dev, folder.ino});
+        CollectSubDirs(index, folder.real.Bytes(), {folder.dev, folder.ino});
     }
 }
 
@@ -105,14 +105,16 @@ void TFolderWalk::CollectSubDirs(size_t index, const std::string& real, FolderId
     std::vector<Entry> entries = ReadEntries(real, id.dev, id.ino);
     const std::string base = WithSeparator(list_[index].path);
     const std::string realBase = WithSeparator(real);
+    list_[index].realFolders.emplace_back(list_[index].fileNames.size(), realBase);
     for (Entry& e : entries) {
         if (BreakFlag) break;
         if (!e.folder) {
             list_[index].fileNames.push_back(RegisterFormOfName(e.name));
+            list_[index].realNames.push_back(std::move(e.name));
         } else if (entered_.insert({e.dev, e.ino}).second) {
             std::string full = base + RegisterFormOfName(e.name);
             shell_.SetStatusText(1, GbToQString(full));
-            list_.push_back({std::move(full), {}});
+            list_.emplace_back().path = std::move(full);
             CollectSubDirs(list_.size() - 1, realBase + e.name, {e.dev, e.ino});
         }
         PumpEvents();

@@ -1,6 +1,7 @@
 #include "search/SearchFiles.h"
 
 #include "platform/GbText.h"
+#include "platform/Paths.h"
 #include "register/GridStore.h"
 #include "register/NewRecord.h"
 #include "register/Shell.h"
@@ -25,7 +26,7 @@ void ListMatchingFiles(TFileList& list, TUnlisted& unlisted, const TSearchFolder
         if (!StorablePath(base))
             unlisted.unstorable.Add(base);
         else if (!list.Add(base))
-            unlisted.twins.push_back(base);
+            unlisted.twins.push_back(folder.RealPathOf(i));
     }
 }
 
@@ -68,7 +69,7 @@ void SearchFiles(bool append, const std::vector<std::string>& dirs,
     for (size_t i = 0; i < unlisted.unstorable.Count(); ++i)
         shell.AddHistory(UnstorablePathLine(unlisted.unstorable[i]));
     for (const std::string& twin : unlisted.twins)
-        shell.AddHistory(unfit + GbToQString(twin) +
+        shell.AddHistory(unfit + GbToQString(GbPathOfReal(twin)) +
                          QString::fromUtf8("（与已登记的文件只有字母大小写不同）"));
     if (BreakFlag) return;
 

@@ -17,7 +17,7 @@ class VideoRegister;
 // case).
 struct TUnlisted {
     TFileList unstorable;
-    std::vector<std::string> twins;
+    std::vector<std::string> twins; // the real paths of the files left out
     // The names of the folder in work that an earlier pattern listed already.
     const TSearchFolder* folder = nullptr;
     std::vector<char> taken;

@@ -2,6 +2,8 @@
 
 #include "platform/GbText.h"
 
+#include <algorithm>
+
 bool TFileList::Add(std::string_view path) {
     std::string key = UpperCase(path);
     if (seen_.contains(key)) return false;
@@ -15,4 +17,11 @@ void TFileList::Clear() {
     seen_.clear();
     keys_.clear();
     items_.clear();
+}
+
+std::string TSearchFolder::RealPathOf(size_t file) const {
+    auto after = std::upper_bound(realFolders.begin(), realFolders.end(), file,
+                                  [](size_t i, const auto& folder) { return i < folder.first; });
+    if (after == realFolders.begin() || file >= realNames.size()) return {};
+    return std::prev(after)->second + realNames[file];
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 // One folder of lstDirectory: its path (register form) and the register forms of the names
@@ -13,6 +14,12 @@
 struct TSearchFolder {
     std::string path;
     std::vector<std::string> fileNames;
+    // The same files' names on disk, and from which index on they lie in which real folder
+    // (a location that case variants fit holds the files of each), so that a file can be
+    // named as it is on disk.
+    std::vector<std::string> realNames;
+    std::vector<std::pair<size_t, std::string>> realFolders; // folder with its separator
+    std::string RealPathOf(size_t file) const;
 };
 
 // lstFiles: no path twice, compared without regard to letter case, checked in constant time.

@@ -51,7 +51,7 @@ size_t InsertSorted(std::vector<std::string>& dirs, std::string path) {
 
 int AddSearchDir(std::vector<std::string>& dirs, std::string_view path, IShell& shell) {
     std::string p = UpperCase(path);
-    if (!DirectoryExists(p)) return -1;
+    if (!DirectoryExists(RegisterPath(p))) return -1;
     if (std::any_of(dirs.begin(), dirs.end(), [&](const auto& d) { return EqualNoCase(d, p); }))
         return -1;
     if (FindParentDir(dirs, p) >= 0) {

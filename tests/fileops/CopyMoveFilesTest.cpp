@@ -173,18 +173,19 @@ TEST_F(CopyMove, TheSameFileThroughALinkIsNeverDeletedNorEmptied) {
 }
 
 // Folders whose names differ only in case are different folders; a row that two files fit
-// is refused by a move, with the history naming both, and the next row goes on.
+// (one of them spelled as the register text) is refused by a move, with the history naming
+// both, and the next row goes on.
 TEST_F(CopyMove, CaseVariantFoldersAreToldApart) {
-    const fs::path upper = root / "Pair", lower = root / "pair";
+    const fs::path mixed = root / "Pair", upper = root / "PAIR";
+    fs::create_directories(mixed);
     fs::create_directories(upper);
-    fs::create_directories(lower);
-    MakeFile(upper / "a.mkv", 10);
-    AddRow(upper, "A", ".MKV");
+    MakeFile(mixed / "a.mkv", 10);
+    AddRow(mixed, "A", ".MKV");
     SelectRows(1, 1);
-    dialogs.folder = Q(lower);
+    dialogs.folder = Q(upper);
     CopySelectedFiles(ctx, volumes);
     EXPECT_EQ(shell.status.back(), QStringLiteral("成功拷贝文件 1个"));
-    EXPECT_EQ(fs::file_size(lower / "A.MKV"), 10u);
+    EXPECT_EQ(fs::file_size(upper / "A.MKV"), 10u);
 
     MakeFile(src / "b.mkv", 20);
     AddRow(src, "B", ".MKV");
@@ -194,9 +195,9 @@ TEST_F(CopyMove, CaseVariantFoldersAreToldApart) {
     dialogs.folder = Q(dst / "Videos");
     MoveSelectedFiles(ctx, volumes);
     EXPECT_EQ(shell.history.first(), QStringLiteral("多个文件符合此记录，未操作: ") +
-                                         Q(upper / "a.mkv") + "  " + Q(lower / "A.MKV"));
-    EXPECT_TRUE(fs::exists(upper / "a.mkv") && fs::exists(lower / "A.MKV"));
-    EXPECT_EQ(reg.Cell(colPath, 1), RegDir(upper));
+                                         Q(upper / "A.MKV") + "  " + Q(mixed / "a.mkv"));
+    EXPECT_TRUE(fs::exists(mixed / "a.mkv") && fs::exists(upper / "A.MKV"));
+    EXPECT_EQ(reg.Cell(colPath, 1), RegDir(mixed));
     EXPECT_EQ(fs::file_size(dst / "Videos" / "B.MKV"), 20u);
     EXPECT_TRUE(fs::is_empty(dst / "videos"));
     EXPECT_EQ(reg.Cell(colPath, 2), Utf8ToGb((dst / "Videos").string()) + "/");

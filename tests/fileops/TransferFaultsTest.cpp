@@ -109,7 +109,7 @@ protected:
 
     // The whole content of the file that the row names, or "(missing)".
     std::string RowContent(const VideoRegister& r, int row) const {
-        const std::string real = ResolvePath(RowFilePath(r, row));
+        const std::string real = ResolvePath(RegisterPath(RowFilePath(r, row))).Bytes();
         return fs::exists(real) ? ReadAll(real) : "(missing)";
     }
     std::string Expected(const VideoRegister& r, int row) const {

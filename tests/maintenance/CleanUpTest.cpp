@@ -19,7 +19,7 @@ int LiteralPurge(VideoRegister& reg) {
         std::string f = RowFilePath(reg, r);
         if (f.empty()) {
             DeleteRow(reg, r);
-        } else if (!FileExists(f)) {
+        } else if (!FileExists(RegisterPath(f))) {
             DeleteRow(reg, r);
             count++;
         }

@@ -120,7 +120,7 @@ TEST(GridStore, SaveAndLoadRoundTripTheBlankRegisterAndChineseCells) {
     reg.SetCell(colChannel, 2, Utf8ToGb("右声道"));
     SaveRegister(reg, t.Gb("three.vdb"));
     VideoRegister back;
-    LoadRegister(back, t.Gb("THREE.VDB")); // found through the resolver
+    LoadRegister(back, t.Gb("three.vdb"));
     ASSERT_EQ(back.RowCount(), 4);
     for (int r = 1; r <= 3; ++r)
         EXPECT_EQ(RowToLine(back, r), RowToLine(reg, r));
