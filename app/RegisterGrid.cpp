@@ -224,23 +224,30 @@ void TRegisterGrid::keyPressEvent(QKeyEvent* event) {
     }
     if (ExtendSelection(event)) return;
     QTableView::keyPressEvent(event);
-    if (!(event->modifiers() & Qt::ShiftModifier) && currentIndex().isValid())
+    // Only a move of the current cell takes the anchor along: the press of Shift itself,
+    // which X11 reports without the Shift modifier, must leave it where the range began.
+    if (!(event->modifiers() & Qt::ShiftModifier) && NavigationAction(event->key()) &&
+        currentIndex().isValid())
         anchor_ = QPoint(currentIndex().column(), currentIndex().row() + 1);
 }
 
-bool TRegisterGrid::ExtendSelection(QKeyEvent* event) {
-    if (!(event->modifiers() & Qt::ShiftModifier) || state() == EditingState) return false;
+std::optional<QAbstractItemView::CursorAction> TRegisterGrid::NavigationAction(int key) {
     static constexpr std::pair<int, CursorAction> kMoves[] = {
         {Qt::Key_Up, MoveUp},       {Qt::Key_Down, MoveDown},     {Qt::Key_Left, MoveLeft},
         {Qt::Key_Right, MoveRight}, {Qt::Key_PageUp, MovePageUp}, {Qt::Key_PageDown, MovePageDown},
         {Qt::Key_Home, MoveHome},   {Qt::Key_End, MoveEnd}};
-    for (const auto& [key, action] : kMoves) {
-        if (event->key() != key) continue;
-        event->accept();
-        SelectFromAnchorTo(moveCursor(action, event->modifiers()));
-        return true;
-    }
-    return false;
+    for (const auto& [k, action] : kMoves)
+        if (k == key) return action;
+    return std::nullopt;
+}
+
+bool TRegisterGrid::ExtendSelection(QKeyEvent* event) {
+    if (!(event->modifiers() & Qt::ShiftModifier) || state() == EditingState) return false;
+    const std::optional<CursorAction> action = NavigationAction(event->key());
+    if (!action) return false;
+    event->accept();
+    SelectFromAnchorTo(moveCursor(*action, event->modifiers()));
+    return true;
 }
 
 void TRegisterGrid::SelectFromAnchorTo(const QModelIndex& to) {

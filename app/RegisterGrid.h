@@ -10,6 +10,8 @@
 #include <QModelIndex>
 #include <QTableView>
 
+#include <optional>
+
 class TRegisterGrid : public QTableView {
     Q_OBJECT
 public:
@@ -58,6 +60,9 @@ private:
     void ApplyRegisterToView();
     // Moves a row; the current cell follows it to a data column and becomes the selection.
     void MoveRow(int from, int to);
+    // The move of the current cell that a navigation key (arrows, PgUp/PgDn, Home/End) asks
+    // for; none for other keys.
+    static std::optional<CursorAction> NavigationAction(int key);
     // Shift with a navigation key: the current cell moves and the selection spans from the
     // anchor to it. False for other keys.
     bool ExtendSelection(QKeyEvent* event);

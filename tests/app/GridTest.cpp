@@ -173,6 +173,16 @@ TEST_F(GridTest, DragSelectionShowsTheRowRange) {
     // Shift and an arrow key extend the rectangle.
     QTest::keyClick(w.sg, Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(w.Register().Selection().bottom, 8);
+    // Shift pressed anew for each step, reported with the state after the press (so that
+    // QKeyEvent::modifiers() gives it without Shift, as X11 with XKB can), grows
+    // the range from the clicked cell instead of sliding it.
+    Click(2, 1);
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyPress(w.sg, Qt::Key_Shift, Qt::ShiftModifier);
+        QTest::keyClick(w.sg, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyRelease(w.sg, Qt::Key_Shift, Qt::ShiftModifier);
+    }
+    ExpectShown(w, {2, 1, 2, 7});
 }
 
 TEST_F(GridTest, CtrlASelectsEveryDataCellWithoutScrolling) {
