@@ -89,11 +89,23 @@ TEST(DebPackage, BuildsUnpacksAndStartsWithDataInTheUsersFolder) {
     ASSERT_TRUE(metainfo.open(QIODevice::ReadOnly));
     const QString component = QString::fromUtf8(metainfo.readAll());
     for (const char* part : {"<summary xml:lang=\"zh-CN\">", "<category>AudioVideo</category>",
-                             "<screenshot type=\"default\">", "<release version=\"1.1.0.0\""})
+                             "<screenshot type=\"default\">", "<release version=\"1.1.0.0\"",
+                             "<project_license>GPL-3.0-or-later</project_license>"})
         EXPECT_TRUE(component.contains(QLatin1String(part))) << part;
+    // Even a pedantic hint about the licence counts: the exit code ignores those.
     out = RunTool(QStringLiteral("appstreamcli"),
-                  {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), root}, &rc);
+                  {QStringLiteral("validate-tree"), QStringLiteral("--pedantic"),
+                   QStringLiteral("--no-net"), root},
+                  &rc);
     EXPECT_EQ(rc, 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Validation was successful"))) << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("licen"), Qt::CaseInsensitive)) << out.toStdString();
+    QFile copyright(root + QStringLiteral("/usr/share/doc/tavlora/copyright"));
+    ASSERT_TRUE(copyright.open(QIODevice::ReadOnly));
+    const QByteArray terms = copyright.readAll();
+    EXPECT_TRUE(terms.startsWith("Format: https://www.debian.org/doc/packaging-manuals/"
+                                 "copyright-format/1.0/\n"));
+    EXPECT_TRUE(terms.contains("\nFiles: *\nCopyright: ") && terms.contains("\nLicense: GPL-3+\n"));
 
     // The user: as root (CI) the program runs as "nobody", for whom usr/bin is read-only;
     // otherwise the folder is made read-only for the user running the test.
