@@ -85,7 +85,7 @@ QAccessibleInterface* ControlsFactory(const QString& className, QObject* object)
         return new ProgressBarAccessible(static_cast<TMyProgressBarNew*>(widget));
     if (className == QLatin1String("TStatusPanels"))
         return new QAccessibleWidget(widget, QAccessible::StatusBar);
-    if (className == QLatin1String("TVideoWindow"))
+    if (className == QLatin1String("TVideoWindow") || className == QLatin1String("TFullScreenView"))
         return new QAccessibleWidget(widget, QAccessible::Animation);
     if (className == QLatin1String("TFrmMain"))
         return new QAccessibleWidget(widget, QAccessible::Window);

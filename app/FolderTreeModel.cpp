@@ -35,7 +35,10 @@ bool Under(const QString& path, const QString& folder) {
 }
 } // namespace
 
-TFolderTreeModel::TFolderTreeModel(QObject* parent) : QStandardItemModel(parent) {}
+TFolderTreeModel::TFolderTreeModel(QObject* parent) : QStandardItemModel(parent) {
+    // Hidden on the screen, but read out by screen readers.
+    setHorizontalHeaderLabels({QStringLiteral("文件夹")});
+}
 
 void TFolderTreeModel::ShowPlaces(const std::vector<TDiskPlace>& places) {
     QStandardItem* top = invisibleRootItem();

@@ -261,6 +261,7 @@ void TFrmMain::BuildToolBar() {
 
     btnPlay = MakeSpeedButton(plTool, "btnPlay", "media-playback-start", QStyle::SP_MediaPlay);
     btnPlay->setToolTip(QStringLiteral("强行从节目播出表的当前行开始播放"));
+    btnPlay->setAccessibleName(QStringLiteral("播放")); // the hint is read as its description
     row->addWidget(btnPlay);
     btnPause = MakeSpeedButton(plTool, "btnPause", "media-playback-pause", QStyle::SP_MediaPause);
     btnPause->setToolTip(QStringLiteral("暂停"));
@@ -323,6 +324,7 @@ void TFrmMain::BuildToolBar() {
 void TFrmMain::BuildStatusBar() {
     SB = new TStatusPanels({40, 480, 168, 50}, this);
     SB->setObjectName(QStringLiteral("SB"));
+    SB->setAccessibleName(QStringLiteral("状态栏"));
     SB->setFixedHeight(23);
     SB->SetText(0, QStringLiteral(" 提 示"));
     PB2Bar = MakeStatusProgressBar(this, "PB2");

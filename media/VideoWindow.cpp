@@ -12,11 +12,13 @@
 #include <QScreen>
 
 // The frameless top-level surface of full screen. A double click goes to the pane's
-// handler; Esc leaves full screen.
+// handler; Esc leaves full screen. Its class name gives it its role for screen readers.
 class TFullScreenView : public QWidget {
+    Q_OBJECT
 public:
     explicit TFullScreenView(TVideoWindow* pane)
         : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), pane_(pane) {
+        setAccessibleName(QStringLiteral("全屏视频"));
         setAttribute(Qt::WA_OpaquePaintEvent);
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::StrongFocus);
@@ -234,3 +236,5 @@ void TVideoWindow::HideFullScreenView() {
 QWidget* TVideoWindow::FullScreenView() const {
     return fullView_;
 }
+
+#include "VideoWindow.moc"

@@ -1,8 +1,9 @@
 // The program as an assistive technology sees it: under a private D-Bus session, an
 // AT-SPI client walks the whole window, presses a channel button and "重新搜索>>" through
-// their accessible actions and reads the outcome on the status line.
+// their accessible actions, reads the outcome on the status line, then plays the film found
+// and finds the full-screen view that a double click on the video pane opens.
+#include "journey/TestVideos.h"
 #include "platform/GbText.h"
-#include "support/Xvfb.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,10 +33,12 @@ TEST(Accessibility, ScreenReaderWalksTheWindowPressesButtonsAndReadsTheStatusLin
     if (link(QFile::encodeName(built).constData(), QFile::encodeName(exe).constData()) != 0) {
         ASSERT_TRUE(QFile::copy(built, exe));
     }
-    for (const char* name : {"videos/a.mp4", "videos/sub/b.avi", "videos/c.txt"}) {
+    for (const char* name : {"videos/a.mp4", "videos/c.txt"}) {
         QFile f(scratch + QLatin1String(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
+    // The last row found, current after the search: what the play button plays.
+    ASSERT_TRUE(MakeTestVideo(scratch + QStringLiteral("videos/sub/b.avi"), 320, 240, 20));
     WriteGb(scratch + QStringLiteral("prog/搜索路径.txt"),
             QDir::cleanPath(scratch + QStringLiteral("videos")).toUpper() + QStringLiteral("\r\n"));
     WriteGb(scratch + QStringLiteral("prog/搜索类型.txt"), QStringLiteral("MP4\r\nAVI\r\n"));
@@ -54,7 +57,8 @@ TEST(Accessibility, ScreenReaderWalksTheWindowPressesButtonsAndReadsTheStatusLin
         QFileInfo(TestSourceFile(__FILE__)).path() + QStringLiteral("/atspi_client.py");
     client.start(QStringLiteral("dbus-run-session"),
                  {QStringLiteral("--"), QStringLiteral("/usr/bin/python3"), script, exe,
-                  QStringLiteral("重新搜索>>"), QStringLiteral("搜索完毕")});
+                  QStringLiteral("重新搜索>>"), QStringLiteral("搜索完毕"),
+                  QStringLiteral("--full-screen=播放")});
     ASSERT_TRUE(client.waitForStarted(20000));
     ASSERT_TRUE(client.waitForFinished(280000)) << "the client did not finish";
     const QString out = QString::fromUtf8(client.readAllStandardOutput());
@@ -75,7 +79,12 @@ TEST(Accessibility, ScreenReaderWalksTheWindowPressesButtonsAndReadsTheStatusLin
     EXPECT_TRUE(out.contains(
         QStringLiteral("RADIO PRESSED 左声 左声=checked 立体=unchecked 右声=unchecked\n")))
         << log;
-    EXPECT_TRUE(out.contains(QStringLiteral("STATUS BAR  提 示|| 影库通 V1.1.0.0|\n"))) << log;
+    EXPECT_TRUE(out.contains(QStringLiteral("STATUS BAR 状态栏: 提 示|| 影库通 V1.1.0.0|\n")))
+        << log;
+    EXPECT_TRUE(out.contains(QStringLiteral(" COLUMN 文件夹\n"))) << log;
     EXPECT_TRUE(out.contains(QStringLiteral("STATUS 搜索完毕！共有文件夹：2个，文件：2个。\n")))
         << log;
+    EXPECT_TRUE(out.contains(QStringLiteral("PRESSED 播放\nFULL SCREEN animation 全屏视频 ")))
+        << log;
+    EXPECT_TRUE(out.contains(QStringLiteral("\nFULL SCREEN LEFT\n"))) << log;
 }

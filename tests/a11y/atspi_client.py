@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 """An assistive-technology client over AT-SPI, as a screen reader sees the program.
 
-Usage: atspi_client.py PROGRAM BUTTON (STATUS_PREFIX | --wait-file=PATH)
+Usage: atspi_client.py PROGRAM BUTTON (STATUS_PREFIX | --wait-file=PATH) [--full-screen=PLAY]
 Starts PROGRAM, waits for its window in the accessibility tree, walks the whole window
 (audit below; presses the first unchecked radio button), presses the push button named
 BUTTON through its accessible action and waits until a label's text starts with
-STATUS_PREFIX, or until the file PATH exists. Prints one line per finding and exits 0 on
-success; the program is ended then.
+STATUS_PREFIX, or until the file PATH exists. With --full-screen it then presses PLAY,
+double-clicks the video pane and walks the full-screen view, which Esc closes. Prints one
+line per finding and exits 0 on success; the program is ended then.
 Run it under a private D-Bus session (dbus-run-session) so the accessibility bus is its own.
 """
 import os
@@ -60,7 +61,10 @@ def audit(app):
             print("RADIO %s %s %s" % (name, state_of(node), ",".join(actions(node))))
         if role == Atspi.Role.STATUS_BAR:
             panels = [node.get_child_at_index(i) for i in range(node.get_child_count())]
-            print("STATUS BAR " + "|".join(p.get_name() or "" for p in panels if showing(p)))
+            print("STATUS BAR %s:%s" % (name, "|".join(
+                p.get_name() or "" for p in panels if showing(p))))
+        if role in (Atspi.Role.TREE, Atspi.Role.TREE_TABLE):
+            print("TREE %s COLUMN %s" % (name, node.get_column_description(0)))
     for node in (r for r in radios if state_of(r) == "unchecked"):
         node.do_action(actions(node).index("Press"))
         poll(lambda: state_of(node) == "checked")
@@ -75,6 +79,43 @@ def showing(node):
 
 def state_of(node):
     return "checked" if node.get_state_set().contains(Atspi.StateType.CHECKED) else "unchecked"
+
+
+def find(app, role, name):
+    for node in walk(app):
+        if node.get_role() == role and node.get_name() == name and showing(node):
+            return node
+    return None
+
+
+def press(node):
+    names = actions(node)
+    node.do_action(names.index("Press") if "Press" in names else 0)
+    print("PRESSED " + node.get_name(), flush=True)
+
+
+def full_screen(app, play_name):
+    """Plays the current row and double-clicks the video pane, as a screen reader routes the
+    mouse; reports the full-screen view and whether Esc leaves it."""
+    play = poll(lambda: find(app, Atspi.Role.PUSH_BUTTON, play_name))
+    if play is None:
+        print("NO BUTTON " + play_name)
+        return False
+    press(play)
+    pane = next(n for n in walk(app) if n.get_role() == Atspi.Role.ANIMATION and showing(n))
+    box = pane.get_extents(Atspi.CoordType.SCREEN)
+    Atspi.generate_mouse_event(box.x + box.width // 2, box.y + box.height // 2, "b1d")
+    view = poll(lambda: find(app, Atspi.Role.ANIMATION, "全屏视频"))
+    if view is None:
+        print("NO FULL SCREEN")
+        return False
+    box = view.get_extents(Atspi.CoordType.SCREEN)
+    print("FULL SCREEN %s %s %dx%d" % (view.get_role_name(), view.get_name(), box.width,
+                                      box.height), flush=True)
+    Atspi.generate_keyboard_event(0xff1b, None, Atspi.KeySynthType.SYM)  # Escape
+    if poll(lambda: find(app, Atspi.Role.ANIMATION, "全屏视频") is None):
+        print("FULL SCREEN LEFT", flush=True)
+    return True
 
 
 def find_app(pid):
@@ -127,13 +168,7 @@ def main():
             print("NO APPLICATION in the accessibility tree")
             return 1
 
-        def button():
-            for node in walk(app):
-                if node.get_role() == Atspi.Role.PUSH_BUTTON and node.get_name() == button_name:
-                    return node
-            return None
-
-        target = poll(button)
+        target = poll(lambda: find(app, Atspi.Role.PUSH_BUTTON, button_name))
         if target is None:
             print("NO BUTTON " + button_name)
             return 1
@@ -149,10 +184,7 @@ def main():
             if not n.get_name():
                 print("UNNAMED %s" % n.get_role_name())
         audit(app)
-        names = [target.get_action_name(i) for i in range(target.get_n_actions())]
-        index = names.index("Press") if "Press" in names else 0
-        target.do_action(index)
-        print("PRESSED " + target.get_name(), flush=True)
+        press(target)
         if status_prefix.startswith("--wait-file="):
             path = status_prefix[len("--wait-file="):]
             if poll(lambda: os.path.exists(path)) is None:
@@ -173,7 +205,10 @@ def main():
         if text is None:
             print("NO STATUS starting with " + status_prefix)
             return 1
-        print("STATUS " + text.strip())
+        print("STATUS " + text.strip(), flush=True)
+        play = [a[len("--full-screen="):] for a in sys.argv[4:] if a.startswith("--full-screen=")]
+        if play and not full_screen(app, play[0]):
+            return 1
         return 0
     finally:
         proc.terminate()

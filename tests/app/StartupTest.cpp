@@ -146,7 +146,9 @@ TEST_F(WindowTest, EveryControlIsPresentWithItsName) {
     auto nameOf = [](QWidget* c) {
         return QAccessible::queryAccessibleInterface(c)->text(QAccessible::Name);
     };
-    EXPECT_EQ(nameOf(w.btnPlay), QStringLiteral("强行从节目播出表的当前行开始播放"));
+    EXPECT_EQ(nameOf(w.btnPlay), QStringLiteral("播放"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.btnPlay)->text(QAccessible::Description),
+              QStringLiteral("强行从节目播出表的当前行开始播放"));
     EXPECT_EQ(nameOf(w.btnPause), QStringLiteral("暂停"));
     EXPECT_EQ(w.GroupBox2->title(), QStringLiteral(" 选择磁盘或网络路径 "));
     EXPECT_EQ(w.gbType->title(), QStringLiteral(" 搜索文件类型 "));
