@@ -4,11 +4,13 @@
 #include "media/FilterPropertyDialog.h"
 #include "media/GraphElements.h"
 #include "platform/EventWait.h"
+#include "register/Shell.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 void EnsureGstInit() {
     if (!gst_is_initialized()) gst_init(nullptr, nullptr);
@@ -183,13 +185,21 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
 }
 
 // A damaged file may never finish prerolling nor post an error, so the wait is bounded and
-// a timeout counts as a failure. The window stays live from the start of the wait.
+// a timeout counts as a failure. The window stays live from the start of the wait, and a
+// break or a close (which sets the break flag) ends it at once.
 int TFilterGraph::WaitForPreroll() {
+    // Only a break during this wait counts: a flag left set by an earlier command would fail
+    // every later file. It is put back for that command's own checks.
+    struct OwnBreak {
+        bool earlier = std::exchange(BreakFlag, false);
+        ~OwnBreak() { BreakFlag = BreakFlag || earlier; }
+    } ownBreak;
     const unsigned generation = generation_;
     QElapsedTimer timer;
     timer.start();
     for (;;) {
         ProcessPendingEvents();
+        if (BreakFlag) return kRenderAborted;
         // A handler run meanwhile may have replaced or released the graph.
         if (!pipeline_ || generation != generation_) return kRenderFailed;
         if (renderError_) return kRenderFailed;

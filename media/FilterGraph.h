@@ -62,6 +62,7 @@ constexpr int kRenderOk = 0;
 constexpr int kNoGraph = 1;                    // S_FALSE
 constexpr int kRenderFailed = int(0x80004005); // E_FAIL
 constexpr int kRenderTimeout = int(0x800705B4);
+constexpr int kRenderAborted = int(0x80004004); // E_ABORT: a break or a close during the wait
 
 // Why a file is opened: to be played, or probed for its values (silently, and never over
 // the whole screen).
@@ -88,7 +89,8 @@ public:
     void RemoveListener(IGraphListener* listener);
 
     // Prerolls the file (a path on disk) to paused, waiting at most RenderTimeoutMs while
-    // pending window events are processed. kRenderOk, kNoGraph without a graph, or a failure.
+    // pending window events are processed. kRenderOk, kNoGraph without a graph, or a failure;
+    // kRenderAborted when a break or a close arrived during the wait.
     // A probe is muted from its first sample on; the stored volume stays as it is.
     int OpenMediaFile(const std::string& path, TRenderPurpose purpose = TRenderPurpose::Play);
     bool StartPlayback();

@@ -48,8 +48,11 @@ bool ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path, Pr
             FG.EmptyGraph();
         }
     } emptyAfter{FG};
-    // The status is not looked at: a file that cannot be rendered reads 0 x 0, 00:00:00.
-    FG.OpenMediaFile(ResolvePath(RegisterPath(path)).Bytes(), TRenderPurpose::Probe);
+    // A file that cannot be rendered reads 0 x 0, 00:00:00; a probe cut short by a break or
+    // a close reads nothing.
+    if (FG.OpenMediaFile(ResolvePath(RegisterPath(path)).Bytes(), TRenderPurpose::Probe) ==
+        kRenderAborted)
+        return false;
     FG.StartPlayback();
     FG.PausePlayback();
     ReadVideoSize(FG, result.width, result.height);

@@ -26,7 +26,7 @@ struct ProbeResult {
 // Native picture size of the rendered file; 0 x 0 when there is no video.
 void ReadVideoSize(TFilterGraph& FG, int& width, int& height);
 // Builds the graph for the file (a register path) and reads its values; false when
-// BreakFlag stopped it before rendering. A file that cannot be rendered still gives its
+// BreakFlag stopped it before or during rendering. A file that cannot be rendered still gives its
 // size, with 0 x 0 and no duration. Throws EFileError when the file cannot be opened.
 bool ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path, ProbeResult& result);
 // Probes the row's file and writes columns 4 to 6; a missing file gives the history line

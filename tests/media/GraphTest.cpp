@@ -7,6 +7,7 @@
 #include "media/SampleGrabber.h"
 #include "media/VideoWindow.h"
 #include "platform/GbText.h"
+#include "register/Shell.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -153,7 +154,14 @@ TEST(GraphRender, BrokenFilesFailWithinTheBound) {
         EXPECT_NE(rig.FG.OpenMediaFile(Media().random), kRenderOk);
     }
     EXPECT_NE(rig.FG.OpenMediaFile(Media().dir + "/no such file.mkv"), kRenderOk);
+    // A break during the wait ends it (the first bus message is handled inside the wait); a
+    // flag left set by an earlier command fails no file and stays set for that command.
+    rig.FG.OnDSEvent = [](TFilterGraph*, GstMessage*) { BreakFlag = true; };
+    EXPECT_EQ(rig.FG.OpenMediaFile(Media().truncated), kRenderAborted);
+    rig.FG.OnDSEvent = nullptr;
     ASSERT_EQ(rig.FG.OpenMediaFile(Media().avi), kRenderOk);
+    EXPECT_TRUE(BreakFlag);
+    BreakFlag = false;
     EXPECT_EQ(rig.FG.DurationMs() / 100, 20);
 }
 

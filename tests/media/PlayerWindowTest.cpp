@@ -99,13 +99,20 @@ TEST(PlayerWindow, ToolBarPlaysTheCurrentRow) {
     EXPECT_EQ(reg.Cell(colResolution, 2), "0176x144");
     EXPECT_TRUE(w.btnPlay->isEnabled()) << "controls unlocked";
     EXPECT_EQ(w.VW->FullScreenView(), nullptr) << "the analysis never goes full screen";
-    // A close amid a preroll ends the analysis after that row (the window closes after).
-    reg.SetCell(colResolution, 2, "");
+    // A close amid a preroll that may never finish ends the analysis at once, the row gets
+    // nothing, and the window closes long before the render bound.
+    PutFile(reg, 2, Media().truncated, "", "");
+    for (int col : {colSize, colDuration, colResolution})
+        reg.SetCell(col, 2, "");
+    reg.SetSelection({1, 2, 11, 2});
+    w.show();
     bool closing = false;
     w.FG->OnDSEvent = [&](TFilterGraph*, GstMessage*) {
         if (!std::exchange(closing, true)) w.close();
     };
+    w.FG->SetRenderTimeoutMs(20000);
     w.mnCal->trigger();
-    EXPECT_EQ(reg.Cell(colResolution, 2), "");
+    EXPECT_EQ(reg.Cell(colSize, 2), "");
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
     BreakFlag = false;
 }
