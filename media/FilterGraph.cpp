@@ -16,12 +16,13 @@ void EnsureGstInit() {
     if (!gst_is_initialized()) gst_init(nullptr, nullptr);
 }
 
-TFilterGraph::TFilterGraph(QObject* parent) : QObject(parent) {
+TFilterGraph::TFilterGraph(QObject* parent) : QObject(parent), busHandOver_(this) {
     EnsureGstInit();
 }
 
 TFilterGraph::~TFilterGraph() {
     SetActive(false);
+    busHandOver_.Close(); // messages still queued refer to this graph
 }
 
 void TFilterGraph::SetActive(bool active) {
@@ -128,11 +129,9 @@ GstBusSyncReply TFilterGraph::BusSyncHandler(GstBus*, GstMessage* message, gpoin
     auto* fg = static_cast<TFilterGraph*>(self);
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) fg->renderError_ = true;
     const unsigned generation = fg->generation_;
-    std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
-    QMetaObject::invokeMethod(
-        fg, [fg, held, generation] { fg->HandleMessage(held.get(), generation); },
-        Qt::QueuedConnection);
-    gst_message_unref(message);
+    // A dropped message's reference is the handler's to release: it goes with the call.
+    std::shared_ptr<GstMessage> held(message, gst_message_unref);
+    fg->busHandOver_.Post([fg, held, generation] { fg->HandleMessage(held.get(), generation); });
     return GST_BUS_DROP;
 }
 

@@ -5,6 +5,8 @@
 // filters"); the video pane and the seek bar listen to its control notifications.
 #pragma once
 
+#include "platform/HandOver.h"
+
 #include <gst/gst.h>
 
 #include <QObject>
@@ -156,6 +158,7 @@ private:
     GstElement* MakeAudioSink();
 
     GstElement* pipeline_ = nullptr;
+    THandOver busHandOver_; // bus messages from the streaming threads to the UI thread
     std::vector<IGraphFilter*> filters_;
     std::vector<GstElement*> ownElements_; // the own filters' elements, held by the graph
     std::vector<IGraphListener*> listeners_;

@@ -37,7 +37,7 @@ private:
     TVideoWindow* pane_;
 };
 
-TVideoWindow::TVideoWindow(QWidget* parent) : QWidget(parent) {
+TVideoWindow::TVideoWindow(QWidget* parent) : QWidget(parent), repaint_(this) {
     resize(160, 120);
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -46,10 +46,12 @@ TVideoWindow::TVideoWindow(QWidget* parent) : QWidget(parent) {
 
 TVideoWindow::~TVideoWindow() {
     delete fullView_;
-    if (!graph_) return;
-    graph_->SetActive(false); // the sink's callbacks refer to this pane
-    graph_->RemoveFilter(this);
-    graph_->RemoveListener(this);
+    if (graph_) {
+        graph_->SetActive(false); // the sink's callbacks refer to this pane
+        graph_->RemoveFilter(this);
+        graph_->RemoveListener(this);
+    }
+    repaint_.Close();
 }
 
 void TVideoWindow::SetFilterGraph(TFilterGraph* graph) {
@@ -122,13 +124,10 @@ void TVideoWindow::TakeSample(GstSample* sample) {
         frame_ = std::move(copy);
         displaySize_ = display;
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            update();
-            if (fullView_) fullView_->update();
-        },
-        Qt::QueuedConnection);
+    repaint_.Post([this] {
+        update();
+        if (fullView_) fullView_->update();
+    });
 }
 
 QImage TVideoWindow::CurrentFrame() const {

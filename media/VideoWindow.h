@@ -6,6 +6,7 @@
 #pragma once
 
 #include "media/FilterGraph.h"
+#include "platform/HandOver.h"
 
 #include <QImage>
 #include <QPointer>
@@ -63,6 +64,7 @@ private:
 
     QPointer<TFilterGraph> graph_;
     GstElement* sink_ = nullptr;
+    THandOver repaint_; // the streaming thread's requests to repaint
     mutable std::mutex frameLock_;
     QImage frame_;
     QSize displaySize_;
