@@ -42,6 +42,9 @@ public:
     bool Answering(std::string_view gbPath) const;
     // Whether a wait ended on `stop`: the command ends without acting on what is left.
     bool Stopped() const { return stopped_; }
+    // Counts the mount that holds the register path as not answering from now on (a call
+    // made elsewhere, such as a read ahead, missed the deadline on it).
+    void MarkNotAnswering(std::string_view gbPath);
 
     // fn(path) for each register path, in order, on the worker; an item has no answer when
     // its mount does not answer or the wait stopped. `progress(done)` runs on the UI thread
@@ -70,7 +73,6 @@ private:
     void Drive(const std::vector<std::string>& gbPaths, const std::shared_ptr<Progress>& state,
                const std::function<void(size_t, unsigned)>& run,
                const std::function<void(size_t)>& progress);
-    void MarkNotAnswering(std::string_view gbPath);
 
     std::vector<TMountPoint> mounts_;
     std::set<std::string> deadMounts_; // register forms of the mount points

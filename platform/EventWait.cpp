@@ -7,14 +7,31 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
+#include <mutex>
 
 namespace {
 
 int running = 0; // UI thread only
-// The UI thread's dispatcher, for wake-ups from other threads; set by the first WaitUntil.
-std::atomic<QAbstractEventDispatcher*> uiDispatcher{nullptr};
+// The dispatcher of the thread inside a WaitUntil now, for wake-ups from other threads; none
+// outside the waits. A worker may finish its call after the wait for it has ended, even
+// after the program's exit has destroyed the dispatcher: it must then touch nothing.
+std::mutex waitMutex;
+QAbstractEventDispatcher* waitingDispatcher = nullptr;
+int waiting = 0;
+
+struct Waiting {
+    Waiting() {
+        std::lock_guard lock(waitMutex);
+        if (waiting++ == 0) waitingDispatcher = QThread::currentThread()->eventDispatcher();
+    }
+    ~Waiting() {
+        std::lock_guard lock(waitMutex);
+        if (--waiting == 0) waitingDispatcher = nullptr;
+    }
+    Waiting(const Waiting&) = delete;
+    Waiting& operator=(const Waiting&) = delete;
+};
 
 struct Running {
     Running() { ++running; }
@@ -61,7 +78,7 @@ int RunningEventWaits() {
 WaitEnd WaitUntil(const std::function<bool()>& done, int ms, const std::function<bool()>& stop,
                   QEventLoop::ProcessEventsFlags flags) {
     if (done()) return WaitEnd::Done;
-    if (!uiDispatcher.load()) uiDispatcher = QThread::currentThread()->eventDispatcher();
+    Waiting registered;
     const int64_t start = CounterNow();
     const int64_t wait = MsToTicks(ms);
     QTimer wake;
@@ -80,5 +97,6 @@ WaitEnd WaitUntil(const std::function<bool()>& done, int ms, const std::function
 }
 
 void WakeEventWait() {
-    if (QAbstractEventDispatcher* dispatcher = uiDispatcher.load()) dispatcher->wakeUp();
+    std::lock_guard lock(waitMutex);
+    if (waitingDispatcher) waitingDispatcher->wakeUp();
 }

@@ -2,7 +2,9 @@
 
 #include "platform/GbText.h"
 
+#include <charconv>
 #include <fcntl.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -71,6 +73,14 @@ std::vector<TMountPoint> ParseMountInfo(std::string_view text) {
         m.fsType = DecodeOctalEscapes(f[dash + 1]);
         if (dash + 2 < f.size()) m.source = DecodeOctalEscapes(f[dash + 2]);
         m.registerForm = RegisterForm(m.path);
+        const std::string_view numbers = f[2];
+        unsigned major = 0, minor = 0;
+        const size_t colon = numbers.find(':');
+        if (colon != std::string_view::npos) {
+            std::from_chars(numbers.data(), numbers.data() + colon, major);
+            std::from_chars(numbers.data() + colon + 1, numbers.data() + numbers.size(), minor);
+            m.device = makedev(major, minor);
+        }
         mounts.push_back(std::move(m));
     }
     return mounts;
@@ -86,6 +96,12 @@ std::vector<TMountPoint> ReadMountTable() {
         text.append(buffer, size_t(n));
     close(fd);
     return ParseMountInfo(text);
+}
+
+std::string FileSystemOfDevice(const std::vector<TMountPoint>& mounts, dev_t device) {
+    for (const TMountPoint& m : mounts)
+        if (m.device == device) return m.fsType;
+    return {};
 }
 
 const TMountPoint* MountOfRegisterPath(const std::vector<TMountPoint>& mounts,

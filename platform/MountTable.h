@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 struct TMountPoint {
@@ -11,6 +12,7 @@ struct TMountPoint {
     std::string fsType;       // "ext4", "nfs4", "fuse.sshfs", "autofs", ...
     std::string source;       // "/dev/sdb1", "server:/export", ...
     std::string registerForm; // the mount point as a register path (GB18030, upper case)
+    dev_t device = 0;         // as stat gives it for files on the mount
 };
 
 // The mounts of mountinfo text, in its order, with the "\040"-style escapes of the mount
@@ -19,6 +21,9 @@ std::vector<TMountPoint> ParseMountInfo(std::string_view text);
 // The mounts of this process now; none when the table cannot be read.
 std::vector<TMountPoint> ReadMountTable();
 
+// The kind of file system ("ext4", "proc", ...) of the mount with that device; empty when
+// the table has none.
+std::string FileSystemOfDevice(const std::vector<TMountPoint>& mounts, dev_t device);
 // The mount that holds a register path (GB18030, upper case): the one with the longest mount
 // point that prefixes the path, compared in register form; null when none does (a relative
 // path). Only the text is compared, nothing is asked of the disk.

@@ -4,8 +4,15 @@
 // that loop end the walk all the same; the kernel's own file systems are not entered.
 // Pending window events are processed after the entries, at most every 10 ms, and
 // BreakFlag ends the walk.
+//
+// The walk itself makes no file-system call: the locations are looked up and the folders
+// read on worker threads (folders several ahead of the walk), and it waits for them with
+// window events processed. A folder that has not answered within the disk deadline is named
+// in the history, not counted and left out, and nothing more is read from its device.
 #pragma once
 
+#include "platform/DiskCalls.h"
+#include "search/FolderReadAhead.h"
 #include "search/SearchLists.h"
 
 #include <cstdint>
@@ -16,14 +23,14 @@
 
 class IShell;
 
-// Whether the real folder lies on one of the kernel's own file systems (processes, devices,
-// control groups and the like), which hold no user files: a walk that reaches one at a
-// mount point, as a search of "/" does, does not enter it.
-bool IsKernelFileSystem(const std::string& real);
+// Folder reads in flight during a search, chosen by measurement (docs/PERFORMANCE.md): a
+// share that answers each call in a millisecond keeps that many busy, a local disk loses
+// nothing by them.
+constexpr unsigned kSearchReadsInFlight = 16;
 
 class TFolderWalk {
 public:
-    TFolderWalk(std::vector<TSearchFolder>& list, IShell& shell);
+    TFolderWalk(std::vector<TSearchFolder>& list, IShell& shell, unsigned readsInFlight);
 
     // Appends the search location to the list, then CollectSubDirs on every folder that
     // fits it (case variants of one register path are all searched).
@@ -39,15 +46,20 @@ private:
         size_t operator()(const FolderId& id) const { return size_t(id.ino) * 31 + id.dev; }
     };
 
-    // Reads the folder list_[index] (real path `real`, the folder `id` when it was listed):
-    // keeps its file names in the record and appends every sub-folder below it to the list,
-    // depth first.
-    void CollectSubDirs(size_t index, const std::string& real, FolderId id);
+    // Keeps the file names of the folder list_[index] (listed as `entries`, real path
+    // `real`, at `key` in walk order) in its record and appends every sub-folder below it to
+    // the list, depth first.
+    void CollectSubDirs(size_t index, std::vector<TFolderEntry> entries, const std::string& real,
+                        const TFolderReadAhead::Key& key);
+    void NotSearched(const std::string& gbPath);
     void PumpEvents();
 
     std::vector<TSearchFolder>& list_;
     IShell& shell_;
     std::unordered_set<FolderId, FolderIdHash> entered_;
+    TDiskCalls lookups_; // of the locations
+    TFolderReadAhead readAhead_;
+    uint32_t locations_ = 0;
     int64_t pumpInterval_;
     int64_t lastPump_;
 };

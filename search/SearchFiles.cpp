@@ -5,7 +5,6 @@
 #include "register/GridStore.h"
 #include "register/NewRecord.h"
 #include "register/Shell.h"
-#include "search/FolderWalk.h"
 #include "search/Wildcard.h"
 
 void ListMatchingFiles(TFileList& list, TUnlisted& unlisted, const TSearchFolder& folder,
@@ -48,10 +47,12 @@ void FillRegister(VideoRegister& reg, const TFileList& files) {
 
 void SearchFiles(bool append, const std::vector<std::string>& dirs,
                  const std::vector<std::string>& exts, TSearchWork& work, VideoRegister& reg,
-                 IShell& shell) {
-    TFolderWalk walk(work.lstDirectory, shell);
-    for (const std::string& dir : dirs)
-        walk.WalkLocation(dir);
+                 IShell& shell, unsigned readsInFlight) {
+    {
+        TFolderWalk walk(work.lstDirectory, shell, readsInFlight);
+        for (const std::string& dir : dirs)
+            walk.WalkLocation(dir);
+    }
     if (BreakFlag) return;
 
     std::vector<std::string> patterns;

@@ -2,6 +2,7 @@
 // matching files (phase 2) and the register fill (phase 3).
 #pragma once
 
+#include "search/FolderWalk.h"
 #include "search/SearchLists.h"
 
 #include <string>
@@ -36,7 +37,8 @@ void FillRegister(VideoRegister& reg, const TFileList& files);
 // Runs the three phases over the locations `dirs` and the types `exts`. Phase 2 runs only
 // when BreakFlag is still false after the walk, phase 3 only when it is false after phase
 // 2; a new search (append false) clears the register in phase 3, so a broken search
-// changes no row. The work lists must be empty at the start.
+// changes no row. The work lists must be empty at the start. `readsInFlight` folders are
+// read at a time, ahead of the walk; what the search shows does not depend on it.
 void SearchFiles(bool append, const std::vector<std::string>& dirs,
                  const std::vector<std::string>& exts, TSearchWork& work, VideoRegister& reg,
-                 IShell& shell);
+                 IShell& shell, unsigned readsInFlight = kSearchReadsInFlight);

@@ -2,10 +2,28 @@
 #include "platform/HandOver.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <sys/sysmacros.h>
 #include <thread>
+
+// First in the program, so that no earlier wait hides it: a worker that finishes after the
+// wait for it has ended (here on a thread whose dispatcher is gone with it, as at the
+// program's exit) wakes nothing; the sanitizer runs see any touch of the deleted dispatcher.
+TEST(EventWait, AWakeAfterTheWaitTouchesNoDispatcher) {
+    struct Waiter : QThread {
+        int asked = 0;
+        void run() override {
+            WaitUntil([&] { return ++asked > 3; }, 5000, {});
+        }
+    } waiter;
+    waiter.start();
+    ASSERT_TRUE(waiter.wait(10000));
+    EXPECT_EQ(waiter.asked, 4);
+    WakeEventWait();
+}
 
 TEST(MountTable, EscapesDecodedAndTheLongestMountPointHoldsAPath) {
     const auto mounts =
@@ -17,6 +35,8 @@ TEST(MountTable, EscapesDecodedAndTheLongestMountPointHoldsAPath) {
     EXPECT_EQ(mounts[1].path, "/mnt/my films");
     EXPECT_EQ(mounts[1].fsType, "cifs");
     EXPECT_EQ(mounts[1].source, "//nas/share\\x");
+    EXPECT_EQ(FileSystemOfDevice(mounts, makedev(0, 51)), "nfs4");
+    EXPECT_EQ(FileSystemOfDevice(mounts, makedev(9, 9)), "");
     EXPECT_EQ(MountOfRegisterPath(mounts, "/MNT/MY FILMS/DEEP/A.AVI"), &mounts[2]);
     EXPECT_EQ(MountOfRegisterPath(mounts, "/MNT/MY FILMS/DEEPER/A.AVI"), &mounts[1]);
     EXPECT_EQ(MountOfRegisterPath(mounts, "/MNT/MY FILMSX"), &mounts[0]);

@@ -1,0 +1,238 @@
+#include "search/FolderReadAhead.h"
+
+#include "platform/Clock.h"
+#include "platform/DetachedWorker.h"
+#include "platform/DiskCalls.h"
+#include "platform/EventWait.h"
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+// Listings read but not yet taken by the walk, beyond which the workers read only the folder
+// the walk waits for: a search of a whole disk does not hold the disk in memory twice.
+constexpr size_t kUnclaimedListings = 4096;
+
+struct FolderId {
+    dev_t dev;
+    ino_t ino;
+    bool operator==(const FolderId&) const = default;
+};
+struct FolderIdHash {
+    size_t operator()(const FolderId& id) const { return size_t(id.ino) * 31 + id.dev; }
+};
+
+enum class Phase { Pending, Reading, Done, Dropped };
+
+struct Job {
+    std::string real;
+    FolderId id{};
+    TFolderReadAhead::Key key;
+    uint64_t order = 0; // tells apart two pending folders that got the same key by different ways
+    Phase phase = Phase::Pending;
+    std::vector<TFolderEntry> entries;
+    int64_t started = 0;
+    unsigned worker = 0;
+};
+
+std::string Below(const std::string& folder, const std::string& name) {
+    return folder.ends_with('/') ? folder + name : folder + '/' + name;
+}
+
+} // namespace
+
+struct TFolderReadAhead::State {
+    std::mutex mutex;
+    std::condition_variable work;     // workers wait for folders to read
+    std::condition_variable answered; // the walk waits for the folder it wants
+    std::map<std::pair<Key, uint64_t>, std::shared_ptr<Job>> pending;
+    std::unordered_map<FolderId, std::shared_ptr<Job>, FolderIdHash> jobs; // not taken yet
+    std::unordered_set<FolderId, FolderIdHash> queued; // every folder ever queued
+    std::vector<std::shared_ptr<Job>> reading;
+    std::set<dev_t> deadDevices;
+    std::set<unsigned> retired; // abandoned workers
+    std::shared_ptr<Job> wanted;
+    size_t unclaimed = 0;
+    uint64_t nextOrder = 0;
+    bool closed = false;
+
+    // Under the lock.
+    void Queue(std::string real, FolderId id, Key key) {
+        auto job = std::make_shared<Job>();
+        job->real = std::move(real);
+        job->id = id;
+        job->key = std::move(key);
+        job->order = nextOrder++;
+        pending.emplace(std::pair(job->key, job->order), job);
+        jobs.emplace(id, std::move(job));
+        queued.insert(id);
+    }
+    bool WantedPending() const { return wanted && wanted->phase == Phase::Pending; }
+    bool Startable() const {
+        return WantedPending() || (!pending.empty() && unclaimed < kUnclaimedListings);
+    }
+    std::shared_ptr<Job> TakeNext() {
+        std::shared_ptr<Job> job = WantedPending() ? wanted : pending.begin()->second;
+        pending.erase(std::pair(job->key, job->order));
+        return job;
+    }
+    void Run(unsigned self) {
+        for (;;) {
+            std::shared_ptr<Job> job;
+            {
+                std::unique_lock lock(mutex);
+                work.wait(lock, [&] { return closed || retired.contains(self) || Startable(); });
+                if (closed || retired.contains(self)) return;
+                job = TakeNext();
+                if (deadDevices.contains(job->id.dev)) {
+                    job->phase = Phase::Dropped; // the walk sees it at its next look
+                    continue;
+                }
+                job->phase = Phase::Reading;
+                job->started = CounterNow();
+                job->worker = self;
+                reading.push_back(job);
+            }
+            std::vector<TFolderEntry> entries =
+                ReadFolderEntries(job->real, job->id.dev, job->id.ino);
+            bool wake;
+            {
+                std::lock_guard lock(mutex);
+                if (closed || retired.contains(self)) return; // abandoned: the job is dropped
+                std::erase(reading, job);
+                for (size_t i = 0; i < entries.size(); ++i) {
+                    const TFolderEntry& e = entries[i];
+                    if (!e.folder || deadDevices.contains(e.dev) || queued.contains({e.dev, e.ino}))
+                        continue;
+                    Key key = job->key;
+                    key.push_back(uint32_t(i));
+                    Queue(Below(job->real, e.name), {e.dev, e.ino}, std::move(key));
+                }
+                job->entries = std::move(entries);
+                job->phase = Phase::Done;
+                ++unclaimed;
+                wake = job == wanted;
+            }
+            work.notify_all();
+            if (wake) {
+                answered.notify_one();
+                WakeEventWait();
+            }
+        }
+    }
+};
+
+TFolderReadAhead::TFolderReadAhead(unsigned readsInFlight) : state_(std::make_shared<State>()) {
+    for (unsigned i = 0; i < std::max(1u, readsInFlight); ++i)
+        StartWorker();
+}
+
+TFolderReadAhead::~TFolderReadAhead() {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->closed = true;
+        state_->pending.clear();
+        state_->jobs.clear();
+    }
+    state_->work.notify_all();
+}
+
+void TFolderReadAhead::StartWorker() {
+    const unsigned self = unsigned(workers_.size());
+    workers_.push_back(std::make_unique<TDetachedWorker>());
+    workers_.back()->Post([state = state_, self] { state->Run(self); });
+}
+
+void TFolderReadAhead::AbandonOverdue() {
+    const int64_t deadline = int64_t(DiskDeadlineMs()) * CounterFrequency() / 1000;
+    const int64_t now = CounterNow();
+    size_t abandoned = 0;
+    {
+        std::lock_guard lock(state_->mutex);
+        State& s = *state_;
+        for (auto it = s.reading.begin(); it != s.reading.end();) {
+            Job& job = **it;
+            if (now - job.started <= deadline) {
+                ++it;
+                continue;
+            }
+            job.phase = Phase::Dropped;
+            s.retired.insert(job.worker);
+            s.deadDevices.insert(job.id.dev);
+            it = s.reading.erase(it);
+            ++abandoned;
+        }
+        if (abandoned == 0) return;
+        // Nothing more is read from a device that does not answer.
+        std::erase_if(s.pending, [&](const auto& item) {
+            if (!s.deadDevices.contains(item.second->id.dev)) return false;
+            item.second->phase = Phase::Dropped;
+            return true;
+        });
+    }
+    while (abandoned-- > 0)
+        StartWorker();
+}
+
+TFolderReadAhead::Answer TFolderReadAhead::Take(const std::string& real, dev_t dev, ino_t ino,
+                                                const Key& key, std::vector<TFolderEntry>& entries,
+                                                const std::function<bool()>& stop) {
+    State& s = *state_;
+    const FolderId id{dev, ino};
+    std::shared_ptr<Job> job;
+    // Under the lock: a listing that is there is handed over.
+    auto claim = [&] {
+        if (job->phase == Phase::Done) {
+            entries = std::move(job->entries);
+            s.jobs.erase(id);
+            if (s.unclaimed-- == kUnclaimedListings) s.work.notify_all();
+            return true;
+        }
+        return job->phase == Phase::Dropped;
+    };
+    {
+        std::lock_guard lock(s.mutex);
+        auto it = s.jobs.find(id);
+        if (it == s.jobs.end()) {
+            if (s.deadDevices.contains(dev)) return Answer::NotAnswering;
+            s.Queue(real, id, key);
+            it = s.jobs.find(id);
+        }
+        job = it->second;
+        if (claim()) return job->phase == Phase::Done ? Answer::Listed : Answer::NotAnswering;
+        s.wanted = job;
+    }
+    s.work.notify_all();
+    bool finished;
+    {
+        // A local disk answers within microseconds: wait on the workers alone for a moment
+        // before handling window events.
+        std::unique_lock lock(s.mutex);
+        finished = s.answered.wait_for(lock, std::chrono::milliseconds(2), [&] {
+            return job->phase == Phase::Done || job->phase == Phase::Dropped;
+        });
+    }
+    if (!finished && WaitUntil(
+                         [&] {
+                             AbandonOverdue();
+                             std::lock_guard lock(s.mutex);
+                             return job->phase == Phase::Done || job->phase == Phase::Dropped;
+                         },
+                         INT_MAX, stop) == WaitEnd::Stopped) {
+        std::lock_guard lock(s.mutex);
+        s.wanted.reset();
+        return Answer::Stopped;
+    }
+    std::lock_guard lock(s.mutex);
+    s.wanted.reset();
+    claim();
+    return job->phase == Phase::Done ? Answer::Listed : Answer::NotAnswering;
+}
