@@ -5,10 +5,13 @@
 #include "platform/GbText.h"
 #include "platform/Paths.h"
 #include "register/GridStore.h"
+#include "register/ShellDiskCalls.h"
 #include "register/StorableCell.h"
 
 #include <QFile>
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -43,7 +46,8 @@ private:
 class TransferRun {
 public:
     TransferRun(const FileOpsContext& ctx, const VolumeQueries& volumes, Transfer kind)
-        : ctx_(ctx), volumes_(volumes), kind_(kind) {}
+        : ctx_(ctx), volumes_(volumes), kind_(kind),
+          calls_(ShellDiskCalls(ctx.shell, QEventLoop::AllEvents)) {}
 
     void Run() {
         // The rows of a command mostly share a few folders: each is resolved once.
@@ -78,7 +82,9 @@ private:
         if (chosen.isEmpty()) return false;
         const RealPath realFolder(QFile::encodeName(chosen).toStdString());
         folder_ = QStringToGb(chosen);
-        if (!DirectoryExists(realFolder)) return false;
+        if (!calls_.Call(folder_, [f = folder_] { return DirectoryExists(RegisterPath(f)); })
+                 .value_or(false))
+            return false;
         folder_ = WithSeparator(folder_);
         // A move writes the folder into the rows' path cells.
         if (kind_ == Transfer::Move && !StorableCell(folder_)) {
@@ -99,22 +105,37 @@ private:
     // system of its folder, so this is asked once per source folder.
     bool OnTargetDrive(int r, std::string_view source) {
         auto [known, added] = onTargetDrive_.try_emplace(std::string(ctx_.reg.Cell(colPath, r)));
-        if (added) known->second = volumes_.sameDrive(source, folder_);
+        if (added)
+            known->second = calls_
+                                .Call(source, [same = volumes_.sameDrive, s = std::string(source),
+                                               f = folder_] { return same(s, f); })
+                                .value_or(false);
         return known->second;
     }
 
     bool EnoughSpace(const RowRange& rows) {
+        std::vector<std::string> sources;
+        for (int r = rows.top; r <= rows.bottom; ++r)
+            sources.push_back(RowFilePath(ctx_.reg, r));
+        // A file on a mount that does not answer counts as missing.
+        const auto checks = calls_.Map<TFileCheck>(sources, [](const std::string& source) {
+            return source.empty() ? TFileCheck() : CheckFile(source);
+        });
         uint64_t total = 0;
         for (int r = rows.top; r <= rows.bottom; ++r) {
-            std::string source = RowFilePath(ctx_.reg, r);
+            const std::string& source = sources[size_t(r - rows.top)];
+            const std::optional<TFileCheck>& check = checks[size_t(r - rows.top)];
             if (source.empty()) continue;
-            if (!FileExists(RegisterPath(source))) {
+            if (!check || !check->exists) {
                 ReportMissing(source);
             } else if (NeedsSpace(r, source)) {
-                total += GetFileSizeBytes(source);
+                if (check->error) std::rethrow_exception(check->error);
+                total += check->size;
             }
         }
-        uint64_t free = volumes_.diskFree(folder_);
+        const uint64_t free =
+            calls_.Call(folder_, [query = volumes_.diskFree, f = folder_] { return query(f); })
+                .value_or(0);
         if (free > total) return true;
         ctx_.dialogs.Information(
             ApplicationTitle(), QStringLiteral("磁盘空间不够：\n\r复制文件字节数：") +
@@ -148,13 +169,15 @@ private:
     void RunRow(int r) {
         const std::string source = RowFilePath(ctx_.reg, r);
         if (source.empty()) return;
-        if (!FileExists(RegisterPath(source))) {
+        const bool move = kind_ == Transfer::Move;
+        const std::optional<TRowFiles> sources =
+            calls_.Call(source, [source] { return FindRowFiles(source); });
+        if (!sources || !sources->exists) {
             ReportMissing(source);
             return;
         }
         // A move shows its paths in upper case, and the file arrives under its upper-case
         // name; the chosen folder is taken as it is on disk.
-        const bool move = kind_ == Transfer::Move;
         auto shown = [move](const std::string& path) { return Gb(move ? UpperCase(path) : path); };
         ctx_.shell.PB2().SetSuffix(
             (move ? QStringLiteral("%  正在移动... ") : QStringLiteral("%  正在拷贝... ")) +
@@ -162,13 +185,22 @@ private:
         std::string name(ctx_.reg.Cell(colName, r));
         name.append(ctx_.reg.Cell(colType, r));
         const std::string target = folder_ + (move ? UpperCase(name) : name);
-        if ((move && RefuseAmbiguous(ctx_.shell, source)) || RefuseAmbiguous(ctx_.shell, target))
+        const auto targets = calls_.Call(target, [source, target] {
+            TRowFiles files = FindRowFiles(target);
+            const bool same = files.exists && SameFile(source, target);
+            return std::pair(std::move(files), same);
+        });
+        if (!targets) {
+            Failed(source);
+            return;
+        }
+        if ((move && RefuseAmbiguous(ctx_.shell, sources->found)) ||
+            RefuseAmbiguous(ctx_.shell, targets->first.found))
             return;
         // Already in the target folder: the same file on disk, whatever spelling or link
         // leads there. Folders whose names differ only in case are different folders.
-        const bool targetExists = FileExists(RegisterPath(target));
-        if (targetExists && SameFile(source, target)) return;
-        if (targetExists) {
+        if (targets->second) return;
+        if (targets->first.exists) {
             switch (ctx_.dialogs.AskYesNoCancel(
                 QStringLiteral("确认操作"),
                 QStringLiteral("目标文件已经存在，是否覆盖？\n\r\n\r") + shown(target))) {
@@ -178,7 +210,7 @@ private:
                 BreakFlag = true;
                 return;
             case IDialogs::Answer::Yes:
-                ForceDeleteFile(target);
+                calls_.Call(target, [target] { return ForceDeleteFile(target); });
                 break;
             }
         }
@@ -194,26 +226,42 @@ private:
             ctx_.shell.AddHistory(QStringLiteral("文件拷贝成功:") + Gb(target));
             ++done_;
         } else {
-            ctx_.shell.AddHistory(QStringLiteral("原文件拷贝失败:") + Gb(source));
+            Failed(source);
         }
+    }
+
+    void Failed(const std::string& source) {
+        ctx_.shell.AddHistory(kind_ == Transfer::Copy
+                                  ? QStringLiteral("原文件拷贝失败:") + Gb(source)
+                                  : QStringLiteral("--原文件移动失败:") + Gb(UpperCase(source)));
     }
 
     void MoveRow(int r, const std::string& source, const std::string& target) {
         bool rename = OnTargetDrive(r, source);
         // Across file systems the copy is on disk and complete before the source goes.
-        bool moved = rename ? SystemMoveFile(source, target)
-                            : BlockCopyFile(source, target, ctx_.shell, CopyDurability::OnDisk);
+        bool moved =
+            rename
+                ? calls_.Call(source, [source, target] { return SystemMoveFile(source, target); })
+                      .value_or(false)
+                : BlockCopyFile(source, target, ctx_.shell, CopyDurability::OnDisk);
         const QString from = Gb(UpperCase(source));
         if (!moved) {
-            ctx_.shell.AddHistory(QStringLiteral("--原文件移动失败:") + from);
+            Failed(source);
             return;
         }
         ctx_.shell.AddHistory(QStringLiteral("复制成功:") + Gb(UpperCase(target)));
         ++done_;
         ctx_.reg.SetCell(colPath, r, folder_);
-        if (rename || !FileExists(RegisterPath(source))) return;
-        ctx_.shell.AddHistory(ForceDeleteFile(source) ? QStringLiteral("原文件删除成功:") + from
-                                                      : QStringLiteral("--原文件删除失败:") + from);
+        if (rename) return;
+        // The source is gone already when the copy took it (nothing to say), and counts as
+        // not deleted when its mount stops answering.
+        const std::optional<std::optional<bool>> deleted = calls_.Call(source, [source] {
+            return FileExists(RegisterPath(source)) ? std::optional(ForceDeleteFile(source))
+                                                    : std::nullopt;
+        });
+        if (deleted && !*deleted) return;
+        ctx_.shell.AddHistory(deleted && **deleted ? QStringLiteral("原文件删除成功:") + from
+                                                   : QStringLiteral("--原文件删除失败:") + from);
     }
 
     const FileOpsContext& ctx_;
@@ -222,6 +270,7 @@ private:
     std::string folder_; // the chosen folder, ending in the separator
     std::unordered_map<std::string, bool> onTargetDrive_; // by path cell
     int done_ = 0;
+    TDiskCalls calls_;
 };
 
 } // namespace

@@ -56,6 +56,25 @@ bool ForceDeleteFile(std::string_view gbPath) {
     return true;
 }
 
+TRowFiles FindRowFiles(const std::string& gbPath) {
+    TRowFiles files{FindOnDisk(RegisterPath(gbPath))};
+    files.exists = !files.found.empty() && S_ISREG(files.found.front().mode);
+    return files;
+}
+
+TFileCheck CheckFile(const std::string& gbPath) {
+    TFileCheck file;
+    file.exists = FileExists(RegisterPath(gbPath));
+    if (!file.exists) return file;
+    try {
+        file.size = GetFileSizeBytes(gbPath);
+    } catch (...) {
+        file.error = std::current_exception();
+    }
+    file.real = ResolvePath(RegisterPath(gbPath)).Bytes();
+    return file;
+}
+
 uint64_t GetFileSizeBytes(std::string_view gbPath) {
     int fd = OpenRegularFile(ResolvePath(RegisterPath(gbPath)), gbPath);
     struct stat st;
@@ -84,8 +103,7 @@ bool SameFile(std::string_view a, std::string_view b) {
            sa.st_ino == sb.st_ino;
 }
 
-bool RefuseAmbiguous(IShell& shell, std::string_view gbPath) {
-    std::vector<DiskEntry> found = FindOnDisk(RegisterPath(gbPath));
+bool RefuseAmbiguous(IShell& shell, const std::vector<DiskEntry>& found) {
     if (found.size() < 2) return false;
     QString line = QStringLiteral("多个文件符合此记录，未操作: ");
     for (size_t i = 0; i < found.size(); ++i) {

@@ -2,13 +2,16 @@
 // register paths; every access goes through the case-insensitive resolver.
 #pragma once
 
+#include "platform/Paths.h"
 #include "register/VideoRegister.h"
 
 class IShell;
 
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The copy unit of BlockCopyFile: one progress step and one break test per block.
 constexpr uint64_t kCopyBlockSize = 409600;
@@ -22,6 +25,23 @@ std::string RowFilePath(const VideoRegister& reg, int row);
 
 // Deletes the file; false when it does not exist or cannot be deleted.
 bool ForceDeleteFile(std::string_view gbPath);
+
+// What a command asks of the disk about a row's file, in one call that a worker makes.
+struct TFileCheck {
+    bool exists = false;
+    uint64_t size = 0;
+    std::string real;         // the file on disk
+    std::exception_ptr error; // the size could not be read: what GetFileSizeBytes threw
+};
+// Whether the file exists, and if so its size and where it is; nothing is thrown.
+TFileCheck CheckFile(const std::string& gbPath);
+
+// The entries on disk that a register path fits, asked in one call that a worker makes.
+struct TRowFiles {
+    std::vector<DiskEntry> found; // as FindOnDisk gives them
+    bool exists = false;          // the first is a regular file (FileExists)
+};
+TRowFiles FindRowFiles(const std::string& gbPath);
 
 // The length of the file. Throws EFileError as OpenRegularFile does (a pipe is not opened).
 uint64_t GetFileSizeBytes(std::string_view gbPath);
@@ -37,7 +57,7 @@ bool SameDrive(std::string_view a, std::string_view b);
 // links or spellings lead there.
 bool SameFile(std::string_view a, std::string_view b);
 
-// For the commands that change or delete files: when more than one file on disk fits the
-// path (case variants of a name or a folder), the history names them all and the caller
-// leaves the row alone. True when the path was refused so.
-bool RefuseAmbiguous(IShell& shell, std::string_view gbPath);
+// For the commands that change or delete files: when more than one file on disk fits a path
+// (`found`, the case variants of a name or a folder that FindOnDisk gave), the history names
+// them all and the caller leaves the row alone. True when the path was refused so.
+bool RefuseAmbiguous(IShell& shell, const std::vector<DiskEntry>& found);

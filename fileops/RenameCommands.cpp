@@ -5,6 +5,7 @@
 #include "platform/GbText.h"
 #include "platform/Paths.h"
 #include "register/GridStore.h"
+#include "register/ShellDiskCalls.h"
 #include "register/StorableCell.h"
 
 #include <algorithm>
@@ -59,9 +60,9 @@ void RewriteFolderRows(VideoRegister& reg, const std::string& oldDir, const std:
     }
 }
 
-// The one file on disk that fits the row, or "" when none or several do.
-std::string SoleRowFile(const VideoRegister& reg, int row) {
-    std::vector<DiskEntry> found = FindOnDisk(RegisterPath(RowFilePath(reg, row)));
+// The one file on disk that fits the path, or "" when none or several do.
+std::string SoleFile(const std::string& gbPath) {
+    std::vector<DiskEntry> found = FindOnDisk(RegisterPath(gbPath));
     return found.size() == 1 ? found[0].real.Bytes() : std::string();
 }
 
@@ -79,11 +80,15 @@ void RenameRowFile(const FileOpsContext& ctx) {
     const int row = reg.CurRow();
     if (reg.Cell(colPath, row).empty()) return;
     const std::string source = RowFilePath(reg, row);
-    if (!FileExists(RegisterPath(source))) {
+    // A file on a mount that does not answer is taken as missing.
+    TDiskCalls calls = ShellDiskCalls(ctx.shell);
+    const std::optional<TRowFiles> files =
+        calls.Call(source, [source] { return FindRowFiles(source); });
+    if (!files || !files->exists) {
         ctx.shell.SetStatusText(1, QStringLiteral("文件不存在 ") + GbToQString(source));
         return;
     }
-    if (RefuseAmbiguous(ctx.shell, source)) return;
+    if (RefuseAmbiguous(ctx.shell, files->found)) return;
     const std::string name(reg.Cell(colName, row));
     std::optional<std::string> newName =
         AskUpperCase(ctx.dialogs, QStringLiteral("文件改名：请输入新文件名"),
@@ -92,7 +97,7 @@ void RenameRowFile(const FileOpsContext& ctx) {
     if (!newName || *newName == UpperCase(name)) return;
     // The new name goes into the folder that holds the file, not into another folder that
     // the path cell may fit as well.
-    const std::string real = ResolvePath(RegisterPath(source)).Bytes();
+    const std::string& real = files->found.front().real.Bytes();
     const std::string realFolder = real.substr(0, real.rfind('/') + 1);
     std::string target = GbPathOfReal(realFolder);
     ResolverSession folder;
@@ -102,7 +107,9 @@ void RenameRowFile(const FileOpsContext& ctx) {
         ctx.shell.SetStatusText(1, refused);
         return;
     }
-    if (UnfitFileName(*newName) || !SystemMoveFile(source, target)) {
+    if (UnfitFileName(*newName) ||
+        !calls.Call(source, [source, target] { return SystemMoveFile(source, target); })
+             .value_or(false)) {
         ctx.shell.SetStatusText(
             1, QStringLiteral("改名失败，确保文件不被其它程序使用。或文件名要合法。"));
         return;
@@ -120,36 +127,51 @@ void RenameRowFolder(const FileOpsContext& ctx) {
     std::string folder = WithSeparator(reg.Cell(colPath, current));
     const std::string oldDir = UpperCase(folder);
     if (oldDir.empty()) return;
-    if (!DirectoryExists(RegisterPath(folder))) {
+    // A folder on a mount that does not answer is taken as missing.
+    TDiskCalls calls = ShellDiskCalls(ctx.shell);
+    const auto variants = calls.Call(folder, [folder] {
+        return std::pair(DirectoryExists(RegisterPath(folder)), FindOnDisk(RegisterPath(folder)));
+    });
+    if (!variants || !variants->first) {
         ctx.shell.SetStatusText(1, QStringLiteral("文件夹不存在 ") + GbToQString(oldDir));
         return;
     }
     // Where case variants of the folder exist ("Videos" beside "videos"), the row's own file
     // tells which one is meant, and only the rows whose files lie in it move with it.
     std::vector<bool> keep(size_t(reg.LastRow()) + 1, false);
-    if (FindOnDisk(RegisterPath(folder)).size() > 1) {
-        const std::string file = SoleRowFile(reg, current);
+    if (variants->second.size() > 1) {
+        std::vector<std::string> paths;
+        for (int row = 1; row <= reg.LastRow(); ++row)
+            paths.push_back(RowFilePath(reg, row));
+        const std::vector<std::optional<std::string>> sole =
+            calls.Map<std::string>(std::move(paths), SoleFile);
+        auto soleFile = [&](int row) { return sole[size_t(row - 1)].value_or(std::string()); };
+        const std::string file = soleFile(current);
         if (file.empty()) {
-            RefuseAmbiguous(ctx.shell, folder);
+            RefuseAmbiguous(ctx.shell, variants->second);
             return;
         }
         const std::string realFolder = file.substr(0, file.rfind('/') + 1);
         folder = GbPathOfReal(realFolder);
         for (int row = 1; row <= reg.LastRow(); ++row)
-            keep[size_t(row)] = !SoleRowFile(reg, row).starts_with(realFolder);
+            keep[size_t(row)] = !soleFile(row).starts_with(realFolder);
     }
     std::optional<std::string> answer = AskUpperCase(
         ctx.dialogs, QStringLiteral("文件夹改名：请输入新文件夹名"),
         QStringLiteral("原来文件夹名 【") + GbToQString(oldDir) + QStringLiteral("】"), oldDir);
     if (!answer || answer->empty()) return;
     const std::string newDir = WithSeparator(*answer);
-    if (newDir == oldDir || SameFile(folder, newDir)) return;
+    if (newDir == oldDir ||
+        calls.Call(folder, [folder, newDir] { return SameFile(folder, newDir); }).value_or(true))
+        return;
     if (QString refused = RefusedName(QStringLiteral("文件夹改名失败："), newDir);
         !refused.isEmpty()) {
         ctx.shell.SetStatusText(1, refused);
         return;
     }
-    if (UnfitFolderPath(newDir) || !SystemMoveFile(folder, newDir)) {
+    if (UnfitFolderPath(newDir) ||
+        !calls.Call(folder, [folder, newDir] { return SystemMoveFile(folder, newDir); })
+             .value_or(false)) {
         ctx.shell.SetStatusText(
             1, QStringLiteral(
                    "文件夹改名失败，确保文件夹内文件不被其它程序使用。或文件夹名字要合法。"));

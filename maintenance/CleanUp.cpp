@@ -5,8 +5,10 @@
 #include "platform/GbText.h"
 #include "platform/Paths.h"
 #include "register/GridStore.h"
+#include "register/ShellDiskCalls.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -54,22 +56,33 @@ void DeleteSelectedRows(VideoRegister& reg) {
 }
 
 int PurgeMissingFiles(VideoRegister& reg, IShell& shell) {
+    // A break left from an earlier command does not stop this one; only a close during it.
+    BreakFlag = false;
     IProgress& bar = shell.PB2();
     const int last = reg.LastRow();
     bar.SetMax(last);
     bar.SetVisible(true);
     ProgressThrottle throttle(last);
+    // Bottom up, as row by row deletion meets them; the checks run off the UI thread, and a
+    // row on a mount that does not answer counts as missing, as on an unplugged disk.
+    std::vector<std::string> paths;
+    paths.reserve(size_t(last));
+    for (int r = last; r >= 1; --r)
+        paths.push_back(RowFilePath(reg, r));
+    TDiskCalls calls = ShellDiskCalls(shell);
+    const std::vector<std::optional<bool>> found = calls.Map<bool>(
+        std::move(paths),
+        [](const std::string& path) { return !path.empty() && AnyFileExists(RegisterPath(path)); },
+        [&](size_t done) {
+            if (const int r = last - int(done); r >= 1 && throttle.Due(r))
+                ShowRowOnBar(bar, reg, r);
+        });
     std::vector<int> gone;
     int count = 0;
-    for (int r = last; r >= 1; --r) {
-        if (throttle.Due(r)) ShowRowOnBar(bar, reg, r);
-        const std::string path = RowFilePath(reg, r);
-        if (path.empty()) {
-            gone.push_back(r);
-        } else if (!AnyFileExists(RegisterPath(path))) {
-            gone.push_back(r);
-            ++count;
-        }
+    for (int r = last; r >= 1 && !calls.Stopped(); --r) {
+        if (found[size_t(last - r)].value_or(false)) continue;
+        gone.push_back(r);
+        if (!reg.Cell(colPath, r).empty()) ++count;
     }
     DeleteRows(reg, std::move(gone));
     bar.SetVisible(false);

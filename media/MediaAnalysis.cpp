@@ -4,10 +4,12 @@
 #include "platform/GbText.h"
 #include "platform/Paths.h"
 #include "register/GridStore.h"
+#include "register/ShellDiskCalls.h"
 
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <optional>
 
 std::string FormatHMS(int64_t seconds) {
     char text[40];
@@ -34,12 +36,14 @@ void ReadVideoSize(TFilterGraph& FG, int& width, int& height) {
     FG.VideoSize(width, height);
 }
 
-bool ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path, ProbeResult& result) {
+bool ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path,
+                    const TFileCheck& file, ProbeResult& result) {
     FG.StopPlayback();
     FG.EmptyGraph();
     shell.PB2().SetSuffix(QStringLiteral("%  获取信息 ") + GbToQString(path));
     if (!FG.Active()) FG.SetActive(true);
-    result.size = GetFileSizeBytes(path);
+    if (file.error) std::rethrow_exception(file.error);
+    result.size = file.size;
     if (BreakFlag) return false;
     struct EmptyAfter {
         TFilterGraph& FG;
@@ -50,9 +54,7 @@ bool ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path, Pr
     } emptyAfter{FG};
     // A file that cannot be rendered reads 0 x 0, 00:00:00; a probe cut short by a break or
     // a close reads nothing.
-    if (FG.OpenMediaFile(ResolvePath(RegisterPath(path)).Bytes(), TRenderPurpose::Probe) ==
-        kRenderAborted)
-        return false;
+    if (FG.OpenMediaFile(file.real, TRenderPurpose::Probe) == kRenderAborted) return false;
     FG.StartPlayback();
     FG.PausePlayback();
     ReadVideoSize(FG, result.width, result.height);
@@ -60,15 +62,17 @@ bool ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path, Pr
     return true;
 }
 
-void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell) {
+void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell, TDiskCalls& calls) {
     const std::string path = RowFilePath(reg, row);
     if (path.empty()) return;
-    if (!FileExists(RegisterPath(path))) {
+    const std::optional<TFileCheck> file = calls.Call(path, [path] { return CheckFile(path); });
+    if (calls.Stopped()) return;
+    if (!file || !file->exists) {
         shell.AddHistory(QStringLiteral("文件不存在 ") + GbToQString(path));
         return;
     }
     ProbeResult probe;
-    if (!ProbeMediaFile(FG, shell, path, probe)) return;
+    if (!ProbeMediaFile(FG, shell, path, *file, probe)) return;
     reg.SetCell(colSize, row, FormatSizeCell(probe.size));
     reg.SetCell(colDuration, row, FormatHMS(probe.durationMs / 1000));
     reg.SetCell(colResolution, row, FormatResolution(probe.width, probe.height));
@@ -91,10 +95,12 @@ void AnalyseSelectedRows(VideoRegister& reg, TFilterGraph& FG, IShell& shell) {
     shell.DelayMs(200);
     shell.PB2().SetVisible(true);
     shell.PB2().SetMax(bottom - top + 1);
+    // The break button stays live while a file check waits on a disk.
+    TDiskCalls calls = ShellDiskCalls(shell, QEventLoop::AllEvents);
     for (int row = top; row <= bottom; ++row) {
         shell.PB2().SetPosition(row - top + 1);
         if (BreakFlag) break;
-        AnalyseRow(reg, row, FG, shell);
+        AnalyseRow(reg, row, FG, shell, calls);
         shell.DelayMs(100);
     }
 }

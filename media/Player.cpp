@@ -6,9 +6,11 @@
 #include "platform/Paths.h"
 #include "register/GridStore.h"
 #include "register/IniFile.h"
+#include "register/ShellDiskCalls.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 void ApplyChannelToBuffer(uint8_t* buffer, int length, int bits, uint8_t mode) {
     if (mode == kChannelStereo || (bits != 8 && bits != 16 && bits != 24 && bits != 32)) return;
@@ -28,13 +30,20 @@ TPlayer::TPlayer(TFilterGraph& FG, TVideoWindow& VW, IShell& shell, IPlayerView&
 void TPlayer::Play(const VideoRegister& reg) {
     const int row = reg.CurRow();
     const std::string path = RowFilePath(reg, row);
-    if (path.empty() || !FileExists(RegisterPath(path))) return;
+    if (path.empty()) return;
+    // The file is looked up off the UI thread: a share that does not answer costs one wait.
+    TDiskCalls calls = ShellDiskCalls(shell_);
+    const std::optional<std::string> real = calls.Call(path, [path] {
+        return FileExists(RegisterPath(path)) ? ResolvePath(RegisterPath(path)).Bytes()
+                                              : std::string();
+    });
+    if (!real || real->empty()) return;
     const std::string channel(reg.Cell(colChannel, row));
     const std::string track(Trim(reg.Cell(colTrack, row)));
     FG.StopPlayback();
     FG.EmptyGraph();
     if (!FG.Active()) FG.SetActive(true);
-    FG.OpenMediaFile(ResolvePath(RegisterPath(path)).Bytes());
+    FG.OpenMediaFile(*real);
     // The pane paints the pictures itself: there is no output window to take over.
     FG.StartPlayback();
     view_.ShowLength(QString::fromStdString(FormatHMS(FG.DurationMs() / 1000)));

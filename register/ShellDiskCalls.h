@@ -1,0 +1,12 @@
+// The disk calls of one command run from the window: each mount that stops answering gets
+// its history line, and BreakFlag (the break button or the window's close) ends any wait.
+#pragma once
+
+#include "platform/DiskCalls.h"
+#include "register/Shell.h"
+
+// Commands that lock no controls let no user input through while they wait (they hold row
+// numbers that a sort would move); commands with a break button pass AllEvents.
+TDiskCalls
+ShellDiskCalls(IShell& shell,
+               QEventLoop::ProcessEventsFlags flags = QEventLoop::ExcludeUserInputEvents);
