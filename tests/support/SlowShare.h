@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <mutex>
 #include <set>
@@ -30,6 +31,13 @@ public:
         if (access("/dev/fuse", R_OK | W_OK) != 0) return "no usable /dev/fuse on this machine";
         return {};
 #endif
+    }
+
+    // For a benchmark: whether the share can run, with the reason on stderr when not.
+    static bool Usable() {
+        const std::string why = Unavailable();
+        if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
+        return why.empty();
     }
 
     // Mounts `source` at `mountPoint` (made when missing), each call answered after `delayUs`,
