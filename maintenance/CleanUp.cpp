@@ -69,6 +69,7 @@ int PurgeMissingFiles(VideoRegister& reg, IShell& shell) {
     paths.reserve(size_t(last));
     for (int r = last; r >= 1; --r)
         paths.push_back(RowFilePath(reg, r));
+    if (last >= 1 && throttle.Due(last)) ShowRowOnBar(bar, reg, last);
     TDiskCalls calls = ShellDiskCalls(shell);
     const std::vector<std::optional<bool>> found = calls.Map<bool>(
         std::move(paths),

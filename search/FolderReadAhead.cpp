@@ -62,6 +62,7 @@ struct TFolderReadAhead::State {
     std::shared_ptr<Job> wanted;
     size_t unclaimed = 0;
     uint64_t nextOrder = 0;
+    bool readAhead = true; // false: one read in flight, the folder the walk waits for
     bool closed = false;
 
     // Under the lock.
@@ -77,7 +78,7 @@ struct TFolderReadAhead::State {
     }
     bool WantedPending() const { return wanted && wanted->phase == Phase::Pending; }
     bool Startable() const {
-        return WantedPending() || (!pending.empty() && unclaimed < kUnclaimedListings);
+        return WantedPending() || (readAhead && !pending.empty() && unclaimed < kUnclaimedListings);
     }
     std::shared_ptr<Job> TakeNext() {
         std::shared_ptr<Job> job = WantedPending() ? wanted : pending.begin()->second;
@@ -131,6 +132,7 @@ struct TFolderReadAhead::State {
 };
 
 TFolderReadAhead::TFolderReadAhead(unsigned readsInFlight) : state_(std::make_shared<State>()) {
+    state_->readAhead = readsInFlight > 1;
     for (unsigned i = 0; i < std::max(1u, readsInFlight); ++i)
         StartWorker();
 }

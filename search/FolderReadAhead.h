@@ -25,6 +25,8 @@ public:
     using Key = std::vector<uint32_t>;
     enum class Answer { Listed, NotAnswering, Stopped };
 
+    // With one read in flight a folder is read when the walk comes to it, as a walk that
+    // reads for itself does.
     explicit TFolderReadAhead(unsigned readsInFlight);
     // The workers end after the call in hand; nothing waits for them.
     ~TFolderReadAhead();

@@ -75,7 +75,8 @@ protected:
         };
         QElapsedTimer timer;
         timer.start();
-        SearchFiles(false, {Location()}, {"AVI"}, work, reg, shell);
+        // One read in flight: B is read when the walk has announced it.
+        SearchFiles(false, {Location()}, {"AVI"}, work, reg, shell, 1);
         seconds = timer.elapsed() / 1000.0;
         EXPECT_TRUE(applied) << "the walk never announced B";
         std::vector<std::string> names;

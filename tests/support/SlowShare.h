@@ -10,6 +10,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <dirent.h>
 #include <fstream>
 #include <mutex>
 #include <set>
@@ -80,9 +81,14 @@ public:
     const std::string& MountPoint() const {
         return mountPoint_;
     }
-    // Every call into the share waits from now until Thaw().
+    // Every call into the share waits from now until Thaw(): returns once the process has
+    // stopped (a stop takes effect when its threads are next scheduled).
     void Freeze() {
-        if (pid_ > 0) kill(pid_, SIGSTOP);
+        if (pid_ <= 0) return;
+        kill(pid_, SIGSTOP);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!Stopped() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     void Thaw() {
         if (pid_ > 0) kill(pid_, SIGCONT);
@@ -116,6 +122,25 @@ private:
     static Registry& Live() {
         static Registry* registry = new Registry; // outlives the objects that use it at exit
         return *registry;
+    }
+
+    // Whether every thread of the process has stopped ("T" in its task states).
+    bool Stopped() const {
+        const std::string tasks = "/proc/" + std::to_string(pid_) + "/task";
+        DIR* dir = opendir(tasks.c_str());
+        if (!dir) return false;
+        bool stopped = true;
+        while (dirent* e = readdir(dir)) {
+            if (e->d_name[0] == '.') continue;
+            std::ifstream stat(tasks + "/" + e->d_name + "/stat");
+            std::string line;
+            std::getline(stat, line);
+            const size_t close = line.rfind(')');
+            if (close == std::string::npos || line.compare(close + 1, 3, " T ") != 0)
+                stopped = false;
+        }
+        closedir(dir);
+        return stopped;
     }
 
     bool IsMounted() const {
