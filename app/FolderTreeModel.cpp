@@ -1,19 +1,32 @@
 #include "app/FolderTreeModel.h"
 
+#include "platform/DetachedCall.h"
+#include "platform/DiskCalls.h"
+#include "platform/DiskLabels.h"
+#include "platform/EventWait.h"
+#include "platform/FolderListing.h"
+#include "platform/MountTableWatch.h"
+
 #include <QDir>
-#include <QEvent>
-#include <QWidget>
+#include <QTimer>
+#include <QTreeView>
 
 namespace {
 constexpr int kPathRole = Qt::UserRole + 1;
-constexpr int kReadRole = Qt::UserRole + 2; // the node's folders have been read
+constexpr int kStateRole = Qt::UserRole + 2;   // a node's folders: ListingState
+constexpr int kRequestRole = Qt::UserRole + 3; // the listing being waited for
+enum ListingState { NotRead, Reading, Read, NoAnswer };
 
-QIcon PlaceIcon(const QFileIconProvider& icons, TDiskPlace::Kind kind, const QString& path) {
+ListingState StateOf(const QModelIndex& index) {
+    return ListingState(index.data(kStateRole).toInt());
+}
+
+QIcon PlaceIcon(const QFileIconProvider& icons, TDiskPlace::Kind kind) {
     switch (kind) {
     case TDiskPlace::Root:
         return icons.icon(QFileIconProvider::Computer);
-    case TDiskPlace::Home:
-        return icons.icon(QFileInfo(path));
+    case TDiskPlace::Home: // by name: the icon of the folder itself would ask the disk
+        return QIcon::fromTheme(QStringLiteral("user-home"), icons.icon(QFileIconProvider::Folder));
     case TDiskPlace::Disk:
         return icons.icon(QFileIconProvider::Drive);
     case TDiskPlace::Network:
@@ -29,15 +42,72 @@ QStandardItem* MakeNode(const QString& path, const QString& name, const QIcon& i
     return item;
 }
 
+// The one child of a node whose folders are not known yet: "正在读取…" or "无响应".
+void ShowPending(QStandardItem* node, const QString& text) {
+    if (node->rowCount() > 0) {
+        node->child(0)->setText(text);
+        return;
+    }
+    auto* item = new QStandardItem(text);
+    item->setEditable(false);
+    item->setSelectable(false);
+    item->setData(Read, kStateRole);
+    node->appendRow(item);
+}
+
 bool Under(const QString& path, const QString& folder) {
     return path == folder ||
            path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
 }
 } // namespace
 
-TFolderTreeModel::TFolderTreeModel(QObject* parent) : QStandardItemModel(parent) {
+TFolderTreeModel::TFolderTreeModel(QObject* parent) : QStandardItemModel(parent), handOver_(this) {
     // Hidden on the screen, but read out by screen readers.
     setHorizontalHeaderLabels({QStringLiteral("文件夹")});
+}
+
+TFolderTreeModel::~TFolderTreeModel() {
+    handOver_.Close(); // answers still on their way find nobody
+}
+
+void TFolderTreeModel::FollowMountTable() {
+    watch_ = new TMountTableWatch(this);
+    connect(watch_, &TMountTableWatch::Changed, this, [this] { ShowMounts(watch_->Mounts()); });
+    ShowMounts(watch_->Mounts());
+}
+
+void TFolderTreeModel::ShowMounts(std::vector<TMountPoint> mounts) {
+    mounts_ = std::move(mounts);
+    labels_ = ReadDiskLabels(mounts_);
+    answers_ = {};
+    const int seen = ++mountsSeen_;
+    ShowAnsweredPlaces();
+    // What only the mounted file systems can tell is asked of them, one worker each, so
+    // that one that does not answer holds up nothing else.
+    for (const TDiskPlace& place : places_) {
+        if (!place.askIfFolder) continue;
+        RunDetached(
+            handOver_, [path = place.path] { return IsFolder(path); },
+            [this, seen, path = place.path](bool folder) {
+                if (seen != mountsSeen_ || folder) return;
+                answers_.notFolders.insert(path);
+                ShowAnsweredPlaces();
+            });
+    }
+    for (const QString& point : GvfsMountPoints(mounts_)) {
+        RunDetached(
+            handOver_, [point] { return ListFolders(point); },
+            [this, seen, point](QStringList shares) {
+                if (seen != mountsSeen_) return;
+                answers_.gvfsShares[point] = std::move(shares);
+                ShowAnsweredPlaces();
+            });
+    }
+}
+
+void TFolderTreeModel::ShowAnsweredPlaces() {
+    places_ = DiskPlaces(mounts_, QDir::homePath(), labels_, answers_);
+    ShowPlaces(places_);
 }
 
 void TFolderTreeModel::ShowPlaces(const std::vector<TDiskPlace>& places) {
@@ -54,8 +124,7 @@ void TFolderTreeModel::ShowPlaces(const std::vector<TDiskPlace>& places) {
         while (at < top->rowCount() && top->child(at)->data(kPathRole).toString() != place.path)
             ++at;
         if (at == top->rowCount()) {
-            QStandardItem* node =
-                MakeNode(place.path, place.name, PlaceIcon(icons_, place.kind, place.path));
+            QStandardItem* node = MakeNode(place.path, place.name, PlaceIcon(icons_, place.kind));
             node->setToolTip(place.path);
             top->insertRow(row, node);
         } else {
@@ -65,35 +134,45 @@ void TFolderTreeModel::ShowPlaces(const std::vector<TDiskPlace>& places) {
     }
 }
 
+void TFolderTreeModel::RetryWhenOpened(QTreeView* view) {
+    connect(view, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        if (StateOf(index) != NoAnswer) return;
+        itemFromIndex(index)->setData(NotRead, kStateRole);
+        fetchMore(index);
+    });
+}
+
 QString TFolderTreeModel::PathOf(const QModelIndex& index) const {
     return index.isValid() ? index.data(kPathRole).toString() : QString();
 }
 
 QModelIndex TFolderTreeModel::IndexOf(const QString& wanted) {
     const QString path = QDir::cleanPath(wanted);
-    QStandardItem* node = nullptr;
+    QPersistentModelIndex node;
     QString nodePath;
-    for (int row = 0; row < invisibleRootItem()->rowCount(); ++row) {
-        QStandardItem* place = invisibleRootItem()->child(row);
-        QString placePath = place->data(kPathRole).toString();
-        if (Under(path, placePath) && (!node || placePath.size() > nodePath.size())) {
+    for (int row = 0; row < rowCount(); ++row) {
+        const QModelIndex place = index(row, 0);
+        const QString placePath = PathOf(place);
+        if (Under(path, placePath) && (!node.isValid() || placePath.size() > nodePath.size())) {
             node = place;
             nodePath = placePath;
         }
     }
-    while (node && nodePath != path) {
-        if (canFetchMore(node->index())) fetchMore(node->index());
-        QStandardItem* next = nullptr;
-        for (int row = 0; row < node->rowCount() && !next; ++row) {
-            QString childPath = node->child(row)->data(kPathRole).toString();
-            if (Under(path, childPath)) {
-                next = node->child(row);
-                nodePath = childPath;
+    while (node.isValid() && nodePath != path) {
+        if (canFetchMore(node)) fetchMore(node);
+        WaitUntil([&] { return !node.isValid() || StateOf(node) != Reading; }, DiskDeadlineMs(),
+                  [] { return false; });
+        QModelIndex next;
+        for (int row = 0; row < rowCount(node) && !next.isValid(); ++row) {
+            const QModelIndex child = index(row, 0, node);
+            if (!PathOf(child).isEmpty() && Under(path, PathOf(child))) {
+                next = child;
+                nodePath = PathOf(child);
             }
         }
         node = next;
     }
-    return node ? node->index() : QModelIndex();
+    return node;
 }
 
 bool TFolderTreeModel::hasChildren(const QModelIndex& parent) const {
@@ -102,28 +181,46 @@ bool TFolderTreeModel::hasChildren(const QModelIndex& parent) const {
 }
 
 bool TFolderTreeModel::canFetchMore(const QModelIndex& parent) const {
-    return parent.isValid() && !parent.data(kReadRole).toBool();
+    return parent.isValid() && StateOf(parent) == NotRead;
 }
 
 void TFolderTreeModel::fetchMore(const QModelIndex& parent) {
     QStandardItem* node = itemFromIndex(parent);
-    if (!node || node->data(kReadRole).toBool()) return;
-    node->setData(true, kReadRole);
-    const QString path = node->data(kPathRole).toString();
-    const QDir dir(path);
+    if (!node || !canFetchMore(parent)) return;
+    const int request = ++requests_;
+    node->setData(Reading, kStateRole);
+    node->setData(request, kRequestRole);
+    ShowPending(node, QStringLiteral("正在读取…"));
+    listing_[request] = QPersistentModelIndex(parent);
+    RunDetached(
+        handOver_, [path = PathOf(parent)] { return ListFolders(path); },
+        [this, request](QStringList names) { Listed(request, std::move(names)); });
+    QTimer::singleShot(DiskDeadlineMs(), this, [this, request] { Overdue(request); });
+}
+
+// A late answer still counts: the share may have come back.
+void TFolderTreeModel::Listed(int request, QStringList names) {
+    auto it = listing_.find(request);
+    if (it == listing_.end()) return;
+    QStandardItem* node = itemFromIndex(it->second);
+    listing_.erase(it);
+    if (!node || StateOf(node->index()) == Read) return;
+    node->setData(Read, kStateRole);
+    node->removeRows(0, node->rowCount());
+    const QDir dir(node->data(kPathRole).toString());
     const QIcon folder = icons_.icon(QFileIconProvider::Folder);
     QList<QStandardItem*> children;
-    for (const QString& name :
-         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
+    for (const QString& name : names)
         children << MakeNode(dir.filePath(name), name, folder);
     node->appendRows(children);
 }
 
-void TFolderTreeModel::RefreshWhenOpened(QWidget* view) {
-    view->installEventFilter(this);
-}
-
-bool TFolderTreeModel::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Show || event->type() == QEvent::FocusIn) ShowPlaces(DiskPlaces());
-    return QStandardItemModel::eventFilter(watched, event);
+void TFolderTreeModel::Overdue(int request) {
+    auto it = listing_.find(request);
+    if (it == listing_.end()) return;
+    QStandardItem* node = itemFromIndex(it->second);
+    if (!node || node->data(kRequestRole).toInt() != request || StateOf(it->second) != Reading)
+        return;
+    node->setData(NoAnswer, kStateRole);
+    ShowPending(node, QStringLiteral("无响应"));
 }

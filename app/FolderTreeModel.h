@@ -1,37 +1,63 @@
 // The folder tree "选择磁盘或网络路径": the user's places (root file system, home folder,
-// mounted disks and network shares) as top nodes, their folders below, read when a node is
-// first opened. Hidden folders and files are not shown; the tree does not follow later
-// changes on disk except for the places themselves, which ShowPlaces brings up to date.
+// mounted disks and network shares) as top nodes, their folders below. Nothing here waits on
+// a disk: the places come from the mount table and follow its changes; a folder is listed on
+// a worker thread when its node is first opened, showing "正在读取…" meanwhile and "无响应"
+// when no answer came within the deadline; opening it again asks again. Hidden folders and
+// files are not shown; the tree does not follow later changes inside the folders.
 #pragma once
 
 #include "platform/DiskPlaces.h"
+#include "platform/HandOver.h"
+#include "platform/MountTable.h"
 
 #include <QFileIconProvider>
+#include <QPersistentModelIndex>
 #include <QStandardItemModel>
+#include <map>
+
+class QTreeView;
+class TMountTableWatch;
 
 class TFolderTreeModel : public QStandardItemModel {
     Q_OBJECT
 public:
     explicit TFolderTreeModel(QObject* parent = nullptr);
+    ~TFolderTreeModel() override;
 
+    // Shows the places of the mount table and keeps them up to date with it.
+    void FollowMountTable();
     // Makes the top nodes the given places, in their order; a place that stays keeps its
     // node, opened folders included.
     void ShowPlaces(const std::vector<TDiskPlace>& places);
-    // Brings the places up to date whenever the view is shown or the user comes to it.
-    void RefreshWhenOpened(QWidget* view);
-    // The real path of a node, "" for an invalid index.
+    // A folder that did not answer is asked again when the user opens its node in the view.
+    void RetryWhenOpened(QTreeView* view);
+    // The real path of a node, "" for an invalid index or a node that stands for no folder.
     QString PathOf(const QModelIndex& index) const;
-    // The node of a folder, reached from the place that holds it most closely (opening the
-    // nodes on the way); invalid when no node shows it.
+    // The node of a folder, reached from the place that holds it most closely, opening the
+    // nodes on the way and waiting for their listings; invalid when no node shows it.
     QModelIndex IndexOf(const QString& path);
 
     bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
+    // Shows the places of a new mount table and asks its file systems, each on a worker of
+    // its own, what only they can tell.
+    void ShowMounts(std::vector<TMountPoint> mounts);
+    void ShowAnsweredPlaces();
+    void Listed(int request, QStringList names);
+    // No answer within the deadline: "无响应" until one comes or the user opens it again.
+    void Overdue(int request);
+
     QFileIconProvider icons_;
+    THandOver handOver_;
+    TMountTableWatch* watch_ = nullptr;
+    std::vector<TMountPoint> mounts_;
+    std::map<std::string, QString> labels_;
+    TMountAnswers answers_;
+    std::vector<TDiskPlace> places_;
+    int mountsSeen_ = 0; // answers about an older mount table are dropped
+    int requests_ = 0;
+    std::map<int, QPersistentModelIndex> listing_; // node of each listing not answered yet
 };

@@ -3,8 +3,11 @@
 #include "app/uFrmMain.h"
 
 #include "app/FolderTreeModel.h"
+#include "platform/DiskCalls.h"
 #include "platform/GbText.h"
+#include "platform/Paths.h"
 #include "register/ListFiles.h"
+#include "register/ShellDiskCalls.h"
 #include "search/SearchFiles.h"
 #include "search/SearchLocations.h"
 
@@ -53,10 +56,11 @@ void RemoveSelected(QListWidget* list, const std::string& listFile) {
 
 void TFrmMain::ConnectSearch() {
     // The user's places as top nodes (root file system, home folder, disks and network
-    // shares), brought up to date whenever the user comes to the tree.
+    // shares), following the mount table; a folder that did not answer is asked again when
+    // the user opens it.
     auto* model = new TFolderTreeModel(stDir);
-    model->ShowPlaces(DiskPlaces());
-    model->RefreshWhenOpened(stDir);
+    model->FollowMountTable();
+    model->RetryWhenOpened(stDir);
     stDir->setModel(model);
     stDir->setHeaderHidden(true);
     // No single desktop node sits above the places: each of them is a disk the user opens,
@@ -85,7 +89,15 @@ QString TFrmMain::SelectedTreePath() const {
 void TFrmMain::btnAddDirClick() {
     std::string path = RegisterFormOfPath(QFile::encodeName(SelectedTreePath()).toStdString());
     std::vector<std::string> dirs = ListItems(lstDirs);
-    int at = AddSearchDir(dirs, path, *this);
+    // The folder is asked after on a worker: a share that does not answer costs the deadline
+    // once, with the window repainting meanwhile, and is named in the history.
+    TDiskCalls disk = ShellDiskCalls(*this);
+    auto isFolder = [&disk](std::string_view gbPath) {
+        return disk
+            .Call(gbPath, [gb = std::string(gbPath)] { return DirectoryExists(RegisterPath(gb)); })
+            .value_or(false);
+    };
+    int at = AddSearchDir(dirs, path, *this, isFolder);
     if (at < 0) return;
     lstDirs->insertItem(at, GbToQString(dirs[size_t(at)]));
     WriteListFile(paths_.dirsList, dirs);

@@ -1,27 +1,29 @@
 #include "platform/DiskPlaces.h"
 
-#include <QDir>
+#include "platform/MountTable.h"
+
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QStorageInfo>
 
 namespace {
 
-// File systems of the kernel and of the system's services, never a user's disk.
-bool IsPseudo(const QByteArray& type) {
-    static const QSet<QByteArray> pseudo = {
-        "autofs",     "binfmt_misc",   "bpf",        "cgroup",      "cgroup2", "configfs",
-        "debugfs",    "devpts",        "devtmpfs",   "efivarfs",    "fusectl", "hugetlbfs",
-        "mqueue",     "nsfs",          "overlay",    "proc",        "pstore",  "ramfs",
-        "rpc_pipefs", "securityfs",    "selinuxfs",  "squashfs",    "sysfs",   "tmpfs",
-        "tracefs",    "fuse.snapfuse", "fuse.lxcfs", "fuse.portal", "nfsd",    "none"};
+// File systems of the kernel and of the system's services, never a user's disk. Automount
+// points (autofs) are not among them: they stand for the disk or share mounted on demand.
+bool IsPseudo(const std::string& type) {
+    static const std::set<std::string> pseudo = {
+        "binfmt_misc",   "bpf",        "cgroup",      "cgroup2", "configfs",  "debugfs",
+        "devpts",        "devtmpfs",   "efivarfs",    "fusectl", "hugetlbfs", "mqueue",
+        "nsfs",          "overlay",    "proc",        "pstore",  "ramfs",     "rpc_pipefs",
+        "securityfs",    "selinuxfs",  "squashfs",    "sysfs",   "tmpfs",     "tracefs",
+        "fuse.snapfuse", "fuse.lxcfs", "fuse.portal", "nfsd",    "none"};
     return pseudo.contains(type);
 }
 
-bool IsNetwork(const QByteArray& type) {
-    static const QSet<QByteArray> network = {"nfs",         "nfs4",        "cifs",  "smb3",
-                                             "smbfs",       "fuse.sshfs",  "sshfs", "davfs",
-                                             "fuse.davfs2", "fuse.rclone", "9p",    "afs"};
+bool IsNetwork(const std::string& type) {
+    static const std::set<std::string> network = {
+        "nfs",   "nfs4",        "cifs",        "smb3", "smbfs", "fuse.sshfs", "sshfs",
+        "davfs", "fuse.davfs2", "fuse.rclone", "9p",   "afs",   "autofs"};
     return network.contains(type);
 }
 
@@ -66,48 +68,53 @@ QString GvfsName(const QString& folder) {
     return share.isEmpty() ? host : share + QStringLiteral(" (") + host + QLatin1Char(')');
 }
 
+const char kGvfs[] = "fuse.gvfsd-fuse";
+
 } // namespace
 
-std::vector<TDiskPlace> DiskPlaces(const std::vector<TMount>& mounts, const QString& home) {
+std::vector<TDiskPlace> DiskPlaces(const std::vector<TMountPoint>& mounts, const QString& home,
+                                   const std::map<std::string, QString>& labels,
+                                   const TMountAnswers& answers) {
     std::vector<TDiskPlace> places{
         {QStringLiteral("/"), QStringLiteral("文件系统"), TDiskPlace::Root},
         {home, QStringLiteral("主文件夹"), TDiskPlace::Home}};
     QSet<QString> paths{QStringLiteral("/"), home};
-    QSet<QByteArray> devices;
-    auto add = [&](const QString& path, const QString& name, TDiskPlace::Kind kind) {
+    std::set<std::string> devices;
+    auto add = [&](const QString& path, const QString& name, TDiskPlace::Kind kind, bool ask) {
         if (paths.contains(path)) return;
         paths.insert(path);
-        places.push_back({path, name, kind});
+        places.push_back({path, name, kind, ask});
     };
-    for (const TMount& m : mounts) {
-        if (m.fsType == "fuse.gvfsd-fuse") {
-            const QStringList shares =
-                QDir(m.rootPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-            for (const QString& share : shares)
-                add(m.rootPath + QLatin1Char('/') + share, GvfsName(share), TDiskPlace::Network);
+    for (const TMountPoint& m : mounts) {
+        const QString path = QFile::decodeName(QByteArray::fromStdString(m.path));
+        if (m.fsType == kGvfs) {
+            auto shares = answers.gvfsShares.find(path);
+            if (shares == answers.gvfsShares.end()) continue;
+            for (const QString& share : shares->second)
+                add(path + QLatin1Char('/') + share, GvfsName(share), TDiskPlace::Network, false);
             continue;
         }
-        if (m.rootPath == QLatin1String("/") || m.rootPath == home) {
-            devices.insert(m.device);
+        if (path == QLatin1String("/") || path == home) {
+            devices.insert(m.source);
             continue;
         }
-        if (IsPseudo(m.fsType) || IsSystemFolder(m.rootPath) || !QFileInfo(m.rootPath).isDir())
+        if (IsPseudo(m.fsType) || IsSystemFolder(path) || answers.notFolders.contains(path))
             continue;
         // A device mounted again elsewhere (a bind mount) is the same disk.
-        if (!m.device.isEmpty() && !IsNetwork(m.fsType) && devices.contains(m.device)) continue;
-        devices.insert(m.device);
-        QString name = m.label.isEmpty() ? QFileInfo(m.rootPath).fileName() : m.label;
-        add(m.rootPath, name, IsNetwork(m.fsType) ? TDiskPlace::Network : TDiskPlace::Disk);
+        const bool network = IsNetwork(m.fsType);
+        if (!m.source.empty() && !network && devices.contains(m.source)) continue;
+        devices.insert(m.source);
+        auto label = labels.find(m.source);
+        const QString name = label != labels.end() ? label->second : QFileInfo(path).fileName();
+        // An automount point is always a folder; asking would mount it.
+        add(path, name, network ? TDiskPlace::Network : TDiskPlace::Disk, m.fsType != "autofs");
     }
     return places;
 }
 
-std::vector<TDiskPlace> DiskPlaces() {
-    std::vector<TMount> mounts;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid()) continue;
-        mounts.push_back(
-            {volume.rootPath(), volume.fileSystemType(), volume.device(), volume.name()});
-    }
-    return DiskPlaces(mounts, QDir::homePath());
+QStringList GvfsMountPoints(const std::vector<TMountPoint>& mounts) {
+    QStringList points;
+    for (const TMountPoint& m : mounts)
+        if (m.fsType == kGvfs) points << QFile::decodeName(QByteArray::fromStdString(m.path));
+    return points;
 }

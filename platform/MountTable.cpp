@@ -87,14 +87,20 @@ std::vector<TMountPoint> ParseMountInfo(std::string_view text) {
 }
 
 std::vector<TMountPoint> ReadMountTable() {
-    // procfs gives the table in one pass of reads; its size is not known beforehand.
-    std::string text;
     int fd = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
     if (fd < 0) return {};
-    char buffer[65536];
-    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
-        text.append(buffer, size_t(n));
+    std::vector<TMountPoint> mounts = ReadMountTable(fd);
     close(fd);
+    return mounts;
+}
+
+std::vector<TMountPoint> ReadMountTable(int fd) {
+    // procfs gives the table in one pass of reads; its size is not known beforehand.
+    std::string text;
+    char buffer[65536];
+    off_t at = 0;
+    for (ssize_t n; (n = pread(fd, buffer, sizeof buffer, at)) > 0; at += n)
+        text.append(buffer, size_t(n));
     return ParseMountInfo(text);
 }
 

@@ -20,6 +20,8 @@ struct TMountPoint {
 std::vector<TMountPoint> ParseMountInfo(std::string_view text);
 // The mounts of this process now; none when the table cannot be read.
 std::vector<TMountPoint> ReadMountTable();
+// The same from an open /proc/self/mountinfo, read again from its start.
+std::vector<TMountPoint> ReadMountTable(int fd);
 
 // The kind of file system ("ext4", "proc", ...) of the mount with that device; empty when
 // the table has none.

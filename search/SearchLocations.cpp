@@ -49,9 +49,10 @@ size_t InsertSorted(std::vector<std::string>& dirs, std::string path) {
     return index;
 }
 
-int AddSearchDir(std::vector<std::string>& dirs, std::string_view path, IShell& shell) {
+int AddSearchDir(std::vector<std::string>& dirs, std::string_view path, IShell& shell,
+                 const std::function<bool(std::string_view)>& isFolder) {
     std::string p = UpperCase(path);
-    if (!DirectoryExists(RegisterPath(p))) return -1;
+    if (!isFolder(p)) return -1;
     if (std::any_of(dirs.begin(), dirs.end(), [&](const auto& d) { return EqualNoCase(d, p); }))
         return -1;
     if (FindParentDir(dirs, p) >= 0) {

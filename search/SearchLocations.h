@@ -3,6 +3,7 @@
 // keeps its separator, other folders have none at the end).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,8 +32,10 @@ size_t InsertSorted(std::vector<std::string>& dirs, std::string path);
 // that is not an existing folder or is already listed is ignored; one inside a listed
 // location is refused on the status line; otherwise it goes to its sorted place. Returns
 // the index of the new item, or -1 when the list stayed as it was. The caller shows the
-// list, then writes it to its file.
-int AddSearchDir(std::vector<std::string>& dirs, std::string_view path, IShell& shell);
+// list, then writes it to its file. `isFolder` answers for a register path; the caller
+// decides how long the disk may take.
+int AddSearchDir(std::vector<std::string>& dirs, std::string_view path, IShell& shell,
+                 const std::function<bool(std::string_view)>& isFolder);
 
 // The rules of btnAddExtClick for the text of edFileType (GB18030): trimmed and
 // upper-cased, appended unless already listed. Returns whether the list changed (the new

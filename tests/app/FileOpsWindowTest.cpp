@@ -114,16 +114,12 @@ TEST_F(FileOpsWindow, TheBreakButtonStopsALargeCopy) {
     AddFile(w, "next.mkv", 10);
     w.SelectAllRows();
     dialogs_.folders = {Target()};
-    // Pressed as soon as the copy shows its break button (a wait on the disk before the
-    // first block may handle events earlier).
-    QTimer press;
-    QObject::connect(&press, &QTimer::timeout, &w, [&] {
-        if (!w.btnBreak->isVisible()) return;
-        press.stop();
+    // Pressed at the first event processing, which comes after the first block.
+    QTimer::singleShot(0, &w, [&] {
+        EXPECT_TRUE(w.btnBreak->isVisible());
         EXPECT_TRUE(w.PB3Bar->isVisible());
         w.btnBreak->click();
     });
-    press.start(0);
     w.mnCopy->trigger();
     EXPECT_FALSE(QFile::exists(dir_ + "dst/BIG.MKV"));
     EXPECT_FALSE(QFile::exists(dir_ + "dst/NEXT.MKV"));

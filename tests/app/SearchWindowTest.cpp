@@ -68,6 +68,13 @@ TEST_F(SearchWindowTest, FolderTreeOffersThePlacesAndRealFoldersOnly) {
     ASSERT_NE(model, nullptr);
     EXPECT_EQ(model->PathOf(model->index(0, 0)), QStringLiteral("/"));
     EXPECT_EQ(model->PathOf(model->index(1, 0)), QDir::homePath());
+    // A folder is read on a worker: "正在读取…" stands for its folders until they come.
+    const QModelIndex tree = model->IndexOf(tree_);
+    ASSERT_TRUE(tree.isValid());
+    model->fetchMore(tree);
+    EXPECT_EQ(model->index(0, 0, tree).data().toString(), QStringLiteral("正在读取…"));
+    EXPECT_EQ(model->PathOf(model->index(0, 0, tree)), QString());
+    QTRY_COMPARE(model->PathOf(model->index(0, 0, tree)), tree_ + "/Movies");
     EXPECT_FALSE(model->IndexOf(tree_ + "/.hidden").isValid());
     EXPECT_FALSE(model->IndexOf(tree_ + "/Movies/a.avi").isValid());
     EXPECT_EQ(w.SelectedTreePath(), QString()); // nothing selected yet

@@ -2,11 +2,18 @@
 #include "TreeFixture.h"
 
 #include "platform/GbText.h"
+#include "platform/Paths.h"
 #include "search/SearchLocations.h"
 
 #include <gtest/gtest.h>
 
 using Items = std::vector<std::string>;
+
+namespace {
+bool IsFolder(std::string_view gbPath) {
+    return DirectoryExists(RegisterPath(gbPath));
+}
+} // namespace
 
 TEST(SearchLocations, ContainmentRule) {
     EXPECT_TRUE(LocationContains("/", "/MOVIES"));
@@ -49,26 +56,26 @@ TEST_F(SearchLocationsOnDisk, AddLocationRules) {
     // The tree offers real paths; they are stored upper case, at their sorted place.
     std::string movies = RegisterFormOfPath((root_ / "Movies").string());
     EXPECT_EQ(movies, UpperCase(movies));
-    EXPECT_EQ(AddSearchDir(dirs, movies, shell), 0);
-    EXPECT_EQ(AddSearchDir(dirs, Location("中文"), shell), 1);
-    EXPECT_EQ(AddSearchDir(dirs, Location("Movies2"), shell), 1);
+    EXPECT_EQ(AddSearchDir(dirs, movies, shell, IsFolder), 0);
+    EXPECT_EQ(AddSearchDir(dirs, Location("中文"), shell, IsFolder), 1);
+    EXPECT_EQ(AddSearchDir(dirs, Location("Movies2"), shell, IsFolder), 1);
     EXPECT_EQ(dirs, Items({Location("Movies"), Location("Movies2"), Location("中文")}));
 
     // Duplicates, missing folders and the empty path are ignored without a word.
-    EXPECT_EQ(AddSearchDir(dirs, Location("movies"), shell), -1);
-    EXPECT_EQ(AddSearchDir(dirs, Location("gone"), shell), -1);
-    EXPECT_EQ(AddSearchDir(dirs, "", shell), -1);
+    EXPECT_EQ(AddSearchDir(dirs, Location("movies"), shell, IsFolder), -1);
+    EXPECT_EQ(AddSearchDir(dirs, Location("gone"), shell, IsFolder), -1);
+    EXPECT_EQ(AddSearchDir(dirs, "", shell, IsFolder), -1);
     EXPECT_TRUE(shell.status.isEmpty());
 
     // A sub-folder is refused on the status line.
-    EXPECT_EQ(AddSearchDir(dirs, Location("Movies/Sub"), shell), -1);
+    EXPECT_EQ(AddSearchDir(dirs, Location("Movies/Sub"), shell, IsFolder), -1);
     ASSERT_EQ(shell.status.size(), 1);
     EXPECT_EQ(shell.status[0], QString::fromUtf8("路径") + GbToQString(Location("Movies/Sub")) +
                                    QString::fromUtf8(" : 为子文件夹，无需再加入！"));
     EXPECT_EQ(dirs.size(), 3u);
 
     // A folder that holds listed ones is accepted; they stay until a search starts.
-    EXPECT_EQ(AddSearchDir(dirs, Location(), shell), 0);
+    EXPECT_EQ(AddSearchDir(dirs, Location(), shell, IsFolder), 0);
     EXPECT_EQ(dirs.size(), 4u);
 }
 
