@@ -3,11 +3,12 @@
 #include "media/Discover.h"
 #include "media/FilterPropertyDialog.h"
 #include "media/GraphElements.h"
+#include "platform/DiskCalls.h"
 #include "platform/EventWait.h"
 #include "register/Shell.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -83,6 +84,18 @@ GstElement* TFilterGraph::MakeAudioSink() {
     return sink;
 }
 
+// What the bus handler of one graph shares with FG. The handler runs on whichever thread
+// posts, possibly after FG has let go of the graph or is gone (a graph left to a stuck
+// worker), so it touches only this; `graph` is used on the UI thread alone, in handed-over
+// calls, which stop when FG closes its hand-over.
+struct TFilterGraph::BusLink {
+    THandOver handOver;
+    TFilterGraph* graph;
+    std::atomic<unsigned> generation;
+    std::atomic<bool> error{false};
+    std::atomic<bool> cut{false}; // FG let go of the graph: its messages go nowhere
+};
+
 void TFilterGraph::CreateGraph() {
     pipeline_ = gst_element_factory_make("playbin", "FG");
     if (!pipeline_) return;
@@ -102,41 +115,84 @@ void TFilterGraph::CreateGraph() {
             f->FilterPlace() == IGraphFilter::Place::VideoRenderer ? "video-sink" : "audio-filter";
         g_object_set(pipeline_, property, e, nullptr);
     }
+    bus_ = std::make_shared<BusLink>(busHandOver_, this, generation_);
     GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, &TFilterGraph::BusSyncHandler, this, nullptr);
+    gst_bus_set_sync_handler(
+        bus, &TFilterGraph::BusSyncHandler, new std::shared_ptr<BusLink>(bus_),
+        [](gpointer data) { delete static_cast<std::shared_ptr<BusLink>*>(data); });
     gst_object_unref(bus);
     Notify(TControlEvent::GraphCreated);
 }
 
+// The release may run while the window is being destroyed: its wait handles no events. A
+// graph whose change to NULL does not return within the deadline is left behind.
 void TFilterGraph::ReleaseGraph() {
     Notify(TControlEvent::GraphReleased);
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
-    ++generation_;
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-    gst_object_unref(bus);
-    gst_object_unref(pipeline_);
-    pipeline_ = nullptr;
+    if (ChangeState(GST_STATE_NULL, DiskDeadlineMs()).end == TStateChangeEnd::Done && pipeline_)
+        gst_object_unref(LetGoOfGraph());
+}
+
+// Forgets the graph and hands back FG's reference to it; its messages and its elements'
+// callbacks reach nothing from now on.
+GstElement* TFilterGraph::LetGoOfGraph() {
+    bus_->cut = true;
+    bus_.reset();
+    NextGeneration();
     rendered_ = false;
     ownElements_.clear();
     for (IGraphFilter* f : filters_)
         f->FilterRemoved();
+    return std::exchange(pipeline_, nullptr);
+}
+
+namespace {
+// Only a break during a wait of the graph counts: a flag left set by an earlier command would
+// fail every later file. It is put back for that command's own checks.
+struct OwnBreak {
+    bool earlier = std::exchange(BreakFlag, false);
+    ~OwnBreak() { BreakFlag = BreakFlag || earlier; }
+};
+} // namespace
+
+TStateChange TFilterGraph::ChangeState(GstState target, int quietMs) {
+    OwnBreak ownBreak;
+    const TStateChange change = ChangeStateDetached(
+        pipeline_, target, waitEvents_, [] { return BreakFlag; }, quietMs);
+    // A handler run during the wait may have released the graph already.
+    if (change.end != TStateChangeEnd::Done && pipeline_) {
+        Notify(TControlEvent::GraphReleased);
+        gst_object_unref(LetGoOfGraph()); // the worker holds its own reference
+    }
+    return change;
+}
+
+bool TFilterGraph::ChangeStateTo(GstState target) {
+    const TStateChange change = ChangeState(target);
+    return change.end == TStateChangeEnd::Done && change.result != GST_STATE_CHANGE_FAILURE;
+}
+
+void TFilterGraph::NextGeneration() {
+    ++generation_;
+    if (bus_) bus_->generation = generation_;
 }
 
 // Runs on whichever thread posts: wakes the render wait at once and hands the message to the
-// UI thread. Messages of an older graph generation are dropped there.
-GstBusSyncReply TFilterGraph::BusSyncHandler(GstBus*, GstMessage* message, gpointer self) {
-    auto* fg = static_cast<TFilterGraph*>(self);
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) fg->renderError_ = true;
-    const unsigned generation = fg->generation_;
+// UI thread. Messages of an older graph generation or of a graph let go are dropped there.
+GstBusSyncReply TFilterGraph::BusSyncHandler(GstBus*, GstMessage* message, gpointer data) {
+    const std::shared_ptr<BusLink> link = *static_cast<std::shared_ptr<BusLink>*>(data);
     // A dropped message's reference is the handler's to release: it goes with the call.
     std::shared_ptr<GstMessage> held(message, gst_message_unref);
-    fg->busHandOver_.Post([fg, held, generation] { fg->HandleMessage(held.get(), generation); });
+    if (link->cut) return GST_BUS_DROP;
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) link->error = true;
+    const unsigned generation = link->generation;
+    link->handOver.Post([link, held, generation] {
+        link->graph->HandleMessage(link.get(), held.get(), generation);
+    });
     return GST_BUS_DROP;
 }
 
-void TFilterGraph::HandleMessage(GstMessage* message, unsigned generation) {
-    if (generation != generation_ || !pipeline_) return;
+void TFilterGraph::HandleMessage(const BusLink* link, GstMessage* message, unsigned generation) {
+    if (link != bus_.get() || generation != generation_) return;
     for (IGraphListener* l : std::vector(listeners_))
         l->GraphEvent(message);
     if (OnDSEvent) OnDSEvent(this, message);
@@ -147,8 +203,11 @@ void TFilterGraph::HandleMessage(GstMessage* message, unsigned generation) {
 int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose) {
     if (!pipeline_) return kNoGraph;
     Notify(TControlEvent::RenderStart);
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
-    ++generation_;
+    const TStateChange reset = ChangeState(GST_STATE_NULL);
+    if (reset.end != TStateChangeEnd::Done)
+        return reset.end == TStateChangeEnd::NoAnswer ? kRenderNoAnswer : kRenderAborted;
+    if (!pipeline_) return kRenderFailed; // released by a handler run during the wait
+    NextGeneration();
     rendered_ = false;
     purpose_ = purpose;
     // Before the preroll: the first samples reach the output as soon as the graph runs.
@@ -163,17 +222,22 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
     uri_ = uri;
     g_free(uri);
     g_object_set(pipeline_, "uri", uri_.c_str(), nullptr);
-    renderError_ = false;
+    bus_->error = false;
     const unsigned generation = generation_;
+    const TStateChange open = ChangeState(GST_STATE_PAUSED);
+    if (open.end != TStateChangeEnd::Done)
+        return open.end == TStateChangeEnd::NoAnswer ? kRenderNoAnswer : kRenderAborted;
     int status = kRenderFailed;
-    if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE)
+    if (pipeline_ && generation == generation_ && open.result != GST_STATE_CHANGE_FAILURE)
         status = WaitForPreroll();
     if (status != kRenderOk) {
         // A handler run during the wait may have emptied, released or re-rendered the
-        // graph: then the graph is theirs and stays as they left it.
+        // graph: then the graph is theirs and stays as they left it. A streaming thread
+        // stuck in a read of the file holds up the change to NULL.
         if (pipeline_ && generation == generation_) {
-            gst_element_set_state(pipeline_, GST_STATE_NULL);
-            ++generation_;
+            const TStateChange empty = ChangeState(GST_STATE_NULL);
+            NextGeneration();
+            if (empty.end == TStateChangeEnd::NoAnswer) return kRenderNoAnswer;
         }
         return status;
     }
@@ -187,29 +251,23 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
 // a timeout counts as a failure. The window stays live from the start of the wait, and a
 // break or a close (which sets the break flag) ends it at once.
 int TFilterGraph::WaitForPreroll() {
-    // Only a break during this wait counts: a flag left set by an earlier command would fail
-    // every later file. It is put back for that command's own checks.
-    struct OwnBreak {
-        bool earlier = std::exchange(BreakFlag, false);
-        ~OwnBreak() { BreakFlag = BreakFlag || earlier; }
-    } ownBreak;
+    OwnBreak ownBreak;
     const unsigned generation = generation_;
-    QElapsedTimer timer;
-    timer.start();
-    for (;;) {
-        ProcessPendingEvents();
-        if (BreakFlag) return kRenderAborted;
-        // A handler run meanwhile may have replaced or released the graph.
-        if (!pipeline_ || generation != generation_) return kRenderFailed;
-        if (renderError_) return kRenderFailed;
-        GstState state;
-        GstStateChangeReturn r =
-            gst_element_get_state(pipeline_, &state, nullptr, 20 * GST_MSECOND);
-        if (r == GST_STATE_CHANGE_SUCCESS || r == GST_STATE_CHANGE_NO_PREROLL)
-            return renderError_ ? kRenderFailed : kRenderOk;
-        if (r == GST_STATE_CHANGE_FAILURE) return kRenderFailed;
-        if (timer.elapsed() >= renderTimeoutMs_) return kRenderTimeout;
-    }
+    GstStateChangeReturn r = GST_STATE_CHANGE_ASYNC;
+    // A handler run meanwhile may have replaced or released the graph.
+    auto graphGone = [&] { return !pipeline_ || generation != generation_; };
+    const WaitEnd end = WaitUntil(
+        [&] {
+            if (graphGone() || bus_->error) return true;
+            r = gst_element_get_state(pipeline_, nullptr, nullptr, 0);
+            return r != GST_STATE_CHANGE_ASYNC;
+        },
+        renderTimeoutMs_, [] { return BreakFlag; }, waitEvents_);
+    if (end == WaitEnd::Stopped) return kRenderAborted;
+    if (graphGone() || bus_->error) return kRenderFailed;
+    if (end == WaitEnd::Deadline) return kRenderTimeout;
+    return r == GST_STATE_CHANGE_SUCCESS || r == GST_STATE_CHANGE_NO_PREROLL ? kRenderOk
+                                                                             : kRenderFailed;
 }
 
 void TFilterGraph::ApplyAudioSettings() {
@@ -225,28 +283,28 @@ bool TFilterGraph::StartPlayback() {
     if (!pipeline_) return false;
     Notify(TControlEvent::Play);
     if (!rendered_) return true; // nothing in the graph to run
-    return gst_element_set_state(pipeline_, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+    return ChangeStateTo(GST_STATE_PLAYING);
 }
 
 bool TFilterGraph::PausePlayback() {
     if (!pipeline_) return false;
     Notify(TControlEvent::Pause);
     if (!rendered_) return true;
-    return gst_element_set_state(pipeline_, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+    return ChangeStateTo(GST_STATE_PAUSED);
 }
 
 bool TFilterGraph::StopPlayback() {
     if (!pipeline_) return false;
     Notify(TControlEvent::Stop);
     if (!rendered_) return true;
-    return gst_element_set_state(pipeline_, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+    return ChangeStateTo(GST_STATE_READY);
 }
 
 void TFilterGraph::EmptyGraph() {
     if (!pipeline_) return;
     StopPlayback();
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
-    ++generation_;
+    if (pipeline_) ChangeState(GST_STATE_NULL); // unless the stop left the graph behind
+    NextGeneration();
     rendered_ = false;
     uri_.clear();
 }

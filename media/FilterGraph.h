@@ -5,15 +5,17 @@
 // filters"); the video pane and the seek bar listen to its control notifications.
 #pragma once
 
+#include "media/GraphStateChange.h"
 #include "platform/HandOver.h"
 
 #include <gst/gst.h>
 
+#include <QEventLoop>
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,7 +50,8 @@ public:
     virtual Place FilterPlace() const = 0;
     // Creates the element when the graph is created; the graph takes the reference.
     virtual GstElement* FilterAdding() = 0;
-    // The graph is being released: the element is about to be destroyed.
+    // The graph lets go of the element: it is about to be destroyed, or it stays with a graph
+    // left to a stuck worker. Either way its callbacks must not reach the component any more.
     virtual void FilterRemoved() = 0;
 };
 
@@ -65,6 +68,9 @@ constexpr int kNoGraph = 1;                    // S_FALSE
 constexpr int kRenderFailed = int(0x80004005); // E_FAIL
 constexpr int kRenderTimeout = int(0x800705B4);
 constexpr int kRenderAborted = int(0x80004004); // E_ABORT: a break or a close during the wait
+// ERROR_SEM_TIMEOUT: a state change did not return within the disk deadline (the file's disk
+// or share does not answer); the graph was left behind.
+constexpr int kRenderNoAnswer = int(0x80070079);
 
 // Why a file is opened: to be played, or probed for its values (silently, and never over
 // the whole screen).
@@ -92,8 +98,14 @@ public:
 
     // Prerolls the file (a path on disk) to paused, waiting at most RenderTimeoutMs while
     // pending window events are processed. kRenderOk, kNoGraph without a graph, or a failure;
-    // kRenderAborted when a break or a close arrived during the wait.
+    // kRenderAborted when a break or a close arrived during the wait; kRenderNoAnswer when a
+    // state change did not return within the disk deadline.
     // A probe is muted from its first sample on; the stored volume stays as it is.
+    //
+    // Every state change runs off the UI thread (GraphStateChange.h). One that has not
+    // returned by the disk deadline, or whose wait a break or a close ended, leaves the graph
+    // to its worker: FG lets go of it as on a release (Active becomes false) and the next
+    // file gets a new graph.
     int OpenMediaFile(const std::string& path, TRenderPurpose purpose = TRenderPurpose::Play);
     bool StartPlayback();
     bool PausePlayback();
@@ -104,6 +116,11 @@ public:
     bool HasFile() const { return rendered_; }
     // The file in the graph was opened as a probe.
     bool Probing() const { return purpose_ == TRenderPurpose::Probe; }
+
+    // The window events handled while the graph waits: a command with a break button lets
+    // all through, the others keep user input out (the default).
+    void SetWaitEvents(QEventLoop::ProcessEventsFlags flags) { waitEvents_ = flags; }
+    QEventLoop::ProcessEventsFlags WaitEvents() const { return waitEvents_; }
 
     void SetVolume(int volume);
     int Volume() const { return volume_; }
@@ -148,23 +165,29 @@ public:
     std::function<void(TFilterGraph* sender, GstMessage* message)> OnDSEvent;
 
 private:
+    struct BusLink;
     void CreateGraph();
     void ReleaseGraph();
+    GstElement* LetGoOfGraph();
+    TStateChange ChangeState(GstState target, int quietMs = kQuietStateWaitMs);
+    bool ChangeStateTo(GstState target);
+    void NextGeneration();
     void Notify(TControlEvent event);
     void ApplyAudioSettings();
-    void HandleMessage(GstMessage* message, unsigned generation);
-    static GstBusSyncReply BusSyncHandler(GstBus* bus, GstMessage* message, gpointer self);
+    void HandleMessage(const BusLink* link, GstMessage* message, unsigned generation);
+    static GstBusSyncReply BusSyncHandler(GstBus* bus, GstMessage* message, gpointer data);
     int WaitForPreroll();
     GstElement* MakeAudioSink();
 
     GstElement* pipeline_ = nullptr;
-    THandOver busHandOver_; // bus messages from the streaming threads to the UI thread
+    std::shared_ptr<BusLink> bus_; // the graph's bus handler's state, while there is a graph
+    THandOver busHandOver_;        // bus messages from the streaming threads to the UI thread
     std::vector<IGraphFilter*> filters_;
     std::vector<GstElement*> ownElements_; // the own filters' elements, held by the graph
     std::vector<IGraphListener*> listeners_;
     std::function<GstElement*()> audioSinkFactory_;
-    std::atomic<unsigned> generation_{0};
-    std::atomic<bool> renderError_{false};
+    unsigned generation_ = 0;
+    QEventLoop::ProcessEventsFlags waitEvents_ = QEventLoop::ExcludeUserInputEvents;
     bool rendered_ = false;
     TRenderPurpose purpose_ = TRenderPurpose::Play;
     std::string uri_;

@@ -36,15 +36,15 @@ void ReadVideoSize(TFilterGraph& FG, int& width, int& height) {
     FG.VideoSize(width, height);
 }
 
-bool ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path,
-                    const TFileCheck& file, ProbeResult& result) {
+TProbeEnd ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path,
+                         const TFileCheck& file, ProbeResult& result) {
     FG.StopPlayback();
     FG.EmptyGraph();
     shell.PB2().SetSuffix(QStringLiteral("%  获取信息 ") + GbToQString(path));
     if (!FG.Active()) FG.SetActive(true);
     if (file.error) std::rethrow_exception(file.error);
     result.size = file.size;
-    if (BreakFlag) return false;
+    if (BreakFlag) return TProbeEnd::Stopped;
     struct EmptyAfter {
         TFilterGraph& FG;
         ~EmptyAfter() {
@@ -53,13 +53,21 @@ bool ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path,
         }
     } emptyAfter{FG};
     // A file that cannot be rendered reads 0 x 0, 00:00:00; a probe cut short by a break or
-    // a close reads nothing.
-    if (FG.OpenMediaFile(file.real, TRenderPurpose::Probe) == kRenderAborted) return false;
+    // a close, or whose graph was left to a stuck state change, reads nothing.
+    switch (FG.OpenMediaFile(file.real, TRenderPurpose::Probe)) {
+    case kRenderAborted:
+        return TProbeEnd::Stopped;
+    case kRenderNoAnswer:
+        return TProbeEnd::NoAnswer;
+    default:
+        break;
+    }
     FG.StartPlayback();
     FG.PausePlayback();
+    if (!FG.Active()) return BreakFlag ? TProbeEnd::Stopped : TProbeEnd::NoAnswer;
     ReadVideoSize(FG, result.width, result.height);
     result.durationMs = FG.DurationMs();
-    return true;
+    return TProbeEnd::Read;
 }
 
 void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell, TDiskCalls& calls) {
@@ -67,12 +75,17 @@ void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell, TD
     if (path.empty()) return;
     const std::optional<TFileCheck> file = calls.Call(path, [path] { return CheckFile(path); });
     if (calls.Stopped()) return;
-    if (!file || !file->exists) {
+    ProbeResult probe;
+    TProbeEnd end = TProbeEnd::NoAnswer;
+    if (file && file->exists) end = ProbeMediaFile(FG, shell, path, *file, probe);
+    if (end == TProbeEnd::Stopped) return;
+    if (end == TProbeEnd::NoAnswer) {
+        // The file's check passed but the graph's change of state did not return: its mount
+        // is taken as not answering for the rest of the command.
+        if (file && file->exists) calls.MarkNotAnswering(path);
         shell.AddHistory(QStringLiteral("文件不存在 ") + GbToQString(path));
         return;
     }
-    ProbeResult probe;
-    if (!ProbeMediaFile(FG, shell, path, *file, probe)) return;
     reg.SetCell(colSize, row, FormatSizeCell(probe.size));
     reg.SetCell(colDuration, row, FormatHMS(probe.durationMs / 1000));
     reg.SetCell(colResolution, row, FormatResolution(probe.width, probe.height));
@@ -82,15 +95,20 @@ void AnalyseSelectedRows(VideoRegister& reg, TFilterGraph& FG, IShell& shell) {
     const auto [top, bottom] = reg.SelectedRows();
     BreakFlag = false;
     shell.LockControls(true);
-    // The window comes back however the loop ends, a failure included.
+    // The window comes back however the loop ends, a failure included. The break button
+    // stays live while the graph waits on a disk.
     struct Restore {
         IShell& shell;
+        TFilterGraph& FG;
+        QEventLoop::ProcessEventsFlags waitEvents = FG.WaitEvents();
         ~Restore() {
+            FG.SetWaitEvents(waitEvents);
             shell.LockControls(false);
             shell.ShowBreakButton(false);
             shell.PB2().SetVisible(false);
         }
-    } restore{shell};
+    } restore{shell, FG};
+    FG.SetWaitEvents(QEventLoop::AllEvents);
     shell.ShowBreakButton(true);
     shell.DelayMs(200);
     shell.PB2().SetVisible(true);

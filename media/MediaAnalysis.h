@@ -27,14 +27,17 @@ struct ProbeResult {
 
 // Native picture size of the rendered file; 0 x 0 when there is no video.
 void ReadVideoSize(TFilterGraph& FG, int& width, int& height);
-// Builds the graph for the file (a register path, checked as `file`) and reads its values;
-// false when BreakFlag stopped it before or during rendering. A file that cannot be rendered still
-// gives its size, with 0 x 0 and no duration. Throws EFileError when the file cannot be
-// opened.
-bool ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path,
-                    const TFileCheck& file, ProbeResult& result);
+// How a probe ended: values read, stopped by BreakFlag before or during rendering, or a state
+// change of the graph that its disk did not let return within the deadline.
+enum class TProbeEnd { Read, Stopped, NoAnswer };
+// Builds the graph for the file (a register path, checked as `file`) and reads its values. A
+// file that cannot be rendered still gives its size, with 0 x 0 and no duration. Throws
+// EFileError when the file cannot be opened.
+TProbeEnd ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path,
+                         const TFileCheck& file, ProbeResult& result);
 // Probes the row's file and writes columns 4 to 6; a missing file, or one on a mount that
-// does not answer in this run of `calls`, gives the history line "文件不存在 " + path instead.
+// does not answer in this run of `calls` (its file check or the graph's state changes), gives
+// the history line "文件不存在 " + path instead.
 void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell, TDiskCalls& calls);
 // The command over the rows of the selection (mnCalClick without the grid's repaint).
 void AnalyseSelectedRows(VideoRegister& reg, TFilterGraph& FG, IShell& shell);

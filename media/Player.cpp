@@ -43,7 +43,9 @@ void TPlayer::Play(const VideoRegister& reg) {
     FG.StopPlayback();
     FG.EmptyGraph();
     if (!FG.Active()) FG.SetActive(true);
-    FG.OpenMediaFile(*real);
+    // A graph whose file does not open within the deadline is left behind, and the row goes
+    // as a missing file does.
+    if (FG.OpenMediaFile(*real) == kRenderNoAnswer) return calls.MarkNotAnswering(path);
     // The pane paints the pictures itself: there is no output window to take over.
     FG.StartPlayback();
     view_.ShowLength(QString::fromStdString(FormatHMS(FG.DurationMs() / 1000)));

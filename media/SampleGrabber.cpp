@@ -30,9 +30,10 @@ GstElement* TSampleGrabber::FilterAdding() {
     GstPad* src = gst_element_get_static_pad(caps, "src");
     gst_element_add_pad(bin, gst_ghost_pad_new("sink", sink));
     gst_element_add_pad(bin, gst_ghost_pad_new("src", src));
+    probeLink_ = std::make_shared<ProbeLink>(this);
     gst_pad_add_probe(
         src, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
-        &TSampleGrabber::Probe, this, nullptr);
+        &TSampleGrabber::Probe, ProbeLink::Hold(probeLink_), &ProbeLink::Release);
     gst_object_unref(sink);
     gst_object_unref(src);
     bits_ = 0;
@@ -40,33 +41,35 @@ GstElement* TSampleGrabber::FilterAdding() {
 }
 
 void TSampleGrabber::FilterRemoved() {
+    if (probeLink_) probeLink_->Cut();
+    probeLink_.reset();
     bits_ = 0;
 }
 
-GstPadProbeReturn TSampleGrabber::Probe(GstPad*, GstPadProbeInfo* info, gpointer self) {
-    auto* grabber = static_cast<TSampleGrabber*>(self);
+GstPadProbeReturn TSampleGrabber::Probe(GstPad*, GstPadProbeInfo* info, gpointer link) {
+    ProbeLink::Of(link).With([info](TSampleGrabber& grabber) { grabber.Grab(info); });
+    return GST_PAD_PROBE_OK;
+}
+
+// Inside the grabber's lock.
+void TSampleGrabber::Grab(GstPadProbeInfo* info) {
     if (info->type & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
         GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
         if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
             GstCaps* caps = nullptr;
             gst_event_parse_caps(event, &caps);
             GstAudioInfo audio;
-            if (gst_audio_info_from_caps(&audio, caps))
-                grabber->bits_ = GST_AUDIO_INFO_WIDTH(&audio);
+            if (gst_audio_info_from_caps(&audio, caps)) bits_ = GST_AUDIO_INFO_WIDTH(&audio);
         }
-        return GST_PAD_PROBE_OK;
+        return;
     }
-    if (!grabber->OnBuffer) return GST_PAD_PROBE_OK;
+    if (!OnBuffer) return;
     GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
     GST_PAD_PROBE_INFO_DATA(info) = buffer;
     GstMapInfo map;
-    if (!gst_buffer_map(buffer, &map, GST_MAP_READWRITE)) return GST_PAD_PROBE_OK;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READWRITE)) return;
     const double time =
         GST_BUFFER_PTS_IS_VALID(buffer) ? double(GST_BUFFER_PTS(buffer)) / double(GST_SECOND) : 0.0;
-    {
-        std::lock_guard guard(grabber->lock_);
-        grabber->OnBuffer(grabber, time, map.data, int(map.size));
-    }
+    OnBuffer(this, time, map.data, int(map.size));
     gst_buffer_unmap(buffer, &map);
-    return GST_PAD_PROBE_OK;
 }

@@ -4,13 +4,14 @@
 // output: what the handler writes is what is heard.
 #pragma once
 
+#include "media/CallbackLink.h"
 #include "media/FilterGraph.h"
 
 #include <QPointer>
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <memory>
 
 class TSampleGrabber : public IGraphFilter {
 public:
@@ -35,9 +36,11 @@ public:
     void FilterRemoved() override;
 
 private:
-    static GstPadProbeReturn Probe(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+    using ProbeLink = TCallbackLink<TSampleGrabber>;
+    static GstPadProbeReturn Probe(GstPad* pad, GstPadProbeInfo* info, gpointer link);
+    void Grab(GstPadProbeInfo* info);
 
     QPointer<TFilterGraph> graph_;
-    std::mutex lock_;
+    std::shared_ptr<ProbeLink> probeLink_; // the grabber's lock: one buffer at a time
     std::atomic<int> bits_{0};
 };

@@ -72,28 +72,33 @@ GstElement* TVideoWindow::FilterAdding() {
     g_object_set(sink_, "caps", caps, "max-buffers", 2, "drop", TRUE, "enable-last-sample", FALSE,
                  nullptr);
     gst_caps_unref(caps);
-    g_signal_connect(sink_, "new-sample", G_CALLBACK(&TVideoWindow::NewSample), this);
-    g_signal_connect(sink_, "new-preroll", G_CALLBACK(&TVideoWindow::NewPreroll), this);
+    sinkLink_ = std::make_shared<SinkLink>(this);
+    g_signal_connect_data(sink_, "new-sample", G_CALLBACK(&TVideoWindow::NewSample),
+                          SinkLink::Hold(sinkLink_), &SinkLink::ReleaseClosure, GConnectFlags(0));
+    g_signal_connect_data(sink_, "new-preroll", G_CALLBACK(&TVideoWindow::NewPreroll),
+                          SinkLink::Hold(sinkLink_), &SinkLink::ReleaseClosure, GConnectFlags(0));
     g_object_set(sink_, "emit-signals", TRUE, nullptr);
     return sink_;
 }
 
 void TVideoWindow::FilterRemoved() {
+    if (sinkLink_) sinkLink_->Cut();
+    sinkLink_.reset();
     sink_ = nullptr;
     ClearFrame();
 }
 
-GstFlowReturn TVideoWindow::NewSample(GstElement* sink, gpointer self) {
+GstFlowReturn TVideoWindow::NewSample(GstElement* sink, gpointer link) {
     if (GstSample* s = gst_app_sink_pull_sample(GST_APP_SINK(sink))) {
-        static_cast<TVideoWindow*>(self)->TakeSample(s);
+        SinkLink::Of(link).With([s](TVideoWindow& pane) { pane.TakeSample(s); });
         gst_sample_unref(s);
     }
     return GST_FLOW_OK;
 }
 
-GstFlowReturn TVideoWindow::NewPreroll(GstElement* sink, gpointer self) {
+GstFlowReturn TVideoWindow::NewPreroll(GstElement* sink, gpointer link) {
     if (GstSample* s = gst_app_sink_pull_preroll(GST_APP_SINK(sink))) {
-        static_cast<TVideoWindow*>(self)->TakeSample(s);
+        SinkLink::Of(link).With([s](TVideoWindow& pane) { pane.TakeSample(s); });
         gst_sample_unref(s);
     }
     return GST_FLOW_OK;

@@ -5,6 +5,7 @@
 // reaches the pane's handlers, and Esc leaves it.
 #pragma once
 
+#include "media/CallbackLink.h"
 #include "media/FilterGraph.h"
 #include "platform/HandOver.h"
 
@@ -12,6 +13,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 class TFullScreenView;
@@ -53,8 +55,9 @@ protected:
 
 private:
     friend class TFullScreenView;
-    static GstFlowReturn NewSample(GstElement* sink, gpointer self);
-    static GstFlowReturn NewPreroll(GstElement* sink, gpointer self);
+    using SinkLink = TCallbackLink<TVideoWindow>;
+    static GstFlowReturn NewSample(GstElement* sink, gpointer link);
+    static GstFlowReturn NewPreroll(GstElement* sink, gpointer link);
     void TakeSample(GstSample* sample);
     void ClearFrame();
     void Paint(QWidget* surface);
@@ -64,7 +67,8 @@ private:
 
     QPointer<TFilterGraph> graph_;
     GstElement* sink_ = nullptr;
-    THandOver repaint_; // the streaming thread's requests to repaint
+    std::shared_ptr<SinkLink> sinkLink_; // the sink's callbacks to this pane
+    THandOver repaint_;                  // the streaming thread's requests to repaint
     mutable std::mutex frameLock_;
     QImage frame_;
     QSize displaySize_;

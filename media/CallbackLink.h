@@ -1,0 +1,42 @@
+// The way back from a streaming thread's callback to the component that set it up. A graph
+// left to a stuck worker keeps its elements, and their callbacks may run whenever the worker's
+// call returns, after the component has let go of them or is gone: the component cuts the
+// link when it lets go, and from then on no call reaches it. Calls run one at a time under
+// the link's lock, so a cut waits for a call in progress.
+#pragma once
+
+#include <glib-object.h>
+
+#include <memory>
+#include <mutex>
+
+template <class T> class TCallbackLink {
+public:
+    explicit TCallbackLink(T* owner) : owner_(owner) {}
+
+    // f(owner) unless the link was cut.
+    template <class F> void With(F&& f) {
+        std::lock_guard lock(mutex_);
+        if (owner_) f(*owner_);
+    }
+    void Cut() {
+        std::lock_guard lock(mutex_);
+        owner_ = nullptr;
+    }
+
+    // A reference for a GLib callback's user data, released by the matching notify.
+    static gpointer Hold(const std::shared_ptr<TCallbackLink>& link) {
+        return new std::shared_ptr<TCallbackLink>(link);
+    }
+    static TCallbackLink& Of(gpointer data) {
+        return **static_cast<std::shared_ptr<TCallbackLink>*>(data);
+    }
+    static void Release(gpointer data) {
+        delete static_cast<std::shared_ptr<TCallbackLink>*>(data);
+    }
+    static void ReleaseClosure(gpointer data, GClosure*) { Release(data); }
+
+private:
+    std::mutex mutex_;
+    T* owner_;
+};
