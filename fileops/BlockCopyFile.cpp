@@ -76,21 +76,20 @@ std::string PartialCopyPath(const std::string& realTarget) {
 
 } // namespace
 
-bool BlockCopyFile(std::string_view source, std::string_view target, IShell& shell,
-                   CopyDurability durability) {
+bool BlockCopyFile(const TCopyFiles& files, IShell& shell, CopyDurability durability) {
     IProgress& bar = shell.PB3();
-    int from = OpenRegularFile(ResolvePath(RegisterPath(source)), source);
+    int from = OpenRegularFile(files.source, files.gbSource);
     struct stat st;
     if (fstat(from, &st) != 0) {
         int err = errno;
         close(from);
-        ThrowOpenError(source, err);
+        ThrowOpenError(files.gbSource, err);
     }
     const uint64_t size = uint64_t(st.st_size);
     const uint64_t blocks = size / kCopyBlockSize;
     const uint64_t rest = size % kCopyBlockSize;
 
-    std::string realTarget = ResolvePath(RegisterPath(target)).Bytes();
+    const std::string& realTarget = files.target.Bytes();
     struct stat existing;
     if (stat(realTarget.c_str(), &existing) == 0 && existing.st_dev == st.st_dev &&
         existing.st_ino == st.st_ino) {
@@ -103,7 +102,7 @@ bool BlockCopyFile(std::string_view source, std::string_view target, IShell& she
     if (to < 0) {
         int err = errno;
         close(from);
-        ThrowCreateError(target, err);
+        ThrowCreateError(files.gbTarget, err);
     }
     creation.Added();
     struct stat created {};
@@ -166,7 +165,7 @@ bool BlockCopyFile(std::string_view source, std::string_view target, IShell& she
     if (rename(partial.c_str(), realTarget.c_str()) != 0) {
         int err = errno;
         discardTarget();
-        ThrowCreateError(target, err);
+        ThrowCreateError(files.gbTarget, err);
     }
     left.Removed();
     arrived.Added();

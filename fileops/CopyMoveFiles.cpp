@@ -1,6 +1,7 @@
 #include "fileops/CopyMoveFiles.h"
 
 #include "fileops/BlockCopyFile.h"
+#include "fileops/FileHelpers.h"
 #include "fileops/SystemMoveFile.h"
 #include "platform/GbText.h"
 #include "platform/Paths.h"
@@ -10,6 +11,7 @@
 
 #include <QFile>
 #include <optional>
+#include <sys/stat.h>
 #include <unordered_map>
 #include <vector>
 
@@ -55,7 +57,7 @@ public:
         IShell& shell = ctx_.shell;
         shell.ClearHistory();
         const RowRange rows = ctx_.reg.SelectedRows();
-        if (!PickFolder(folders)) return;
+        if (!PickFolder()) return;
         if (!EnoughSpace(rows)) return;
 
         IProgress& pb2 = shell.PB2();
@@ -77,13 +79,13 @@ public:
     }
 
 private:
-    bool PickFolder(ResolverSession& folders) {
+    bool PickFolder() {
         QString chosen = ctx_.dialogs.SelectFolder(QStringLiteral("选择一个目的文件夹"));
         if (chosen.isEmpty()) return false;
-        const RealPath realFolder(QFile::encodeName(chosen).toStdString());
+        // The targets lie in the chosen folder itself, not in a case variant of it.
+        realFolder_ = RealPath(QFile::encodeName(chosen).toStdString());
         folder_ = QStringToGb(chosen);
-        if (!calls_.Call(folder_, [f = folder_] { return DirectoryExists(RegisterPath(f)); })
-                 .value_or(false))
+        if (!calls_.Call(folder_, [f = realFolder_] { return DirectoryExists(f); }).value_or(false))
             return false;
         folder_ = WithSeparator(folder_);
         // A move writes the folder into the rows' path cells.
@@ -91,8 +93,6 @@ private:
             ctx_.shell.SetStatusText(1, QStringLiteral("无法登记的文件夹名: ") + Gb(folder_));
             return false;
         }
-        // The targets lie in the chosen folder itself, not in a case variant of it.
-        folders.Pin(folder_, realFolder);
         return true;
     }
 
@@ -166,6 +166,14 @@ private:
         }
     }
 
+    // One row's file as found before any question, and where it goes.
+    struct RowFile {
+        std::string source; // register path of the row's file
+        std::string target; // the chosen folder's text and the name the file arrives under
+        std::string leaf;   // that name
+        DiskEntry from;
+    };
+
     void RunRow(int r) {
         const std::string source = RowFilePath(ctx_.reg, r);
         if (source.empty()) return;
@@ -184,49 +192,62 @@ private:
             shown(source));
         std::string name(ctx_.reg.Cell(colName, r));
         name.append(ctx_.reg.Cell(colType, r));
-        const std::string target = folder_ + (move ? UpperCase(name) : name);
-        const auto targets = calls_.Call(target, [source, target] {
-            TRowFiles files = FindRowFiles(target);
-            const bool same = files.exists && SameFile(source, target);
-            return std::pair(std::move(files), same);
+        const std::string leaf = move ? UpperCase(name) : name;
+        const RowFile file{source, folder_ + leaf, leaf, sources->found.front()};
+        const auto targets = calls_.Call(file.target, [folder = realFolder_, leaf] {
+            return FindOnDisk(folder, RegisterPath(leaf));
         });
         if (!targets) {
             Failed(source);
             return;
         }
         if ((move && RefuseAmbiguous(ctx_.shell, sources->found)) ||
-            RefuseAmbiguous(ctx_.shell, targets->first.found))
+            RefuseAmbiguous(ctx_.shell, *targets))
             return;
         // Already in the target folder: the same file on disk, whatever spelling or link
         // leads there. Folders whose names differ only in case are different folders.
-        if (targets->second) return;
-        if (targets->first.exists) {
+        if (!targets->empty() && targets->front().SameFileAs(file.from)) return;
+        if (!targets->empty() && S_ISREG(targets->front().mode)) {
             switch (ctx_.dialogs.AskYesNoCancel(
                 QStringLiteral("确认操作"),
-                QStringLiteral("目标文件已经存在，是否覆盖？\n\r\n\r") + shown(target))) {
+                QStringLiteral("目标文件已经存在，是否覆盖？\n\r\n\r") + shown(file.target))) {
             case IDialogs::Answer::No:
                 return;
             case IDialogs::Answer::Cancel:
                 BreakFlag = true;
                 return;
             case IDialogs::Answer::Yes:
-                calls_.Call(target, [target] { return ForceDeleteFile(target); });
                 break;
             }
+            // Both files were found before the question: the one replaced and the one moved
+            // or copied must still be those. Answers the entry that changed, if one did.
+            const auto changed =
+                calls_.Call(file.target, [from = file.from, old = targets->front()] {
+                    if (!from.StillSame()) return std::optional(from);
+                    if (DeleteCheckedFile(old) == CheckedDeletion::Changed)
+                        return std::optional(old);
+                    return std::optional<DiskEntry>();
+                });
+            if (changed && *changed) return ReportChanged(ctx_.shell, **changed);
         }
         if (move) {
-            MoveRow(r, source, target);
+            MoveRow(r, file);
         } else {
-            CopyRow(source, target);
+            CopyRow(file);
         }
     }
 
-    void CopyRow(const std::string& source, const std::string& target) {
-        if (BlockCopyFile(source, target, ctx_.shell)) {
-            ctx_.shell.AddHistory(QStringLiteral("文件拷贝成功:") + Gb(target));
+    // The file found, and where it arrives: in the chosen folder itself under the row's name.
+    TCopyFiles CopyOf(const RowFile& file) const {
+        return {file.from.real, realFolder_.Child(GbToUtf8(file.leaf)), file.source, file.target};
+    }
+
+    void CopyRow(const RowFile& file) {
+        if (BlockCopyFile(CopyOf(file), ctx_.shell)) {
+            ctx_.shell.AddHistory(QStringLiteral("文件拷贝成功:") + Gb(file.target));
             ++done_;
         } else {
-            Failed(source);
+            Failed(file.source);
         }
     }
 
@@ -236,38 +257,43 @@ private:
                                   : QStringLiteral("--原文件移动失败:") + Gb(UpperCase(source)));
     }
 
-    void MoveRow(int r, const std::string& source, const std::string& target) {
-        bool rename = OnTargetDrive(r, source);
+    void MoveRow(int r, const RowFile& file) {
+        const bool rename = OnTargetDrive(r, file.source);
         // Across file systems the copy is on disk and complete before the source goes.
-        bool moved =
-            rename
-                ? calls_.Call(source, [source, target] { return SystemMoveFile(source, target); })
-                      .value_or(false)
-                : BlockCopyFile(source, target, ctx_.shell, CopyDurability::OnDisk);
-        const QString from = Gb(UpperCase(source));
-        if (!moved) {
-            Failed(source);
-            return;
+        MoveOutcome outcome = MoveOutcome::Failed;
+        if (rename) {
+            outcome = calls_
+                          .Call(file.source,
+                                [from = file.from, folder = realFolder_, leaf = file.leaf] {
+                                    return SystemMoveFile(from, folder, leaf);
+                                })
+                          .value_or(MoveOutcome::Failed);
+        } else if (BlockCopyFile(CopyOf(file), ctx_.shell, CopyDurability::OnDisk)) {
+            outcome = MoveOutcome::Moved;
         }
-        ctx_.shell.AddHistory(QStringLiteral("复制成功:") + Gb(UpperCase(target)));
+        if (outcome == MoveOutcome::Changed) return ReportChanged(ctx_.shell, file.from);
+        if (outcome == MoveOutcome::Failed) return Failed(file.source);
+        const QString from = Gb(UpperCase(file.source));
+        ctx_.shell.AddHistory(QStringLiteral("复制成功:") + Gb(UpperCase(file.target)));
         ++done_;
         ctx_.reg.SetCell(colPath, r, folder_);
         if (rename) return;
         // The source is gone already when the copy took it (nothing to say), and counts as
         // not deleted when its mount stops answering.
-        const std::optional<std::optional<bool>> deleted = calls_.Call(source, [source] {
-            return FileExists(RegisterPath(source)) ? std::optional(ForceDeleteFile(source))
-                                                    : std::nullopt;
-        });
-        if (deleted && !*deleted) return;
-        ctx_.shell.AddHistory(deleted && **deleted ? QStringLiteral("原文件删除成功:") + from
-                                                   : QStringLiteral("--原文件删除失败:") + from);
+        const std::optional<CheckedDeletion> deleted =
+            calls_.Call(file.source, [entry = file.from] { return DeleteCheckedFile(entry); });
+        if (deleted == CheckedDeletion::Gone) return;
+        if (deleted == CheckedDeletion::Changed) return ReportChanged(ctx_.shell, file.from);
+        ctx_.shell.AddHistory(deleted == CheckedDeletion::Deleted
+                                  ? QStringLiteral("原文件删除成功:") + from
+                                  : QStringLiteral("--原文件删除失败:") + from);
     }
 
     const FileOpsContext& ctx_;
     const VolumeQueries& volumes_;
     const Transfer kind_;
-    std::string folder_; // the chosen folder, ending in the separator
+    std::string folder_;  // the chosen folder, ending in the separator
+    RealPath realFolder_; // the same as the dialog gave it
     std::unordered_map<std::string, bool> onTargetDrive_; // by path cell
     int done_ = 0;
     TDiskCalls calls_;

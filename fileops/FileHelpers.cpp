@@ -46,14 +46,21 @@ std::string RowFilePath(const VideoRegister& reg, int row) {
 }
 
 bool ForceDeleteFile(std::string_view gbPath) {
-    if (!FileExists(RegisterPath(gbPath))) return false;
+    const std::vector<DiskEntry> found = FindOnDisk(RegisterPath(gbPath));
+    return !found.empty() && S_ISREG(found.front().mode) &&
+           DeleteCheckedFile(found.front()) == CheckedDeletion::Deleted;
+}
+
+CheckedDeletion DeleteCheckedFile(const DiskEntry& entry) {
+    struct stat st;
+    if (stat(entry.real.c_str(), &st) != 0) return CheckedDeletion::Gone;
+    if (st.st_dev != entry.dev || st.st_ino != entry.ino) return CheckedDeletion::Changed;
     // A read-only mode does not stop unlink (only the folder's rights count), so there is
     // no attribute to clear first.
-    const RealPath real = ResolvePath(RegisterPath(gbPath));
-    FolderEntryChange change(real);
-    if (unlink(real.c_str()) != 0) return false;
+    FolderEntryChange change(entry.real);
+    if (unlink(entry.real.c_str()) != 0) return CheckedDeletion::Failed;
     change.Removed();
-    return true;
+    return CheckedDeletion::Deleted;
 }
 
 TRowFiles FindRowFiles(const std::string& gbPath) {
@@ -96,21 +103,27 @@ bool SameDrive(std::string_view a, std::string_view b) {
     return da && db && *da == *db;
 }
 
-bool SameFile(std::string_view a, std::string_view b) {
-    struct stat sa, sb;
-    return stat(ResolvePath(RegisterPath(a)).c_str(), &sa) == 0 &&
-           stat(ResolvePath(RegisterPath(b)).c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+namespace {
+
+QString Shown(const DiskEntry& entry) {
+    return QFile::decodeName(QByteArray::fromStdString(entry.real.Bytes()));
 }
+
+} // namespace
 
 bool RefuseAmbiguous(IShell& shell, const std::vector<DiskEntry>& found) {
     if (found.size() < 2) return false;
     QString line = QStringLiteral("多个文件符合此记录，未操作: ");
     for (size_t i = 0; i < found.size(); ++i) {
         if (i > 0) line += QStringLiteral("  ");
-        line += QFile::decodeName(QByteArray::fromStdString(found[i].real.Bytes()));
+        line += Shown(found[i]);
     }
     shell.AddHistory(line);
     shell.ShowHistoryPage();
     return true;
+}
+
+void ReportChanged(IShell& shell, const DiskEntry& entry) {
+    shell.AddHistory(QStringLiteral("文件已变化，未操作: ") + Shown(entry));
+    shell.ShowHistoryPage();
 }

@@ -26,6 +26,10 @@ std::string RowFilePath(const VideoRegister& reg, int row);
 // Deletes the file; false when it does not exist or cannot be deleted.
 bool ForceDeleteFile(std::string_view gbPath);
 
+// What became of a regular file found before a dialog that a command then meant to delete.
+enum class CheckedDeletion { Deleted, Gone, Changed, Failed };
+CheckedDeletion DeleteCheckedFile(const DiskEntry& entry);
+
 // What a command asks of the disk about a row's file, in one call that a worker makes.
 struct TFileCheck {
     bool exists = false;
@@ -53,11 +57,11 @@ uint64_t GetDiskFreeBytes(std::string_view gbPath);
 // nearest existing folder.
 bool SameDrive(std::string_view a, std::string_view b);
 
-// True when both paths name one existing file on disk (same device and inode), whatever
-// links or spellings lead there.
-bool SameFile(std::string_view a, std::string_view b);
-
 // For the commands that change or delete files: when more than one file on disk fits a path
 // (`found`, the case variants of a name or a folder that FindOnDisk gave), the history names
 // them all and the caller leaves the row alone. True when the path was refused so.
 bool RefuseAmbiguous(IShell& shell, const std::vector<DiskEntry>& found);
+
+// For the commands that found an entry before a dialog: its path no longer leads to it after
+// the dialog, so the history names it and the caller leaves the row alone.
+void ReportChanged(IShell& shell, const DiskEntry& entry);

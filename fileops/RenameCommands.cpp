@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -66,6 +67,43 @@ std::string SoleFile(const std::string& gbPath) {
     return found.size() == 1 ? found[0].real.Bytes() : std::string();
 }
 
+// The register text up to and including the separator before the last component of a folder
+// path that ends in the separator ("/D/A/" gives "/D/").
+std::string_view ParentOf(std::string_view dir) {
+    const size_t last = dir.find_last_not_of('/');
+    return last == std::string_view::npos ? dir.substr(0, 0)
+                                          : dir.substr(0, dir.rfind('/', last) + 1);
+}
+
+// What the folder rename came to after its dialog.
+struct TFolderMove {
+    MoveOutcome outcome = MoveOutcome::Failed;
+    bool same = false;              // the new path leads to the folder itself
+    std::vector<DiskEntry> parents; // the folders that a parent typed by the user fits
+};
+
+// Moves the checked folder to `newDir`. A new path in the folder's own parent (as register
+// text) renames it inside the real parent it was found in, never in a case twin of that
+// parent; another parent is looked up as a register path and must fit one folder alone.
+TFolderMove MoveFolder(const DiskEntry& folder, const std::string& oldDir,
+                       const std::string& newDir) {
+    TFolderMove result;
+    const std::string_view parent = ParentOf(newDir);
+    const std::string leaf(newDir.substr(parent.size(), newDir.size() - parent.size() - 1));
+    RealPath target = folder.real.Folder();
+    if (parent != ParentOf(oldDir)) {
+        result.parents = FindOnDisk(RegisterPath(parent));
+        if (result.parents.size() != 1 || !S_ISDIR(result.parents.front().mode)) return result;
+        target = result.parents.front().real;
+    }
+    if (leaf.empty()) return result;
+    const std::vector<DiskEntry> there = FindOnDisk(target, RegisterPath(leaf));
+    result.same = std::any_of(there.begin(), there.end(),
+                              [&](const DiskEntry& e) { return e.SameFileAs(folder); });
+    if (!result.same) result.outcome = SystemMoveFile(folder, target, leaf);
+    return result;
+}
+
 } // namespace
 
 std::string RenameProposal(std::string_view mainName, std::string_view resolution) {
@@ -89,27 +127,29 @@ void RenameRowFile(const FileOpsContext& ctx) {
         return;
     }
     if (RefuseAmbiguous(ctx.shell, files->found)) return;
+    const DiskEntry file = files->found.front();
     const std::string name(reg.Cell(colName, row));
     std::optional<std::string> newName =
         AskUpperCase(ctx.dialogs, QStringLiteral("文件改名：请输入新文件名"),
                      QStringLiteral("原来文件名 【") + GbToQString(name) + QStringLiteral("】"),
                      RenameProposal(name, reg.Cell(colResolution, row)));
     if (!newName || *newName == UpperCase(name)) return;
-    // The new name goes into the folder that holds the file, not into another folder that
-    // the path cell may fit as well.
-    const std::string& real = files->found.front().real.Bytes();
-    const std::string realFolder = real.substr(0, real.rfind('/') + 1);
-    std::string target = GbPathOfReal(realFolder);
-    ResolverSession folder;
-    folder.Pin(target, RealPath(realFolder));
-    target.append(*newName).append(reg.Cell(colType, row));
     if (QString refused = RefusedName(QStringLiteral("改名失败："), *newName); !refused.isEmpty()) {
         ctx.shell.SetStatusText(1, refused);
         return;
     }
-    if (UnfitFileName(*newName) ||
-        !calls.Call(source, [source, target] { return SystemMoveFile(source, target); })
-             .value_or(false)) {
+    // The new name goes into the folder that holds the file found before the dialog, not
+    // into another folder that the path cell may fit as well.
+    const std::string leaf = *newName + std::string(reg.Cell(colType, row));
+    const MoveOutcome outcome =
+        UnfitFileName(*newName)
+            ? MoveOutcome::Failed
+            : calls
+                  .Call(source,
+                        [file, leaf] { return SystemMoveFile(file, file.real.Folder(), leaf); })
+                  .value_or(MoveOutcome::Failed);
+    if (outcome == MoveOutcome::Changed) return ReportChanged(ctx.shell, file);
+    if (outcome == MoveOutcome::Failed) {
         ctx.shell.SetStatusText(
             1, QStringLiteral("改名失败，确保文件不被其它程序使用。或文件名要合法。"));
         return;
@@ -124,22 +164,21 @@ void RenameRowFolder(const FileOpsContext& ctx) {
     const int current = reg.CurRow();
     // The cell is resolved as it stands (a folder chosen for a move keeps its spelling);
     // the rows and the dialog compare and show it in upper case.
-    std::string folder = WithSeparator(reg.Cell(colPath, current));
+    const std::string folder = WithSeparator(reg.Cell(colPath, current));
     const std::string oldDir = UpperCase(folder);
     if (oldDir.empty()) return;
     // A folder on a mount that does not answer is taken as missing.
     TDiskCalls calls = ShellDiskCalls(ctx.shell);
-    const auto variants = calls.Call(folder, [folder] {
-        return std::pair(DirectoryExists(RegisterPath(folder)), FindOnDisk(RegisterPath(folder)));
-    });
-    if (!variants || !variants->first) {
+    const auto variants = calls.Call(folder, [folder] { return FindOnDisk(RegisterPath(folder)); });
+    if (!variants || variants->empty() || !S_ISDIR(variants->front().mode)) {
         ctx.shell.SetStatusText(1, QStringLiteral("文件夹不存在 ") + GbToQString(oldDir));
         return;
     }
+    DiskEntry checked = variants->front();
     // Where case variants of the folder exist ("Videos" beside "videos"), the row's own file
     // tells which one is meant, and only the rows whose files lie in it move with it.
     std::vector<bool> keep(size_t(reg.LastRow()) + 1, false);
-    if (variants->second.size() > 1) {
+    if (variants->size() > 1) {
         std::vector<std::string> paths;
         for (int row = 1; row <= reg.LastRow(); ++row)
             paths.push_back(RowFilePath(reg, row));
@@ -147,31 +186,36 @@ void RenameRowFolder(const FileOpsContext& ctx) {
             calls.Map<std::string>(std::move(paths), SoleFile);
         auto soleFile = [&](int row) { return sole[size_t(row - 1)].value_or(std::string()); };
         const std::string file = soleFile(current);
-        if (file.empty()) {
-            RefuseAmbiguous(ctx.shell, variants->second);
+        auto holder = std::find_if(variants->begin(), variants->end(), [&](const DiskEntry& v) {
+            return !file.empty() && file.starts_with(v.real.Bytes());
+        });
+        if (holder == variants->end()) {
+            RefuseAmbiguous(ctx.shell, *variants);
             return;
         }
-        const std::string realFolder = file.substr(0, file.rfind('/') + 1);
-        folder = GbPathOfReal(realFolder);
+        checked = *holder;
         for (int row = 1; row <= reg.LastRow(); ++row)
-            keep[size_t(row)] = !soleFile(row).starts_with(realFolder);
+            keep[size_t(row)] = !soleFile(row).starts_with(checked.real.Bytes());
     }
     std::optional<std::string> answer = AskUpperCase(
         ctx.dialogs, QStringLiteral("文件夹改名：请输入新文件夹名"),
         QStringLiteral("原来文件夹名 【") + GbToQString(oldDir) + QStringLiteral("】"), oldDir);
     if (!answer || answer->empty()) return;
     const std::string newDir = WithSeparator(*answer);
-    if (newDir == oldDir ||
-        calls.Call(folder, [folder, newDir] { return SameFile(folder, newDir); }).value_or(true))
-        return;
+    if (newDir == oldDir) return;
     if (QString refused = RefusedName(QStringLiteral("文件夹改名失败："), newDir);
         !refused.isEmpty()) {
         ctx.shell.SetStatusText(1, refused);
         return;
     }
-    if (UnfitFolderPath(newDir) ||
-        !calls.Call(folder, [folder, newDir] { return SystemMoveFile(folder, newDir); })
-             .value_or(false)) {
+    const std::optional<TFolderMove> move =
+        UnfitFolderPath(newDir) ? std::nullopt : calls.Call(folder, [checked, oldDir, newDir] {
+            return MoveFolder(checked, oldDir, newDir);
+        });
+    if (move && move->same) return;
+    if (move && RefuseAmbiguous(ctx.shell, move->parents)) return;
+    if (move && move->outcome == MoveOutcome::Changed) return ReportChanged(ctx.shell, checked);
+    if (!move || move->outcome != MoveOutcome::Moved) {
         ctx.shell.SetStatusText(
             1, QStringLiteral(
                    "文件夹改名失败，确保文件夹内文件不被其它程序使用。或文件夹名字要合法。"));

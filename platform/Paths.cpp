@@ -125,7 +125,6 @@ struct SessionState {
     // The real paths of folders resolved while a ResolverSession is open, by their text as
     // given (absolute, with the trailing separator); only folders that one folder alone fits.
     std::unordered_map<std::string, std::string> folders;
-    std::unordered_map<std::string, std::string> pinned; // kept by ClearResolverCache
 };
 
 ListingCache& Listings() {
@@ -297,7 +296,6 @@ std::optional<std::string> SessionFolder(std::string_view gbPath) {
     {
         std::lock_guard lock(sessions.mutex);
         if (sessions.open == 0) return std::nullopt;
-        if (auto it = sessions.pinned.find(folder); it != sessions.pinned.end()) return it->second;
         if (auto it = sessions.folders.find(folder); it != sessions.folders.end())
             return it->second;
     }
@@ -328,12 +326,38 @@ std::string RealPath::Gb() const {
     return GbPathOfReal(bytes_);
 }
 
+RealPath RealPath::Child(std::string_view name) const {
+    return RealPath(WithSlash(bytes_).append(name));
+}
+
+RealPath RealPath::Folder() const {
+    const size_t end = std::max<size_t>(bytes_.find_last_not_of('/') + 1, 1);
+    const size_t slash = bytes_.rfind('/', end - 1);
+    return RealPath(slash == std::string::npos ? "./" : bytes_.substr(0, slash + 1));
+}
+
+std::string RealPath::Name() const {
+    const size_t end = std::max<size_t>(bytes_.find_last_not_of('/') + 1, 1);
+    const size_t slash = bytes_.rfind('/', end - 1);
+    return bytes_.substr(slash + 1, end - slash - 1); // npos + 1 is 0
+}
+
 std::vector<DiskEntry> FindOnDisk(const RegisterPath& path) {
     std::string_view gbPath = path.Text();
     if (gbPath.empty()) return {};
     if (std::optional<std::string> folder = SessionFolder(gbPath))
         return WalkFrom(gbPath.substr(FolderPartLength(gbPath)), *folder);
     return WalkFrom(gbPath, "");
+}
+
+std::vector<DiskEntry> FindOnDisk(const RealPath& folder, const RegisterPath& below) {
+    if (folder.empty() || below.Text().empty()) return {};
+    return WalkFrom(below.Text(), folder.Bytes());
+}
+
+bool DiskEntry::StillSame() const {
+    struct stat st;
+    return stat(real.c_str(), &st) == 0 && st.st_dev == dev && st.st_ino == ino;
 }
 
 RealPath ResolvePath(const RegisterPath& path) {
@@ -434,25 +458,11 @@ ResolverSession::ResolverSession() {
 ResolverSession::~ResolverSession() {
     SessionState& sessions = Sessions();
     std::lock_guard lock(sessions.mutex);
-    if (--sessions.open == 0) {
-        sessions.folders.clear();
-        sessions.pinned.clear();
-    }
+    if (--sessions.open == 0) sessions.folders.clear();
 }
 
-void ResolverSession::Pin(std::string_view gbFolder, const RealPath& realFolder) {
-    SessionState& sessions = Sessions();
-    std::lock_guard lock(sessions.mutex);
-    sessions.pinned.insert_or_assign(std::string(gbFolder), WithSlash(realFolder.Bytes()));
-}
-
-FolderEntryChange::FolderEntryChange(const RealPath& entry) {
-    std::string path = entry.Bytes();
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    size_t slash = path.rfind('/');
-    folder_ = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
-    name_ = slash == std::string::npos ? path : path.substr(slash + 1);
+FolderEntryChange::FolderEntryChange(const RealPath& entry)
+    : folder_(entry.Folder().Bytes()), name_(entry.Name()) {
     if (std::optional<FolderStat> folder = StatFolder(folder_)) {
         known_ = true;
         dev_ = folder->id.dev;

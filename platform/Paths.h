@@ -34,6 +34,12 @@ public:
     bool empty() const { return bytes_.empty(); }
     // The text for cells and messages (GbPathOfReal).
     std::string Gb() const;
+    // The folder that holds the entry, with the trailing separator ("./" for a bare name),
+    // and the entry's own name; trailing separators of a folder's path do not count.
+    RealPath Folder() const;
+    std::string Name() const;
+    // The entry `name` (bytes) in this folder.
+    RealPath Child(std::string_view name) const;
     bool operator==(const RealPath&) const = default;
 
 private:
@@ -41,12 +47,18 @@ private:
 };
 
 // An entry on disk that a register path names: its real path and what stat tells of it
-// (links followed).
+// (links followed). A command resolves a row to one entry before any dialog and acts on
+// that entry afterwards, asking first whether its path still leads to the same file.
 struct DiskEntry {
     RealPath real;
     dev_t dev = 0;
     ino_t ino = 0;
     mode_t mode = 0;
+
+    bool SameFileAs(const DiskEntry& other) const { return dev == other.dev && ino == other.ino; }
+    // Whether the real path still leads to this file (device and inode): nobody replaced,
+    // removed or renamed it since it was found.
+    bool StillSame() const;
 };
 
 // Every entry on disk that the path names, one per file (device and inode). Each component
@@ -58,6 +70,9 @@ struct DiskEntry {
 // links costs no more than the folders it really holds. Safe to call from several threads
 // at once; no lock is held while the file system is asked.
 std::vector<DiskEntry> FindOnDisk(const RegisterPath& path);
+// The same below a real folder (a folder the user picked, or the checked folder of a file),
+// which is used as it is: only the relative register path `below` is matched by case.
+std::vector<DiskEntry> FindOnDisk(const RealPath& folder, const RegisterPath& below);
 
 // The real path for reading: the first entry that FindOnDisk gives. When none exists, the
 // path to create: the existing part followed as far as it goes (an existing case variant of
@@ -97,10 +112,6 @@ class ResolverSession {
 public:
     ResolverSession();
     ~ResolverSession();
-    // Until the last session ends, paths in the folder `gbFolder` (ending in the separator)
-    // resolve in `realFolder` only: a folder the user picked, or the real folder of a file,
-    // is used as it is and never matched again by case.
-    void Pin(std::string_view gbFolder, const RealPath& realFolder);
     ResolverSession(const ResolverSession&) = delete;
     ResolverSession& operator=(const ResolverSession&) = delete;
 };

@@ -114,12 +114,15 @@ TEST_F(FileOpsWindow, TheBreakButtonStopsALargeCopy) {
     AddFile(w, "next.mkv", 10);
     w.SelectAllRows();
     dialogs_.folders = {Target()};
-    // Pressed at the first event processing, which comes after the first block.
-    QTimer::singleShot(0, &w, [&] {
-        EXPECT_TRUE(w.btnBreak->isVisible());
-        EXPECT_TRUE(w.PB3Bar->isVisible());
+    // Pressed as soon as the copy of the large file shows its bar (a wait on the disk before
+    // the first block may handle events earlier).
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, &w, [&] {
+        if (!w.btnBreak->isVisible() || !w.PB3Bar->isVisible()) return;
+        press.stop();
         w.btnBreak->click();
     });
+    press.start(0);
     w.mnCopy->trigger();
     EXPECT_FALSE(QFile::exists(dir_ + "dst/BIG.MKV"));
     EXPECT_FALSE(QFile::exists(dir_ + "dst/NEXT.MKV"));

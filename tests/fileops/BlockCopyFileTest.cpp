@@ -11,8 +11,9 @@ namespace {
 
 using BlockCopy = FileOpsTest;
 
-std::string Gb(const fs::path& p) {
-    return Utf8ToGb(p.string());
+TCopyFiles Files(const fs::path& source, const fs::path& target) {
+    return {RealPath(source.string()), RealPath(target.string()), Utf8ToGb(source.string()),
+            Utf8ToGb(target.string())};
 }
 
 TEST_F(BlockCopy, BlockCountsProgressAndContentForEveryShapeOfSize) {
@@ -35,7 +36,7 @@ TEST_F(BlockCopy, BlockCountsProgressAndContentForEveryShapeOfSize) {
         fs::path src = root / ("src" + std::to_string(c.size)), dst = root / "out" / "copy";
         MakeFile(src, c.size, unsigned(c.size));
         fs::create_directories(dst.parent_path());
-        ASSERT_TRUE(BlockCopyFile(Gb(src), Gb(dst), shell));
+        ASSERT_TRUE(BlockCopyFile(Files(src, dst), shell));
         EXPECT_EQ(ReadAll(dst), ReadAll(src));
         EXPECT_EQ(shell.pb3.max, c.max);
         EXPECT_EQ(shell.pb3.position, c.max);
@@ -53,8 +54,11 @@ TEST_F(BlockCopy, UpperCaseRegisterPathsFindTheRealFiles) {
     fs::path src = root / "Mixed" / "clip.rmvb";
     MakeFile(src, 5000);
     fs::create_directories(root / "dest");
-    std::string target = RegDir(root / "dest") + "CLIP.RMVB";
-    ASSERT_TRUE(BlockCopyFile(RegDir(root / "Mixed") + "CLIP.RMVB", target, shell));
+    const std::string source = RegDir(root / "Mixed") + "CLIP.RMVB",
+                      target = RegDir(root / "dest") + "CLIP.RMVB";
+    ASSERT_TRUE(BlockCopyFile(
+        {ResolvePath(RegisterPath(source)), ResolvePath(RegisterPath(target)), source, target},
+        shell));
     EXPECT_EQ(ReadAll(root / "dest" / "CLIP.RMVB"), ReadAll(src));
 }
 
@@ -83,7 +87,7 @@ TEST_F(BlockCopy, TheTargetNameAppearsOnlyWhenTheCopyIsWhole) {
             EXPECT_EQ(ReadAll(dst), before) << "the target changed before the copy was whole";
             ++checked;
         };
-        ASSERT_TRUE(BlockCopyFile(Gb(src), Gb(dst), shell, CopyDurability::OnDisk));
+        ASSERT_TRUE(BlockCopyFile(Files(src, dst), shell, CopyDurability::OnDisk));
         EXPECT_EQ(checked, 4);
         EXPECT_EQ(ReadAll(dst), ReadAll(src));
         EXPECT_EQ(Entries(folder), (std::vector<std::string>{name, "src"}));
@@ -97,7 +101,7 @@ TEST_F(BlockCopy, BreakStopsBeforeTheNextBlockAndRemovesThePartialTarget) {
     shell.onProcessEvents = [](int count) {
         if (count == 3) BreakFlag = true;
     };
-    EXPECT_FALSE(BlockCopyFile(Gb(src), Gb(dst), shell));
+    EXPECT_FALSE(BlockCopyFile(Files(src, dst), shell));
     EXPECT_EQ(Entries(root), std::vector<std::string>{"big"}) << "a partial copy is left";
     EXPECT_EQ(fs::file_size(src), 10 * kCopyBlockSize + 7);
     EXPECT_EQ(shell.processEvents, 3);
@@ -111,7 +115,7 @@ TEST_F(BlockCopy, BreakDuringTheLastWholeBlockStillFails) {
     shell.onProcessEvents = [](int count) {
         if (count == 2) BreakFlag = true;
     };
-    EXPECT_FALSE(BlockCopyFile(Gb(src), Gb(dst), shell));
+    EXPECT_FALSE(BlockCopyFile(Files(src, dst), shell));
     EXPECT_FALSE(fs::exists(dst));
 }
 
@@ -125,7 +129,7 @@ TEST_F(BlockCopy, WriteFailureRemovesThePartialTargetAndThrows) {
     rlimit small = old;
     small.rlim_cur = 500 * 1024;
     setrlimit(RLIMIT_FSIZE, &small);
-    EXPECT_THROW(BlockCopyFile(Gb(src), Gb(dst), shell, CopyDurability::OnDisk), EFileError);
+    EXPECT_THROW(BlockCopyFile(Files(src, dst), shell, CopyDurability::OnDisk), EFileError);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(Entries(root), std::vector<std::string>{"src"}) << "a partial copy is left";
@@ -135,14 +139,14 @@ TEST_F(BlockCopy, WriteFailureRemovesThePartialTargetAndThrows) {
 
 TEST_F(BlockCopy, OpenAndCreateFailuresCarryTheProgramTexts) {
     try {
-        BlockCopyFile(Gb(root / "missing"), Gb(root / "x"), shell);
+        BlockCopyFile(Files(root / "missing", root / "x"), shell);
         FAIL();
     } catch (const EFileError& e) {
         EXPECT_TRUE(std::string(e.what()).starts_with("Cannot open file \"")) << e.what();
     }
     MakeFile(root / "src", 10);
     try {
-        BlockCopyFile(Gb(root / "src"), Gb(root / "no" / "folder" / "x"), shell);
+        BlockCopyFile(Files(root / "src", root / "no" / "folder" / "x"), shell);
         FAIL();
     } catch (const EFileError& e) {
         EXPECT_TRUE(std::string(e.what()).starts_with("Cannot create file \"")) << e.what();
@@ -154,7 +158,7 @@ TEST_F(BlockCopy, NeverEmptiesTheSourceThroughALinkToItself) {
     fs::path src = root / "a" / "f.bin";
     MakeFile(src, 1234);
     fs::create_directory_symlink(root / "a", root / "link");
-    EXPECT_FALSE(BlockCopyFile(Gb(src), Gb(root / "link" / "f.bin"), shell));
+    EXPECT_FALSE(BlockCopyFile(Files(src, root / "link" / "f.bin"), shell));
     EXPECT_EQ(fs::file_size(src), 1234u);
 }
 

@@ -54,31 +54,44 @@ TEST_F(FileHelpers, SameDriveAndSameFile) {
     MakeFile(root / "a" / "f", 1);
     fs::create_directory_symlink(root / "a", root / "via");
     EXPECT_TRUE(SameDrive(Gb(root / "a" / "f"), Gb(root / "b" / "not" / "yet")));
-    EXPECT_TRUE(SameFile(RegDir(root / "a") + "F", Gb(root / "via" / "f")));
-    EXPECT_FALSE(SameFile(Gb(root / "a" / "f"), Gb(root / "a" / "g")));
+    const DiskEntry f = FindOnDisk(RegisterPath(RegDir(root / "a") + "F")).front();
+    EXPECT_TRUE(f.SameFileAs(FindOnDisk(RegisterPath(Gb(root / "via" / "f"))).front()));
+    EXPECT_TRUE(f.StillSame());
+    MakeFile(root / "a" / "g", 1);
+    fs::rename(root / "a" / "g", root / "a" / "f"); // another file under the same name
+    EXPECT_FALSE(f.StillSame());
+    EXPECT_EQ(DeleteCheckedFile(f), CheckedDeletion::Changed);
+    EXPECT_TRUE(fs::exists(root / "a" / "f"));
     if (OtherFileSystemAvailable(root)) {
         EXPECT_FALSE(SameDrive(Gb(root), "/dev/shm/x"));
     }
 }
 
+DiskEntry Found(const fs::path& p) {
+    return FindOnDisk(RegisterPath(Gb(p))).front();
+}
+
 TEST_F(FileHelpers, SystemMoveNeverReplacesATargetInAnyLetterCase) {
     MakeFile(root / "src.mkv", 3, 1);
     MakeFile(root / "dst.mkv", 4, 2);
-    EXPECT_FALSE(SystemMoveFile(Gb(root / "src.mkv"), RegDir(root) + "DST.MKV"));
+    const DiskEntry src = Found(root / "src.mkv");
+    const RealPath folder(root.string());
+    EXPECT_EQ(SystemMoveFile(src, folder, "DST.MKV"), MoveOutcome::Failed);
     EXPECT_EQ(fs::file_size(root / "dst.mkv"), 4u);
     EXPECT_TRUE(fs::exists(root / "src.mkv"));
-    EXPECT_FALSE(SystemMoveFile(Gb(root / "gone.mkv"), Gb(root / "new.mkv")));
-    EXPECT_TRUE(SystemMoveFile(RegDir(root) + "SRC.MKV", RegDir(root) + "NEW.MKV"));
+    EXPECT_EQ(SystemMoveFile(src, folder, "NEW.MKV"), MoveOutcome::Moved);
+    EXPECT_EQ(SystemMoveFile(src, folder, "NEW2.MKV"), MoveOutcome::Changed); // gone
     EXPECT_EQ(fs::file_size(root / "NEW.MKV"), 3u);
     EXPECT_FALSE(fs::exists(root / "src.mkv"));
 }
 
 TEST_F(FileHelpers, SystemMoveOfAFolderRefusesToMoveItIntoItself) {
     MakeFile(root / "A" / "x", 1);
-    EXPECT_FALSE(SystemMoveFile(Gb(root / "A") + "/", Gb(root / "A" / "B") + "/"));
+    const DiskEntry a = Found(root / "A");
+    EXPECT_EQ(SystemMoveFile(a, RealPath((root / "A").string()), "B"), MoveOutcome::Failed);
     EXPECT_TRUE(fs::exists(root / "A" / "x"));
     EXPECT_FALSE(fs::exists(root / "A" / "B"));
-    EXPECT_TRUE(SystemMoveFile(Gb(root / "A") + "/", Gb(root / "C") + "/"));
+    EXPECT_EQ(SystemMoveFile(a, RealPath(root.string()), "C"), MoveOutcome::Moved);
     EXPECT_TRUE(fs::exists(root / "C" / "x"));
 }
 
