@@ -1,5 +1,6 @@
 #include "platform/Paths.h"
 
+#include "platform/FileId.h"
 #include "platform/GbText.h"
 
 #include <algorithm>
@@ -14,18 +15,6 @@
 #include <vector>
 
 namespace {
-
-struct FolderId {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    bool operator==(const FolderId&) const = default;
-};
-
-struct FolderIdHash {
-    size_t operator()(const FolderId& id) const {
-        return std::hash<uint64_t>()(uint64_t(id.dev) * 0x9E3779B97F4A7C15ull ^ uint64_t(id.ino));
-    }
-};
 
 struct DirListing {
     timespec mtime{};
@@ -56,7 +45,7 @@ void AddName(DirListing& listing, std::string form, std::string name) {
 // is changed in place only while no reader holds it.
 class ListingCache {
 public:
-    std::shared_ptr<const DirListing> Find(const FolderId& id, const timespec& mtime) {
+    std::shared_ptr<const DirListing> Find(const TFileId& id, const timespec& mtime) {
         std::lock_guard lock(mutex_);
         auto it = map_.find(id);
         if (it == map_.end() || !SameTime(it->second.listing->mtime, mtime)) return nullptr;
@@ -64,7 +53,7 @@ public:
         return it->second.listing;
     }
 
-    void Store(const FolderId& id, std::shared_ptr<DirListing> listing) {
+    void Store(const TFileId& id, std::shared_ptr<DirListing> listing) {
         std::lock_guard lock(mutex_);
         Drop(id);
         names_ += listing->names;
@@ -76,7 +65,7 @@ public:
 
     // Runs `change` on the listing of the folder while the lock is held; a listing that
     // `change` rejects (returns false) is dropped.
-    template <class Change> void Patch(const FolderId& id, Change change) {
+    template <class Change> void Patch(const TFileId& id, Change change) {
         std::lock_guard lock(mutex_);
         auto it = map_.find(id);
         if (it == map_.end()) return;
@@ -100,10 +89,10 @@ private:
 
     struct Slot {
         std::shared_ptr<DirListing> listing;
-        std::list<FolderId>::iterator use;
+        std::list<TFileId>::iterator use;
     };
 
-    void Drop(const FolderId& id) {
+    void Drop(const TFileId& id) {
         auto it = map_.find(id);
         if (it == map_.end()) return;
         names_ -= it->second.listing->names;
@@ -112,8 +101,8 @@ private:
     }
 
     std::mutex mutex_;
-    std::unordered_map<FolderId, Slot, FolderIdHash> map_;
-    std::list<FolderId> order_; // most recently used first
+    std::unordered_map<TFileId, Slot, TFileIdHash> map_;
+    std::list<TFileId> order_; // most recently used first
     size_t names_ = 0;
 };
 
@@ -138,7 +127,7 @@ SessionState& Sessions() {
 }
 
 struct FolderStat {
-    FolderId id;
+    TFileId id;
     timespec mtime{};
 };
 
@@ -222,8 +211,8 @@ std::string FolderToList(const std::string& prefix) {
 }
 
 struct StepHash {
-    size_t operator()(const std::pair<size_t, FolderId>& step) const {
-        return FolderIdHash()(step.second) ^ (step.first * 0x100000001B3ull);
+    size_t operator()(const std::pair<size_t, TFileId>& step) const {
+        return TFileIdHash()(step.second) ^ (step.first * 0x100000001B3ull);
     }
 };
 
@@ -263,7 +252,7 @@ private:
 
     const SplitPath& split_;
     std::vector<DiskEntry>& out_;
-    std::unordered_set<std::pair<size_t, FolderId>, StepHash> expanded_;
+    std::unordered_set<std::pair<size_t, TFileId>, StepHash> expanded_;
 };
 
 std::string Root(const SplitPath& split) {
@@ -486,7 +475,7 @@ void FolderEntryChange::Patch(bool added) {
     Listings().Patch({dev_, ino_}, [&](DirListing& listing) {
         // Current: as before the change, or already brought up to date (a rename within one
         // folder patches it twice; a lookup after the change read it again).
-        bool current = now && now->id == FolderId{dev_, ino_} &&
+        bool current = now && now->id == TFileId{dev_, ino_} &&
                        (SameTime(listing.mtime, before_) || SameTime(listing.mtime, now->mtime));
         // With two names of one form the survivor of a removal is known only to a new read.
         if (!current || (!added && listing.shared.contains(form))) return false;

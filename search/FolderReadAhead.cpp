@@ -4,6 +4,7 @@
 #include "platform/DetachedWorker.h"
 #include "platform/DiskCalls.h"
 #include "platform/EventWait.h"
+#include "platform/FileId.h"
 
 #include <algorithm>
 #include <chrono>
@@ -21,20 +22,11 @@ namespace {
 // the walk waits for: a search of a whole disk does not hold the disk in memory twice.
 constexpr size_t kUnclaimedListings = 4096;
 
-struct FolderId {
-    dev_t dev;
-    ino_t ino;
-    bool operator==(const FolderId&) const = default;
-};
-struct FolderIdHash {
-    size_t operator()(const FolderId& id) const { return size_t(id.ino) * 31 + id.dev; }
-};
-
 enum class Phase { Pending, Reading, Done, Dropped };
 
 struct Job {
     std::string real;
-    FolderId id{};
+    TFileId id{};
     TFolderReadAhead::Key key;
     uint64_t order = 0; // tells apart two pending folders that got the same key by different ways
     Phase phase = Phase::Pending;
@@ -54,8 +46,8 @@ struct TFolderReadAhead::State {
     std::condition_variable work;     // workers wait for folders to read
     std::condition_variable answered; // the walk waits for the folder it wants
     std::map<std::pair<Key, uint64_t>, std::shared_ptr<Job>> pending;
-    std::unordered_map<FolderId, std::shared_ptr<Job>, FolderIdHash> jobs; // not taken yet
-    std::unordered_set<FolderId, FolderIdHash> queued; // every folder ever queued
+    std::unordered_map<TFileId, std::shared_ptr<Job>, TFileIdHash> jobs; // not taken yet
+    std::unordered_set<TFileId, TFileIdHash> queued;                     // every folder ever queued
     std::vector<std::shared_ptr<Job>> reading;
     std::set<dev_t> deadDevices;
     std::set<unsigned> retired; // abandoned workers
@@ -66,7 +58,7 @@ struct TFolderReadAhead::State {
     bool closed = false;
 
     // Under the lock.
-    void Queue(std::string real, FolderId id, Key key) {
+    void Queue(std::string real, TFileId id, Key key) {
         auto job = std::make_shared<Job>();
         job->real = std::move(real);
         job->id = id;
@@ -188,7 +180,7 @@ TFolderReadAhead::Answer TFolderReadAhead::Take(const std::string& real, dev_t d
                                                 const Key& key, std::vector<TFolderEntry>& entries,
                                                 const std::function<bool()>& stop) {
     State& s = *state_;
-    const FolderId id{dev, ino};
+    const TFileId id{dev, ino};
     std::shared_ptr<Job> job;
     // Under the lock: a listing that is there is handed over.
     auto claim = [&] {

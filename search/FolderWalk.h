@@ -12,6 +12,7 @@
 #pragma once
 
 #include "platform/DiskCalls.h"
+#include "platform/FileId.h"
 #include "search/FolderReadAhead.h"
 #include "search/SearchLists.h"
 
@@ -37,15 +38,6 @@ public:
     void WalkLocation(const std::string& location);
 
 private:
-    struct FolderId {
-        dev_t dev;
-        ino_t ino;
-        bool operator==(const FolderId&) const = default;
-    };
-    struct FolderIdHash {
-        size_t operator()(const FolderId& id) const { return size_t(id.ino) * 31 + id.dev; }
-    };
-
     // Keeps the file names of the folder list_[index] (listed as `entries`, real path
     // `real`, at `key` in walk order) in its record and appends every sub-folder below it to
     // the list, depth first.
@@ -56,7 +48,7 @@ private:
 
     std::vector<TSearchFolder>& list_;
     IShell& shell_;
-    std::unordered_set<FolderId, FolderIdHash> entered_;
+    std::unordered_set<TFileId, TFileIdHash> entered_;
     TDiskCalls lookups_; // of the locations
     TFolderReadAhead readAhead_;
     uint32_t locations_ = 0;

@@ -2,6 +2,7 @@
 // window with a short disk deadline: the window never waits on it past the deadline.
 #include "WindowFixture.h"
 
+#include "app/FolderTreeModel.h"
 #include "platform/EventWait.h"
 #include "register/GridStore.h"
 #include "support/ShortDiskDeadline.h"
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     if (const std::string why = TSlowShare::Unavailable(); !why.empty()) GTEST_SKIP() << why;
@@ -35,8 +37,22 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     TSlowShare share((dir_ + "Nas").toStdString(), mount.toStdString(), 0, 1);
     ASSERT_TRUE(share.Mounted());
     ShortDiskDeadline deadline(300);
-    TFrmMain& w = Open();
     share.Freeze();
+
+    // The window starts with the share among its places, asking nothing of it; opening its
+    // node reads on a worker and shows "无响应" after the deadline, and opening it again asks
+    // again.
+    TFrmMain& w = Open();
+    auto* tree = qobject_cast<TFolderTreeModel*>(w.stDir->model());
+    const QModelIndex place = tree->IndexOf(mount);
+    ASSERT_EQ(tree->PathOf(place), mount);
+    w.show();
+    w.stDir->expand(place);
+    EXPECT_EQ(tree->index(0, 0, place).data().toString(), QStringLiteral("正在读取…"));
+    QTRY_COMPARE(tree->index(0, 0, place).data().toString(), QStringLiteral("无响应"));
+    w.stDir->collapse(place);
+    w.stDir->expand(place);
+    EXPECT_EQ(tree->index(0, 0, place).data().toString(), QStringLiteral("正在读取…"));
     const QString notSearched = QString::fromUtf8("文件夹无响应，未搜索: ") + mount.toUpper();
 
     // A search into it names the location once the deadline has passed, and goes on.
