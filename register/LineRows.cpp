@@ -64,8 +64,10 @@ void LineRowBuilder::Take(size_t size, bool last) {
                 cell = line->separator[i] + kSep.size();
             }
             if (PackedRow::FitsInLine(cells)) {
-                rows_.push_back(
-                    PackedRow::InLine(text_ + (line->begin - text_), cells, block_, scratch_));
+                // The line's end (up to where the next line begins) is the row's own.
+                const size_t lineEnd = size_t(text_ + scan_.Pending() - line->end);
+                rows_.push_back(PackedRow::InLine(text_ + (line->begin - text_), cells, lineEnd,
+                                                  block_, scratch_));
                 continue;
             }
             rows_.emplace_back(cells, arena_);

@@ -1,8 +1,33 @@
 #include "register/PackedRow.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
+
+namespace {
+
+// Puts `text` in cell `col` of the texts at `texts` whose cells end at `ends`, moving the
+// cells after it, if the texts then fit `room` bytes; false leaves everything as it was.
+template <typename Offset>
+bool ReplaceInRoom(Offset* ends, char* texts, size_t room, int col, std::string_view text) {
+    const size_t begin = col == 0 ? 0 : ends[col - 1], end = ends[col];
+    const size_t total = ends[PackedRow::kCells - 1];
+    if (total - (end - begin) + text.size() > room) return false;
+    std::string own; // the text may be a piece of this row, which is about to move
+    if (text.data() >= texts && text.data() < texts + room) {
+        own.assign(text);
+        text = own;
+    }
+    if (text.size() != end - begin) // renumbering mostly keeps the length
+        std::memmove(texts + begin + text.size(), texts + end, total - end);
+    if (!text.empty()) std::memcpy(texts + begin, text.data(), text.size());
+    for (int i = col; i < PackedRow::kCells; ++i)
+        ends[i] = Offset(ends[i] - (end - begin) + text.size());
+    return true;
+}
+
+} // namespace
 
 size_t PackedRow::TextBytes(const CellTexts& cells) {
     size_t total = 0;
@@ -46,8 +71,8 @@ bool PackedRow::FitsInLine(const CellTexts& cells) {
     return TextBytes(cells) <= UINT16_MAX;
 }
 
-PackedRow PackedRow::InLine(char* line, const CellTexts& cells, RowArena::Block* block,
-                            std::string& scratch) {
+PackedRow PackedRow::InLine(char* line, const CellTexts& cells, size_t lineEnd,
+                            RowArena::Block* block, std::string& scratch) {
     PackedRow row;
     const size_t total = TextBytes(cells);
     if (total == 0) return row; // a row of empty cells is blank
@@ -67,13 +92,15 @@ PackedRow PackedRow::InLine(char* line, const CellTexts& cells, RowArena::Block*
     std::memcpy(line + kLineHeader, scratch.data(), total);
     RowArena::Retain(block);
     row.data_ = line;
-    row.block_ = reinterpret_cast<uintptr_t>(block) | kInLine;
+    // The room stays within reach of the 16-bit offsets.
+    const size_t spare = std::min({lineEnd, kMaxSpare, size_t(UINT16_MAX) - total});
+    row.block_ = reinterpret_cast<uintptr_t>(block) | kInLine | spare << kSpareShift;
     return row;
 }
 
 void PackedRow::Free() {
     if (block_)
-        RowArena::Release(reinterpret_cast<RowArena::Block*>(block_ & ~kInLine));
+        RowArena::Release(reinterpret_cast<RowArena::Block*>(block_ & ~kTags));
     else
         delete[] data_;
     data_ = nullptr;
@@ -120,34 +147,21 @@ PackedRow::CellTexts PackedRow::Cells() const {
 void PackedRow::SetCell(int col, std::string_view text) {
     if (col < 0 || col >= kCells) return;
     if (InLineRow()) {
-        // The line's room is not known, but a text of the same length fits (renumbering).
-        const std::string_view old = Cell(col);
-        if (text.size() == old.size()) {
-            if (!text.empty()) std::memmove(data_ + (old.data() - data_), text.data(), text.size());
+        LineOffset ends[kCells];
+        std::memcpy(ends, data_, sizeof ends);
+        const size_t room = ends[kCells - 1] + Spare();
+        if (ReplaceInRoom(ends, data_ + kLineHeader, room, col, text)) {
+            std::memcpy(data_, ends, sizeof ends);
+            block_ = (block_ & ~kTags) | kInLine | (room - ends[kCells - 1]) << kSpareShift;
+            if (ends[kCells - 1] == 0) Free(); // a row of empty cells is blank
             return;
         }
     } else if (data_) {
         Offset header[kCells + 1];
         std::memcpy(header, data_, sizeof header);
-        const size_t begin = col == 0 ? 0 : header[col - 1], end = header[col];
-        const size_t total = header[kCells - 1], room = header[kCells];
-        const size_t newTotal = total - (end - begin) + text.size();
-        if (newTotal == 0) {
-            Free(); // a row of empty cells is blank
-            return;
-        }
-        if (newTotal <= room) {
-            char* texts = data_ + kHeader;
-            std::string own; // the text may be a piece of this row, which is about to move
-            if (text.data() >= texts && text.data() < texts + room) {
-                own.assign(text);
-                text = own;
-            }
-            std::memmove(texts + begin + text.size(), texts + end, total - end);
-            if (!text.empty()) std::memcpy(texts + begin, text.data(), text.size());
-            for (int i = col; i < kCells; ++i)
-                header[i] = Offset(header[i] - (end - begin) + text.size());
+        if (ReplaceInRoom(header, data_ + kHeader, header[kCells], col, text)) {
             std::memcpy(data_, header, kCells * sizeof(Offset));
+            if (header[kCells - 1] == 0) Free();
             return;
         }
     } else if (text.empty()) {

@@ -3,8 +3,9 @@
 // allocation of its own or a place in a RowArena block. A row read from a database file can
 // stay in the file's text instead: its line is rewritten in place as the cells' end offsets
 // (16 bits each, in the room of the line's twelve separators) followed by the texts, and the
-// row counts on the block that holds the text. Such a row is never written in place: a
-// change moves it to an allocation of its own.
+// row counts on the block that holds the text. Its line end is its room to grow: a change
+// that fits the texts and the line end (a row number one or two digits longer after a sort)
+// is written in place, a bigger one moves the row to an allocation of its own.
 // A blank row holds no memory at all, and moving or swapping rows moves two pointers.
 #pragma once
 
@@ -35,14 +36,16 @@ public:
     // Bytes after a cell that InLine may read.
     static constexpr size_t kCopyStep = 16;
     // The row that stays in its line: `line` (inside `block`) holds the cells, each followed
-    // by its separator and at least kCopyStep readable bytes; it is rewritten in place.
-    // `scratch` is working memory that callers keep from row to row.
-    static PackedRow InLine(char* line, const CellTexts& cells, RowArena::Block* block,
-                            std::string& scratch);
+    // by its separator and at least kCopyStep readable bytes, and then `lineEnd` bytes that
+    // no other row uses; it is rewritten in place. `scratch` is working memory that callers
+    // keep from row to row.
+    static PackedRow InLine(char* line, const CellTexts& cells, size_t lineEnd,
+                            RowArena::Block* block, std::string& scratch);
 
     std::string_view Cell(int col) const;
     // Written in place while the texts fit the row's room (renumbering rarely needs more);
-    // otherwise the row is rebuilt in an allocation of its own.
+    // otherwise the row is rebuilt in an allocation of its own. Views of the row's cells
+    // taken before see the new texts or, once the row has moved, memory that is gone.
     void SetCell(int col, std::string_view text);
     bool Blank() const { return !data_; }
     CellTexts Cells() const;
@@ -53,13 +56,20 @@ private:
     // The end offsets of the cells, then the room for text.
     static constexpr size_t kHeader = (kCells + 1) * sizeof(Offset);
     static constexpr size_t kLineHeader = kCells * sizeof(LineOffset);
-    static constexpr uintptr_t kInLine = 1; // tag of block_
+    // Tags in the low bits of block_, which blocks leave clear (RowArena::kAlignment): kInLine,
+    // and for a row in its line the bytes past its texts that are its own.
+    static constexpr uintptr_t kInLine = 1;
+    static constexpr unsigned kSpareShift = 1;
+    static constexpr uintptr_t kTags = RowArena::kAlignment - 1;
+    static constexpr size_t kMaxSpare = kTags >> kSpareShift;
     static size_t TextBytes(const CellTexts& cells);
     static size_t Room(size_t textBytes) { return (textBytes + 7) & ~size_t(7); }
     void Fill(const CellTexts& cells, size_t room);
     bool InLineRow() const { return block_ & kInLine; }
+    size_t Spare() const { return (block_ & kTags) >> kSpareShift; }
     void Free();
 
     char* data_ = nullptr;
-    uintptr_t block_ = 0; // the RowArena block that holds data_ (tagged kInLine), or 0 if owned
+    // The RowArena block that holds data_ (with the tags), or 0 if the row is owned.
+    uintptr_t block_ = 0;
 };

@@ -11,6 +11,8 @@
 class RowArena {
 public:
     struct Block;
+    // Blocks begin at a multiple of this (a page), so rows may tag the low bits.
+    static constexpr size_t kAlignment = 4096;
 
     RowArena() = default;
     ~RowArena();

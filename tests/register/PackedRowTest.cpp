@@ -115,4 +115,22 @@ TEST(PackedRow, LoadedRowsEditAndSaveLikeAnyOther) {
     EXPECT_EQ(RowToLine(again, 1), "    4^^/P/^^N7^^.AVI^^^^^^^^^^^^^^^^N7^^");
 }
 
+// A loaded row grows in place into its own line end (CR LF, LF, or none at the end of the
+// file) and moves out beyond it, never into the next line; shrinking gives the room back.
+TEST(PackedRow, LoadedRowsGrowIntoTheirOwnLineEndOnly) {
+    TempDir t;
+    const std::string tail = "^^/P/^^N^^.AVI^^^^^^^^^^^^^^^^^^";
+    t.Write("in.vdb", "    1" + tail + "\r\n    2" + tail + "\n    3" + tail);
+    VideoRegister reg;
+    LoadRegister(reg, t.Gb("in.vdb"));
+    std::string numbers[] = {"    1", "    2", "    3"};
+    for (int r = 1; r <= 3; ++r) {
+        for (const char* number : {"123456", "1234567", "1", "1234567", "12345678"}) {
+            reg.SetCell(colNumber, r, numbers[r - 1] = number);
+            for (int k = 1; k <= 3; ++k)
+                ASSERT_EQ(RowToLine(reg, k), numbers[k - 1] + tail) << r << " " << number;
+        }
+    }
+}
+
 } // namespace
