@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr std::string_view kSep = "^^";
-
 // Releases the loader's count on the block of the file's text; its rows keep it alive.
 struct BlockHolder {
     RowArena::Block* block = nullptr;
@@ -64,31 +62,6 @@ void ReadRows(const RealPath& path, std::vector<PackedRow>& rows) {
     }
 }
 
-PackedRow::CellTexts CellsOfRow(const VideoRegister& reg, int row) {
-    PackedRow::CellTexts cells;
-    for (int c = 0; c < VideoRegister::kColumns; ++c)
-        cells[size_t(c)] = reg.Cell(c, row);
-    return cells;
-}
-
-// The bytes of a row's line without its line end: every cell followed by the separator.
-size_t LineBytes(const PackedRow::CellTexts& cells) {
-    size_t bytes = cells.size() * kSep.size();
-    for (std::string_view cell : cells)
-        bytes += cell.size();
-    return bytes;
-}
-
-char* PutLine(char* out, const PackedRow::CellTexts& cells) {
-    for (std::string_view cell : cells) {
-        if (!cell.empty()) std::memcpy(out, cell.data(), cell.size());
-        out += cell.size();
-        *out++ = kSep[0];
-        *out++ = kSep[1];
-    }
-    return out;
-}
-
 void AppendPadded(std::string& out, std::string_view text, char pad, int width) {
     if (width < 0) return;
     if (text.size() < size_t(width)) out.append(size_t(width) - text.size(), pad);
@@ -117,9 +90,10 @@ void LineToRow(VideoRegister& reg, std::string_view line, int row) {
 }
 
 std::string RowToLine(const VideoRegister& reg, int row) {
-    const PackedRow::CellTexts cells = CellsOfRow(reg, row);
-    std::string line(LineBytes(cells), '\0');
-    PutLine(line.data(), cells);
+    static const PackedRow blank;
+    const PackedRow& cells = row >= 0 && row < reg.RowCount() ? reg.Row(row) : blank;
+    std::string line(cells.LineBytes() + PackedRow::kCopyStep, '\0');
+    line.resize(size_t(cells.PutLine(line.data()) - line.data()));
     return line;
 }
 
@@ -151,17 +125,18 @@ void SaveRegister(const VideoRegister& reg, std::string_view path) {
     constexpr size_t kChunk = size_t(4) << 20;
     constexpr std::string_view kEnd = "\r\n";
     SafeFileWriter writer(RealPath::OfGb(path));
-    std::string chunk(kChunk, '\0');
+    std::string chunk(kChunk + PackedRow::kCopyStep, '\0');
     size_t used = 0;
     for (int r = 1; r <= reg.LastRow(); ++r) {
-        const PackedRow::CellTexts cells = CellsOfRow(reg, r);
-        const size_t bytes = LineBytes(cells) + kEnd.size();
-        if (used + bytes > chunk.size()) {
+        const PackedRow& row = reg.Row(r);
+        const size_t bytes = row.LineBytes() + kEnd.size();
+        if (used + bytes + PackedRow::kCopyStep > chunk.size()) {
             writer.Write(std::string_view(chunk.data(), used));
             used = 0;
-            if (bytes > chunk.size()) chunk.resize(bytes);
+            if (bytes + PackedRow::kCopyStep > chunk.size())
+                chunk.resize(bytes + PackedRow::kCopyStep);
         }
-        char* end = PutLine(chunk.data() + used, cells);
+        char* end = row.PutLine(chunk.data() + used);
         std::memcpy(end, kEnd.data(), kEnd.size());
         used += bytes;
     }

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr std::string_view kSep = "^^";
-
 // Splits the line at its leftmost separators, up to twelve, and gives the number found;
 // without twelve, the last cell holds the rest of the line. Read by characters, a
 // separator starts on a character boundary; read by bytes, at any byte.
@@ -32,7 +30,7 @@ int SplitLine(std::string_view line, bool byChars, PackedRow::CellTexts& cells) 
             }
         }
         cells[size_t(found++)] = std::string_view(cell, size_t(sep - cell));
-        cell = from = boundary = sep + kSep.size();
+        cell = from = boundary = sep + PackedRow::kSeparator.size();
     }
     if (found < PackedRow::kCells)
         cells[size_t(found)] = std::string_view(cell, size_t(end - cell));
@@ -61,7 +59,7 @@ void LineRowBuilder::Take(size_t size, bool last) {
             const char* cell = line->begin;
             for (int i = 0; i < PackedRow::kCells; ++i) {
                 cells[size_t(i)] = std::string_view(cell, size_t(line->separator[i] - cell));
-                cell = line->separator[i] + kSep.size();
+                cell = line->separator[i] + PackedRow::kSeparator.size();
             }
             if (PackedRow::FitsInLine(cells)) {
                 // The line's end (up to where the next line begins) is the row's own.

@@ -27,7 +27,31 @@ bool ReplaceInRoom(Offset* ends, char* texts, size_t room, int col, std::string_
     return true;
 }
 
+// Writes the cells at `texts` that end at `ends`, each followed by the separator. Cells of
+// a row in its line are copied kCopyStep bytes at a time: its text is followed by readable
+// bytes (InLine), and each copy's surplus is overwritten by the next.
+template <bool kInLineText, typename Offset>
+char* PutCells(char* out, const char* texts, const Offset* ends) {
+    size_t begin = 0;
+    for (int i = 0; i < PackedRow::kCells; ++i) {
+        const size_t end = ends[i];
+        if constexpr (kInLineText) {
+            for (size_t k = begin; k < end; k += PackedRow::kCopyStep)
+                std::memcpy(out + (k - begin), texts + k, PackedRow::kCopyStep);
+        } else if (end > begin) {
+            std::memcpy(out, texts + begin, end - begin);
+        }
+        out += end - begin;
+        std::memcpy(out, PackedRow::kSeparator.data(), 2);
+        out += 2;
+        begin = end;
+    }
+    return out;
+}
+
 } // namespace
+
+static_assert(PackedRow::kSeparator.size() == 2); // the room of a 16-bit offset
 
 size_t PackedRow::TextBytes(const CellTexts& cells) {
     size_t total = 0;
@@ -135,6 +159,32 @@ std::string_view PackedRow::Cell(int col) const {
     if (col > 0) std::memcpy(&begin, data_ + (col - 1) * sizeof begin, sizeof begin);
     std::memcpy(&end, data_ + col * sizeof end, sizeof end);
     return std::string_view(data_ + kHeader + begin, end - begin);
+}
+
+size_t PackedRow::LineBytes() const {
+    size_t text = 0;
+    if (InLineRow()) {
+        LineOffset total;
+        std::memcpy(&total, data_ + (kCells - 1) * sizeof total, sizeof total);
+        text = total;
+    } else if (data_) {
+        Offset total;
+        std::memcpy(&total, data_ + (kCells - 1) * sizeof total, sizeof total);
+        text = total;
+    }
+    return text + kCells * kSeparator.size();
+}
+
+char* PackedRow::PutLine(char* out) const {
+    if (InLineRow()) {
+        LineOffset ends[kCells];
+        std::memcpy(ends, data_, sizeof ends);
+        return PutCells<true>(out, data_ + kLineHeader, ends);
+    }
+    Offset ends[kCells] = {}; // a blank row: twelve empty cells
+    if (!data_) return PutCells<false>(out, nullptr, ends);
+    std::memcpy(ends, data_, sizeof ends);
+    return PutCells<false>(out, data_ + kHeader, ends);
 }
 
 PackedRow::CellTexts PackedRow::Cells() const {

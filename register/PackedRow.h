@@ -42,6 +42,13 @@ public:
     static PackedRow InLine(char* line, const CellTexts& cells, size_t lineEnd,
                             RowArena::Block* block, std::string& scratch);
 
+    // What follows each cell in a database line.
+    static constexpr std::string_view kSeparator = "^^";
+    // The row's database line without its line end: every cell followed by kSeparator.
+    size_t LineBytes() const;
+    // Writes that line at `out`, which has kCopyStep bytes to spare past it; gives its end.
+    char* PutLine(char* out) const;
+
     std::string_view Cell(int col) const;
     // Written in place while the texts fit the row's room (renumbering rarely needs more);
     // otherwise the row is rebuilt in an allocation of its own. Views of the row's cells
