@@ -1,174 +1,147 @@
 #include "fileops/BlockCopyFile.h"
 
+#include "fileops/BlockCopyJob.h"
 #include "fileops/FileHelpers.h"
 #include "platform/FileErrors.h"
-#include "platform/LineReader.h"
-#include "platform/Paths.h"
-#include "platform/SafeFile.h"
+#include "platform/GbText.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
+#include <memory>
+#include <optional>
 
 namespace {
+
+using State = TBlockCopyJob::State;
 
 QString BytesSuffix(uint64_t bytes) {
     return QStringLiteral("%  ") + QString::number(bytes);
 }
 
-// Copies exactly `count` bytes from the current offsets. The kernel's in-place copy is
-// used while the file systems allow it; otherwise the bytes pass through the buffer.
-class BlockPump {
+// The UI thread's side of a copy: it follows the job on the command's worker, handling
+// events while it waits. A call that misses the disk deadline marks the mount of the file it
+// waits on as not answering and gives the copy up: the worker is abandoned, and the job
+// removes its partial copy itself should the call ever return.
+class CopyFollower {
 public:
-    BlockPump(int from, int to) : from_(from), to_(to) {}
+    CopyFollower(TDiskCalls& calls, const TCopyFiles& files, std::shared_ptr<TBlockCopyJob> job)
+        : calls_(calls), files_(files), job_(std::move(job)) {}
+    // However the copy ends short of its commit, the partial copy goes.
+    ~CopyFollower() {
+        if (!settled_ && job_->Cancel()) Post(&TBlockCopyJob::Discard);
+    }
+    CopyFollower(const CopyFollower&) = delete;
+    CopyFollower& operator=(const CopyFollower&) = delete;
 
-    void Copy(uint64_t count) {
-        while (count > 0 && inKernel_) {
-            ssize_t n = copy_file_range(from_, nullptr, to_, nullptr, size_t(count), 0);
-            if (n > 0) {
-                count -= uint64_t(n);
-            } else if (n == 0) {
-                ThrowReadError(); // the source got shorter meanwhile
-            } else if (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                       errno == EOPNOTSUPP || errno == EPERM) {
-                inKernel_ = false;
-            } else if (errno != EINTR) {
-                ThrowWriteError();
-            }
+    // The state once `reached` holds or the job finished; nothing when the wait was given up
+    // (a call past the deadline) or, when `stoppable`, stopped by a break.
+    std::optional<State> Until(const std::function<bool(const State&)>& reached, bool stoppable) {
+        auto ended = [&](const State& s) { return s.finished || reached(s); };
+        // A local disk answers within microseconds: wait on the job alone for a moment.
+        State seen = job_->WaitSeen(ended, std::chrono::milliseconds(2));
+        if (ended(seen)) return Checked(seen);
+        const WaitEnd end = calls_.WaitFor(
+            [&] {
+                seen = job_->WaitSeen(ended, std::chrono::milliseconds(0));
+                return ended(seen);
+            },
+            [&] { return seen.callStarted; }, stoppable);
+        if (end == WaitEnd::Done) return Checked(seen);
+        if (end == WaitEnd::Deadline) {
+            settled_ = abandoned_ = true;
+            job_->Cancel();
+            calls_.Abandon();
+            const RealPath& stuck =
+                seen.side == TBlockCopyJob::Side::Source ? files_.source : files_.target;
+            calls_.MarkNotAnswering(UpperCase(stuck.Gb())); // its register form
         }
-        while (count > 0)
-            count -= ReadWrite(count);
+        return std::nullopt;
+    }
+
+    // Ends the copy short of its commit and waits until the partial copy is gone.
+    void Discard() {
+        if (abandoned_) return;
+        if (job_->Cancel()) Post(&TBlockCopyJob::Discard);
+        settled_ = true;
+        try {
+            Until([](const State&) { return false; }, false);
+        } catch (const EFileError&) {
+            // A failure of the copy being given up changes nothing: its partial copy is gone.
+        }
+    }
+
+    // The copy takes the target's name; true when it did.
+    bool Commit() {
+        settled_ = true;
+        Post(&TBlockCopyJob::Commit);
+        std::optional<State> done = Until([](const State&) { return false; }, false);
+        return done && done->committed;
+    }
+
+    // Runs the step on the command's worker; its deadline counts from now.
+    void Post(void (TBlockCopyJob::*step)()) {
+        job_->Queued();
+        calls_.Post([job = job_, step] { (job.get()->*step)(); });
     }
 
 private:
-    uint64_t ReadWrite(uint64_t count) {
-        buffer_.resize(kCopyBlockSize);
-        size_t want = size_t(std::min<uint64_t>(count, kCopyBlockSize));
-        ssize_t got = read(from_, buffer_.data(), want);
-        if (got < 0 && errno == EINTR) return 0;
-        if (got <= 0) ThrowReadError();
-        for (ssize_t done = 0; done < got;) {
-            ssize_t n = write(to_, buffer_.data() + done, size_t(got - done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) ThrowWriteError();
-            done += n;
+    State Checked(const State& seen) {
+        if (seen.error) {
+            settled_ = true;
+            std::rethrow_exception(seen.error);
         }
-        return uint64_t(got);
+        return seen;
     }
 
-    int from_, to_;
-    bool inKernel_ = true;
-    std::vector<char> buffer_;
+    TDiskCalls& calls_;
+    const TCopyFiles& files_;
+    std::shared_ptr<TBlockCopyJob> job_;
+    bool settled_ = false;   // committed, discarded or failed: nothing left to clean up
+    bool abandoned_ = false; // its worker is stuck in a call: nothing more is posted for it
 };
-
-// The copy is written under a hidden name beside the target and takes the target's name
-// only when it is complete, so a copy cut short by a crash or a kill never leaves a partial
-// file under the real name. A stale one from such a copy is overwritten by the next copy.
-std::string PartialCopyPath(const std::string& realTarget) {
-    const size_t start = realTarget.rfind('/') + 1; // npos + 1 is 0
-    // ".~" + name + ".part" stays within the 255 bytes a file name may have.
-    return realTarget.substr(0, start) + ".~" + realTarget.substr(start, 240) + ".part";
-}
 
 } // namespace
 
-bool BlockCopyFile(const TCopyFiles& files, IShell& shell, CopyDurability durability) {
+bool BlockCopyFile(const TCopyFiles& files, IShell& shell, TDiskCalls& calls,
+                   CopyDurability durability) {
     IProgress& bar = shell.PB3();
-    int from = OpenRegularFile(files.source, files.gbSource);
-    struct stat st;
-    if (fstat(from, &st) != 0) {
-        int err = errno;
-        close(from);
-        ThrowOpenError(files.gbSource, err);
-    }
-    const uint64_t size = uint64_t(st.st_size);
-    const uint64_t blocks = size / kCopyBlockSize;
-    const uint64_t rest = size % kCopyBlockSize;
-
-    const std::string& realTarget = files.target.Bytes();
-    struct stat existing;
-    if (stat(realTarget.c_str(), &existing) == 0 && existing.st_dev == st.st_dev &&
-        existing.st_ino == st.st_ino) {
-        close(from); // emptying the target would empty the source
-        return false;
-    }
-    const std::string partial = PartialCopyPath(realTarget);
-    FolderEntryChange creation{RealPath(partial)};
-    int to = open(partial.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (to < 0) {
-        int err = errno;
-        close(from);
-        ThrowCreateError(files.gbTarget, err);
-    }
-    creation.Added();
-    struct stat created {};
-    fstat(to, &created);
-    // Removes what this copy created, and only that: never a device or a file that another
-    // program put under the name meanwhile.
-    auto discardTarget = [&] {
-        struct stat named;
-        FolderEntryChange removal{RealPath(partial)};
-        if (S_ISREG(created.st_mode) && lstat(partial.c_str(), &named) == 0 &&
-            named.st_dev == created.st_dev && named.st_ino == created.st_ino &&
-            unlink(partial.c_str()) == 0)
-            removal.Removed();
-    };
-
+    auto job = std::make_shared<TBlockCopyJob>(files, durability);
+    CopyFollower follower(calls, files, job);
+    follower.Post(&TBlockCopyJob::Copy);
+    const std::optional<State> opened =
+        follower.Until([](const State& s) { return s.opened; }, false);
+    if (!opened || !opened->opened) return false; // no answer, or the target is the source
+    const uint64_t blocks = opened->size / kCopyBlockSize;
+    const uint64_t rest = opened->size % kCopyBlockSize;
+    bar.SetVisible(true);
+    bar.SetMax(int(blocks + 1));
+    bool broken = false;
     try {
-        bar.SetVisible(true);
-        bar.SetMax(int(blocks + 1));
-        BlockPump pump(from, to);
-        for (uint64_t i = 0; i < blocks; ++i) {
+        for (uint64_t i = 0; i < blocks && !broken; ++i) {
             bar.SetPosition(int(i + 1));
             bar.SetSuffix(BytesSuffix((i + 1) * kCopyBlockSize));
             if (BreakFlag) break;
-            pump.Copy(kCopyBlockSize);
-            shell.ProcessEvents();
+            const std::optional<State> copied =
+                follower.Until([i](const State& s) { return s.blocksDone > i; }, true);
+            if (!copied)
+                broken = true; // ... a break, or no answer
+            else
+                shell.ProcessEvents();
         }
         bar.SetPosition(int(blocks + 1));
-        if (!BreakFlag && rest > 0) {
-            bar.SetSuffix(BytesSuffix(size));
-            pump.Copy(rest);
-        }
-        if (!BreakFlag && durability == CopyDurability::OnDisk) {
-            struct stat written;
-            if (fsync(to) != 0 || fstat(to, &written) != 0 || uint64_t(written.st_size) != size)
-                ThrowWriteError();
-        }
+        if (!BreakFlag && !broken && rest > 0) bar.SetSuffix(BytesSuffix(opened->size));
+        if (!BreakFlag && !broken)
+            broken = !follower.Until([](const State& s) { return s.copied; }, true);
     } catch (...) {
         bar.SetVisible(false);
-        close(from);
-        close(to);
-        discardTarget();
+        follower.Discard(); // nothing to do when the job's own failure was thrown
         throw;
     }
-
-    close(from);
-    if (BreakFlag) {
+    if (BreakFlag || broken) {
         bar.SetSuffix(QStringLiteral("%  正在关闭文件,稍等"));
-        close(to);
-        discardTarget();
+        follower.Discard();
         bar.SetVisible(false);
         return false;
     }
     bar.SetVisible(false);
     bar.SetSuffix(QStringLiteral("%  正在写入文件,稍等"));
-    if (close(to) != 0) {
-        discardTarget();
-        ThrowWriteError();
-    }
-    FolderEntryChange left{RealPath(partial)}, arrived{RealPath(realTarget)};
-    if (rename(partial.c_str(), realTarget.c_str()) != 0) {
-        int err = errno;
-        discardTarget();
-        ThrowCreateError(files.gbTarget, err);
-    }
-    left.Removed();
-    arrived.Added();
-    if (durability == CopyDurability::OnDisk) SyncFolderOf(realTarget);
-    return true;
+    return follower.Commit();
 }

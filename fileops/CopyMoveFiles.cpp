@@ -243,7 +243,7 @@ private:
     }
 
     void CopyRow(const RowFile& file) {
-        if (BlockCopyFile(CopyOf(file), ctx_.shell)) {
+        if (BlockCopyFile(CopyOf(file), ctx_.shell, calls_)) {
             ctx_.shell.AddHistory(QStringLiteral("文件拷贝成功:") + Gb(file.target));
             ++done_;
         } else {
@@ -268,7 +268,7 @@ private:
                                     return SystemMoveFile(from, folder, leaf);
                                 })
                           .value_or(MoveOutcome::Failed);
-        } else if (BlockCopyFile(CopyOf(file), ctx_.shell, CopyDurability::OnDisk)) {
+        } else if (BlockCopyFile(CopyOf(file), ctx_.shell, calls_, CopyDurability::OnDisk)) {
             outcome = MoveOutcome::Moved;
         }
         if (outcome == MoveOutcome::Changed) return ReportChanged(ctx_.shell, file.from);

@@ -35,6 +35,25 @@ void TDiskCalls::MarkNotAnswering(std::string_view gbPath) {
     if (notAnswering_) notAnswering_(*mount);
 }
 
+void TDiskCalls::Post(std::function<void()> call) {
+    if (!worker_) worker_ = std::make_unique<TDetachedWorker>();
+    worker_->Post(std::move(call));
+}
+
+WaitEnd TDiskCalls::WaitFor(const std::function<bool()>& done,
+                            const std::function<int64_t()>& callStarted, bool stoppable) {
+    const int64_t deadline = int64_t(DiskDeadlineMs()) * CounterFrequency() / 1000;
+    bool overdue = false;
+    const WaitEnd end = WaitUntil(
+        [&] {
+            if (done()) return true;
+            overdue = CounterNow() - callStarted() > deadline;
+            return overdue;
+        },
+        INT_MAX, stoppable ? stop_ : std::function<bool()>(), flags_);
+    return overdue ? WaitEnd::Deadline : end;
+}
+
 void TDiskCalls::Drive(const std::vector<std::string>& gbPaths,
                        const std::shared_ptr<Progress>& state,
                        const std::function<void(size_t, unsigned)>& run,
@@ -81,7 +100,7 @@ void TDiskCalls::Drive(const std::vector<std::string>& gbPaths,
             stuck = state->next;
             ++state->worker;
         }
-        worker_.reset();
+        Abandon();
         if (stopped_) break;
         MarkNotAnswering(gbPaths[stuck]);
         from = stuck + 1;

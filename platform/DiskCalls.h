@@ -60,6 +60,17 @@ public:
                          }).front());
     }
 
+    // For work that reports its own progress (a long copy): `call` runs on the command's
+    // worker after the calls before it, and must own what it touches.
+    void Post(std::function<void()> call);
+    // Waits as the other calls wait until `done` holds. Deadline when the worker's call in
+    // hand, begun at the counter reading `callStarted()`, has run past the disk deadline (the
+    // caller then names the mount and calls Abandon); Stopped on `stop`, when `stoppable`.
+    WaitEnd WaitFor(const std::function<bool()>& done, const std::function<int64_t()>& callStarted,
+                    bool stoppable);
+    // Leaves the worker to the call it is stuck in; later calls get a new one.
+    void Abandon() { worker_.reset(); }
+
 private:
     struct Progress {
         std::mutex mutex;
@@ -97,8 +108,7 @@ std::vector<std::optional<R>> TDiskCalls::Map(std::vector<std::string> gbPaths, 
     auto run = [&](size_t from, unsigned worker) {
         for (size_t i = from; i < paths->size(); ++i)
             skip[i] = !Answering((*paths)[i]);
-        if (!worker_) worker_ = std::make_unique<TDetachedWorker>();
-        worker_->Post([batch, paths, shared, skip, from, worker] {
+        Post([batch, paths, shared, skip, from, worker] {
             int64_t lastWake = CounterNow();
             for (size_t i = from; i < paths->size(); ++i) {
                 {

@@ -3,13 +3,20 @@
 #include "fileops/BlockCopyFile.h"
 #include "fileops/FileHelpers.h"
 #include "platform/FileErrors.h"
+#include "register/ShellDiskCalls.h"
+#include "support/ShortDiskDeadline.h"
+#include "support/SlowShare.h"
 
 #include <csignal>
 #include <sys/resource.h>
+#include <thread>
 
 namespace {
 
-using BlockCopy = FileOpsTest;
+class BlockCopy : public FileOpsTest {
+protected:
+    TDiskCalls calls{ShellDiskCalls(shell, QEventLoop::AllEvents)};
+};
 
 TCopyFiles Files(const fs::path& source, const fs::path& target) {
     return {RealPath(source.string()), RealPath(target.string()), Utf8ToGb(source.string()),
@@ -36,7 +43,7 @@ TEST_F(BlockCopy, BlockCountsProgressAndContentForEveryShapeOfSize) {
         fs::path src = root / ("src" + std::to_string(c.size)), dst = root / "out" / "copy";
         MakeFile(src, c.size, unsigned(c.size));
         fs::create_directories(dst.parent_path());
-        ASSERT_TRUE(BlockCopyFile(Files(src, dst), shell));
+        ASSERT_TRUE(BlockCopyFile(Files(src, dst), shell, calls));
         EXPECT_EQ(ReadAll(dst), ReadAll(src));
         EXPECT_EQ(shell.pb3.max, c.max);
         EXPECT_EQ(shell.pb3.position, c.max);
@@ -58,7 +65,7 @@ TEST_F(BlockCopy, UpperCaseRegisterPathsFindTheRealFiles) {
                       target = RegDir(root / "dest") + "CLIP.RMVB";
     ASSERT_TRUE(BlockCopyFile(
         {ResolvePath(RegisterPath(source)), ResolvePath(RegisterPath(target)), source, target},
-        shell));
+        shell, calls));
     EXPECT_EQ(ReadAll(root / "dest" / "CLIP.RMVB"), ReadAll(src));
 }
 
@@ -87,7 +94,7 @@ TEST_F(BlockCopy, TheTargetNameAppearsOnlyWhenTheCopyIsWhole) {
             EXPECT_EQ(ReadAll(dst), before) << "the target changed before the copy was whole";
             ++checked;
         };
-        ASSERT_TRUE(BlockCopyFile(Files(src, dst), shell, CopyDurability::OnDisk));
+        ASSERT_TRUE(BlockCopyFile(Files(src, dst), shell, calls, CopyDurability::OnDisk));
         EXPECT_EQ(checked, 4);
         EXPECT_EQ(ReadAll(dst), ReadAll(src));
         EXPECT_EQ(Entries(folder), (std::vector<std::string>{name, "src"}));
@@ -101,12 +108,38 @@ TEST_F(BlockCopy, BreakStopsBeforeTheNextBlockAndRemovesThePartialTarget) {
     shell.onProcessEvents = [](int count) {
         if (count == 3) BreakFlag = true;
     };
-    EXPECT_FALSE(BlockCopyFile(Files(src, dst), shell));
+    EXPECT_FALSE(BlockCopyFile(Files(src, dst), shell, calls));
     EXPECT_EQ(Entries(root), std::vector<std::string>{"big"}) << "a partial copy is left";
     EXPECT_EQ(fs::file_size(src), 10 * kCopyBlockSize + 7);
     EXPECT_EQ(shell.processEvents, 3);
     EXPECT_EQ(shell.pb3.suffixes.back(), QStringLiteral("%  正在关闭文件,稍等"));
     EXPECT_FALSE(shell.pb3.visible);
+}
+
+// A share that stops answering mid-file holds the worker, not the window: the copy fails
+// after the disk deadline, the share is named once, and the partial copy goes as soon as the
+// stuck read returns.
+TEST_F(BlockCopy, AShareThatStopsAnsweringMidFileFailsAfterTheDeadline) {
+    if (const std::string why = TSlowShare::Unavailable(); !why.empty()) GTEST_SKIP() << why;
+    MakeFile(root / "Src" / "big", 40 * kCopyBlockSize);
+    fs::create_directories(root / "out");
+    {
+        TSlowShare share((root / "Src").string(), (root / "Share").string(), 5000, 1);
+        ASSERT_TRUE(share.Mounted());
+        ShortDiskDeadline deadline(400);
+        TDiskCalls shareCalls = ShellDiskCalls(shell, QEventLoop::AllEvents);
+        shell.onProcessEvents = [&](int n) {
+            if (n == 1) share.Freeze();
+        };
+        EXPECT_FALSE(
+            BlockCopyFile(Files(root / "Share" / "big", root / "out" / "big"), shell, shareCalls));
+        EXPECT_EQ(shell.history, QStringList(QStringLiteral("位置无响应: ") +
+                                             QString::fromStdString((root / "Share").string())));
+        EXPECT_FALSE(shell.pb3.visible);
+    } // thawed and unmounted
+    for (int i = 0; i < 500 && !fs::is_empty(root / "out"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(fs::is_empty(root / "out"));
 }
 
 TEST_F(BlockCopy, BreakDuringTheLastWholeBlockStillFails) {
@@ -115,7 +148,7 @@ TEST_F(BlockCopy, BreakDuringTheLastWholeBlockStillFails) {
     shell.onProcessEvents = [](int count) {
         if (count == 2) BreakFlag = true;
     };
-    EXPECT_FALSE(BlockCopyFile(Files(src, dst), shell));
+    EXPECT_FALSE(BlockCopyFile(Files(src, dst), shell, calls));
     EXPECT_FALSE(fs::exists(dst));
 }
 
@@ -129,7 +162,7 @@ TEST_F(BlockCopy, WriteFailureRemovesThePartialTargetAndThrows) {
     rlimit small = old;
     small.rlim_cur = 500 * 1024;
     setrlimit(RLIMIT_FSIZE, &small);
-    EXPECT_THROW(BlockCopyFile(Files(src, dst), shell, CopyDurability::OnDisk), EFileError);
+    EXPECT_THROW(BlockCopyFile(Files(src, dst), shell, calls, CopyDurability::OnDisk), EFileError);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(Entries(root), std::vector<std::string>{"src"}) << "a partial copy is left";
@@ -139,14 +172,14 @@ TEST_F(BlockCopy, WriteFailureRemovesThePartialTargetAndThrows) {
 
 TEST_F(BlockCopy, OpenAndCreateFailuresCarryTheProgramTexts) {
     try {
-        BlockCopyFile(Files(root / "missing", root / "x"), shell);
+        BlockCopyFile(Files(root / "missing", root / "x"), shell, calls);
         FAIL();
     } catch (const EFileError& e) {
         EXPECT_TRUE(std::string(e.what()).starts_with("Cannot open file \"")) << e.what();
     }
     MakeFile(root / "src", 10);
     try {
-        BlockCopyFile(Files(root / "src", root / "no" / "folder" / "x"), shell);
+        BlockCopyFile(Files(root / "src", root / "no" / "folder" / "x"), shell, calls);
         FAIL();
     } catch (const EFileError& e) {
         EXPECT_TRUE(std::string(e.what()).starts_with("Cannot create file \"")) << e.what();
@@ -158,7 +191,7 @@ TEST_F(BlockCopy, NeverEmptiesTheSourceThroughALinkToItself) {
     fs::path src = root / "a" / "f.bin";
     MakeFile(src, 1234);
     fs::create_directory_symlink(root / "a", root / "link");
-    EXPECT_FALSE(BlockCopyFile(Files(src, root / "link" / "f.bin"), shell));
+    EXPECT_FALSE(BlockCopyFile(Files(src, root / "link" / "f.bin"), shell, calls));
     EXPECT_EQ(fs::file_size(src), 1234u);
 }
 

@@ -249,9 +249,10 @@ TEST_F(TransferFaults, CopyAndMoveOntoAVolumeThatFillsUp) {
         volumes.diskFree = [&c](std::string_view p) {
             return c.lie ? uint64_t(1) << 40 : GetDiskFreeBytes(p);
         };
-        // The filler takes what the copy left after its first block.
-        shell.onProcessEvents = [&](int n) {
-            if (n == 1 && !c.lie) MakeFile(dst / "filler", 600 * 1024, 9);
+        // The filler takes the room after the pre-flight counted it, as the row's copy starts
+        // (its blocks are written on a worker that does not wait for the window).
+        shell.hpb2.onSuffix = [&](const QString&) {
+            if (!c.lie) MakeFile(dst / "filler", 600 * 1024, 9);
         };
         shell.processEvents = 0;
         std::string error;
@@ -274,6 +275,7 @@ TEST_F(TransferFaults, CopyAndMoveOntoAVolumeThatFillsUp) {
         EXPECT_FALSE(fs::exists(root / "db.vdb")) << "nothing done, nothing saved";
         EXPECT_FALSE(shell.locked);
         EXPECT_FALSE(shell.hpb3.visible);
+        shell.hpb2.onSuffix = nullptr;
     }
 }
 

@@ -1,0 +1,227 @@
+#include "fileops/BlockCopyJob.h"
+
+#include "fileops/FileHelpers.h"
+#include "platform/Clock.h"
+#include "platform/EventWait.h"
+#include "platform/FileErrors.h"
+#include "platform/LineReader.h"
+#include "platform/SafeFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Side = TBlockCopyJob::Side;
+
+// Copies exactly `count` bytes from the current offsets. The kernel's in-place copy is
+// used while the file systems allow it; otherwise the bytes pass through the buffer.
+// `begin` is told before each call which file it may wait on.
+class BlockPump {
+public:
+    BlockPump(int from, int to, std::function<void(Side)> begin)
+        : from_(from), to_(to), begin_(std::move(begin)) {}
+
+    void Copy(uint64_t count) {
+        while (count > 0 && inKernel_) {
+            begin_(Side::Source);
+            ssize_t n = copy_file_range(from_, nullptr, to_, nullptr, size_t(count), 0);
+            if (n > 0) {
+                count -= uint64_t(n);
+            } else if (n == 0) {
+                ThrowReadError(); // the source got shorter meanwhile
+            } else if (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                       errno == EOPNOTSUPP || errno == EPERM) {
+                inKernel_ = false;
+            } else if (errno != EINTR) {
+                ThrowWriteError();
+            }
+        }
+        while (count > 0)
+            count -= ReadWrite(count);
+    }
+
+private:
+    uint64_t ReadWrite(uint64_t count) {
+        buffer_.resize(kCopyBlockSize);
+        size_t want = size_t(std::min<uint64_t>(count, kCopyBlockSize));
+        begin_(Side::Source);
+        ssize_t got = read(from_, buffer_.data(), want);
+        if (got < 0 && errno == EINTR) return 0;
+        if (got <= 0) ThrowReadError();
+        begin_(Side::Target);
+        for (ssize_t done = 0; done < got;) {
+            ssize_t n = write(to_, buffer_.data() + done, size_t(got - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) ThrowWriteError();
+            done += n;
+        }
+        return uint64_t(got);
+    }
+
+    int from_, to_;
+    std::function<void(Side)> begin_;
+    bool inKernel_ = true;
+    std::vector<char> buffer_;
+};
+
+// The copy is written under a hidden name beside the target and takes the target's name
+// only when it is complete, so a copy cut short by a crash or a kill never leaves a partial
+// file under the real name. A stale one from such a copy is overwritten by the next copy.
+std::string PartialCopyPath(const std::string& realTarget) {
+    const size_t start = realTarget.rfind('/') + 1; // npos + 1 is 0
+    // ".~" + name + ".part" stays within the 255 bytes a file name may have.
+    return realTarget.substr(0, start) + ".~" + realTarget.substr(start, 240) + ".part";
+}
+
+void CloseOnce(int& fd) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+}
+
+} // namespace
+
+TBlockCopyJob::TBlockCopyJob(TCopyFiles files, CopyDurability durability)
+    : files_(std::move(files)), durability_(durability) {}
+
+TBlockCopyJob::~TBlockCopyJob() {
+    CloseOnce(from_);
+    CloseOnce(to_);
+}
+
+void TBlockCopyJob::Begin(Side side) {
+    std::lock_guard lock(mutex_);
+    state_.side = side;
+    state_.callStarted = CounterNow();
+}
+
+template <class Change> void TBlockCopyJob::Publish(Change change) {
+    {
+        std::lock_guard lock(mutex_);
+        change(state_);
+    }
+    changed_.notify_all();
+    WakeEventWait();
+}
+
+bool TBlockCopyJob::Cancelled() {
+    std::lock_guard lock(mutex_);
+    return cancelled_;
+}
+
+bool TBlockCopyJob::Cancel() {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    return state_.copied;
+}
+
+TBlockCopyJob::State TBlockCopyJob::WaitSeen(const std::function<bool(const State&)>& reached,
+                                             std::chrono::milliseconds patience) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, patience, [&] { return reached(state_); });
+    return state_;
+}
+
+void TBlockCopyJob::Copy() {
+    try {
+        Begin(Side::Source);
+        from_ = OpenRegularFile(files_.source, files_.gbSource);
+        struct stat st;
+        if (fstat(from_, &st) != 0) ThrowOpenError(files_.gbSource, errno);
+        const std::string& target = files_.target.Bytes();
+        Begin(Side::Target);
+        struct stat existing;
+        if (stat(target.c_str(), &existing) == 0 && existing.st_dev == st.st_dev &&
+            existing.st_ino == st.st_ino) {
+            CloseOnce(from_); // emptying the target would empty the source
+            return Publish([](State& s) { s.finished = true; });
+        }
+        partial_ = PartialCopyPath(target);
+        FolderEntryChange creation{RealPath(partial_)};
+        to_ = open(partial_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (to_ < 0) ThrowCreateError(files_.gbTarget, errno);
+        creation.Added();
+        fstat(to_, &created_);
+        const uint64_t size = uint64_t(st.st_size);
+        Publish([size](State& s) {
+            s.opened = true;
+            s.size = size;
+        });
+        BlockPump pump(from_, to_, [this](Side side) { Begin(side); });
+        const uint64_t blocks = size / kCopyBlockSize;
+        for (uint64_t i = 0; i < blocks; ++i) {
+            if (Cancelled()) return Discard();
+            pump.Copy(kCopyBlockSize);
+            Publish([i](State& s) { s.blocksDone = i + 1; });
+        }
+        if (Cancelled()) return Discard();
+        pump.Copy(size % kCopyBlockSize);
+        if (durability_ == CopyDurability::OnDisk) {
+            Begin(Side::Target);
+            struct stat written;
+            if (fsync(to_) != 0 || fstat(to_, &written) != 0 || uint64_t(written.st_size) != size)
+                ThrowWriteError();
+        }
+    } catch (...) {
+        return Fail();
+    }
+    bool cancelled;
+    {
+        std::lock_guard lock(mutex_);
+        cancelled = cancelled_;
+        state_.copied = !cancelled;
+    }
+    if (cancelled) return Discard();
+    Publish([](State&) {});
+}
+
+void TBlockCopyJob::Commit() {
+    try {
+        CloseOnce(from_);
+        Begin(Side::Target);
+        const int to = to_;
+        to_ = -1;
+        if (close(to) != 0) ThrowWriteError();
+        const std::string& target = files_.target.Bytes();
+        FolderEntryChange left{RealPath(partial_)}, arrived{files_.target};
+        if (rename(partial_.c_str(), target.c_str()) != 0) ThrowCreateError(files_.gbTarget, errno);
+        left.Removed();
+        arrived.Added();
+        if (durability_ == CopyDurability::OnDisk) SyncFolderOf(target);
+    } catch (...) {
+        return Fail();
+    }
+    Publish([](State& s) {
+        s.committed = true;
+        s.finished = true;
+    });
+}
+
+void TBlockCopyJob::Fail() {
+    {
+        std::lock_guard lock(mutex_);
+        state_.error = std::current_exception();
+    }
+    Discard();
+}
+
+// Removes what this copy created, and only that: never a device or a file that another
+// program put under the name meanwhile.
+void TBlockCopyJob::Discard() {
+    CloseOnce(from_);
+    CloseOnce(to_);
+    if (!partial_.empty()) {
+        Begin(Side::Target);
+        struct stat named;
+        FolderEntryChange removal{RealPath(partial_)};
+        if (S_ISREG(created_.st_mode) && lstat(partial_.c_str(), &named) == 0 &&
+            named.st_dev == created_.st_dev && named.st_ino == created_.st_ino &&
+            unlink(partial_.c_str()) == 0)
+            removal.Removed();
+        partial_.clear();
+    }
+    Publish([](State& s) { s.finished = true; });
+}
