@@ -24,10 +24,6 @@ class CopyFollower {
 public:
     CopyFollower(TDiskCalls& calls, const TCopyFiles& files, std::shared_ptr<TBlockCopyJob> job)
         : calls_(calls), files_(files), job_(std::move(job)) {}
-    // However the copy ends short of its commit, the partial copy goes.
-    ~CopyFollower() {
-        if (!settled_ && job_->Cancel()) Post(&TBlockCopyJob::Discard);
-    }
     CopyFollower(const CopyFollower&) = delete;
     CopyFollower& operator=(const CopyFollower&) = delete;
 
@@ -46,7 +42,7 @@ public:
             [&] { return seen.callStarted; }, stoppable);
         if (end == WaitEnd::Done) return Checked(seen);
         if (end == WaitEnd::Deadline) {
-            settled_ = abandoned_ = true;
+            abandoned_ = true;
             job_->Cancel();
             calls_.Abandon();
             const RealPath& stuck =
@@ -60,7 +56,6 @@ public:
     void Discard() {
         if (abandoned_) return;
         if (job_->Cancel()) Post(&TBlockCopyJob::Discard);
-        settled_ = true;
         try {
             Until([](const State&) { return false; }, false);
         } catch (const EFileError&) {
@@ -70,7 +65,6 @@ public:
 
     // The copy takes the target's name; true when it did.
     bool Commit() {
-        settled_ = true;
         Post(&TBlockCopyJob::Commit);
         std::optional<State> done = Until([](const State&) { return false; }, false);
         return done && done->committed;
@@ -85,7 +79,6 @@ public:
 private:
     State Checked(const State& seen) {
         if (seen.error) {
-            settled_ = true;
             std::rethrow_exception(seen.error);
         }
         return seen;
@@ -94,7 +87,6 @@ private:
     TDiskCalls& calls_;
     const TCopyFiles& files_;
     std::shared_ptr<TBlockCopyJob> job_;
-    bool settled_ = false;   // committed, discarded or failed: nothing left to clean up
     bool abandoned_ = false; // its worker is stuck in a call: nothing more is posted for it
 };
 
@@ -111,10 +103,10 @@ bool BlockCopyFile(const TCopyFiles& files, IShell& shell, TDiskCalls& calls,
     if (!opened || !opened->opened) return false; // no answer, or the target is the source
     const uint64_t blocks = opened->size / kCopyBlockSize;
     const uint64_t rest = opened->size % kCopyBlockSize;
-    bar.SetVisible(true);
-    bar.SetMax(int(blocks + 1));
-    bool broken = false;
+    bool broken = false; // a break during a wait, or a call past the deadline
     try {
+        bar.SetVisible(true);
+        bar.SetMax(int(blocks + 1));
         for (uint64_t i = 0; i < blocks && !broken; ++i) {
             bar.SetPosition(int(i + 1));
             bar.SetSuffix(BytesSuffix((i + 1) * kCopyBlockSize));
@@ -122,7 +114,7 @@ bool BlockCopyFile(const TCopyFiles& files, IShell& shell, TDiskCalls& calls,
             const std::optional<State> copied =
                 follower.Until([i](const State& s) { return s.blocksDone > i; }, true);
             if (!copied)
-                broken = true; // ... a break, or no answer
+                broken = true;
             else
                 shell.ProcessEvents();
         }
