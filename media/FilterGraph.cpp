@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <utility>
 
 void EnsureGstInit() {
@@ -96,6 +97,14 @@ struct TFilterGraph::BusLink {
     std::atomic<bool> cut{false}; // FG let go of the graph: its messages go nowhere
 };
 
+namespace {
+// GStreamer hands the bus handler its data under the bus's own lock, which the thread
+// sanitizer cannot see (GStreamer is not built with it). The handler's copy of its link is
+// taken under this lock as well, so that the hand-over is one the sanitizer checks; it is
+// taken once per message and never held across a call.
+std::mutex busLinkHandOver;
+} // namespace
+
 void TFilterGraph::CreateGraph() {
     pipeline_ = gst_element_factory_make("playbin", "FG");
     if (!pipeline_) return;
@@ -116,10 +125,16 @@ void TFilterGraph::CreateGraph() {
         g_object_set(pipeline_, property, e, nullptr);
     }
     bus_ = std::make_shared<BusLink>(busHandOver_, this, generation_);
+    std::shared_ptr<BusLink>* handlerLink = nullptr;
+    {
+        std::lock_guard lock(busLinkHandOver);
+        handlerLink = new std::shared_ptr<BusLink>(bus_);
+    }
     GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(
-        bus, &TFilterGraph::BusSyncHandler, new std::shared_ptr<BusLink>(bus_),
-        [](gpointer data) { delete static_cast<std::shared_ptr<BusLink>*>(data); });
+    gst_bus_set_sync_handler(bus, &TFilterGraph::BusSyncHandler, handlerLink, [](gpointer data) {
+        std::lock_guard lock(busLinkHandOver);
+        delete static_cast<std::shared_ptr<BusLink>*>(data);
+    });
     gst_object_unref(bus);
     Notify(TControlEvent::GraphCreated);
 }
@@ -179,7 +194,10 @@ void TFilterGraph::NextGeneration() {
 // Runs on whichever thread posts: wakes the render wait at once and hands the message to the
 // UI thread. Messages of an older graph generation or of a graph let go are dropped there.
 GstBusSyncReply TFilterGraph::BusSyncHandler(GstBus*, GstMessage* message, gpointer data) {
-    const std::shared_ptr<BusLink> link = *static_cast<std::shared_ptr<BusLink>*>(data);
+    const std::shared_ptr<BusLink> link = [data] {
+        std::lock_guard lock(busLinkHandOver);
+        return *static_cast<std::shared_ptr<BusLink>*>(data);
+    }();
     // A dropped message's reference is the handler's to release: it goes with the call.
     std::shared_ptr<GstMessage> held(message, gst_message_unref);
     if (link->cut) return GST_BUS_DROP;
