@@ -55,18 +55,20 @@ void LineRowBuilder::Take(size_t size, bool last) {
     scan_.Grow(size, last);
     while (const ScannedLine* line = scan_.Next()) {
         if (line->separators == PackedRow::kCells) {
+            const size_t textBytes = size_t(line->separator[PackedRow::kCells - 1] - line->begin) -
+                                     (PackedRow::kCells - 1) * PackedRow::kSeparator.size();
+            if (PackedRow::FitsInLine(textBytes)) {
+                // The line's end (up to where the next line begins) is the row's own.
+                const size_t lineEnd = size_t(text_ + scan_.Pending() - line->end);
+                rows_.push_back(PackedRow::InLine(text_ + (line->begin - text_), line->separator,
+                                                  textBytes, lineEnd, block_, scratch_));
+                continue;
+            }
             PackedRow::CellTexts cells;
             const char* cell = line->begin;
             for (int i = 0; i < PackedRow::kCells; ++i) {
                 cells[size_t(i)] = std::string_view(cell, size_t(line->separator[i] - cell));
                 cell = line->separator[i] + PackedRow::kSeparator.size();
-            }
-            if (PackedRow::FitsInLine(cells)) {
-                // The line's end (up to where the next line begins) is the row's own.
-                const size_t lineEnd = size_t(text_ + scan_.Pending() - line->end);
-                rows_.push_back(PackedRow::InLine(text_ + (line->begin - text_), cells, lineEnd,
-                                                  block_, scratch_));
-                continue;
             }
             rows_.emplace_back(cells, arena_);
         } else {

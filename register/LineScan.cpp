@@ -45,6 +45,20 @@ Masks Classify(const char* p) {
 }
 #endif
 
+// Reading the runs of set bits of `run` in pairs from each run's start, the bits that start a
+// pair (the second of the pair being the next byte, set or not). `carry` says whether bit 0
+// is the second of a pair begun before, and becomes the same for the next block. The
+// subtraction turns the bits of each run that starts on an even bit, the xor then picks
+// every second bit from the run's start (the carry-based method of JSON scanners for runs
+// of backslashes).
+uint64_t PairStarts(uint64_t run, uint64_t& carry) {
+    constexpr uint64_t kOddBits = 0xAAAAAAAAAAAAAAAA;
+    const uint64_t potential = run & ~carry;
+    const uint64_t starts = (((potential << 1 | kOddBits) - potential) ^ kOddBits) & run;
+    carry = starts >> 63;
+    return starts;
+}
+
 } // namespace
 
 LineScan::LineScan(const char* data) : data_(data) {
@@ -66,21 +80,19 @@ void LineScan::LoadBlock() {
         m = Classify(tail);
     }
     const uint64_t nextCaret = block_ + kBlock < size_ && data_[block_ + kBlock] == '^';
-    events_ = (m.carets & ((m.carets >> 1) | (nextCaret << 63))) | m.lineFeeds;
+    // A caret right after a lead byte is the second byte of its character.
+    const uint64_t trailFirst = leadCarry_;
+    const uint64_t trails = PairStarts(m.leads, leadCarry_) << 1 | trailFirst;
+    const uint64_t separators =
+        PairStarts(m.carets & ~trails, caretCarry_) & (m.carets >> 1 | nextCaret << 63);
+    events_ = separators | m.lineFeeds;
     lineFeeds_ = m.lineFeeds;
-    leads_ = m.leads;
-}
-
-bool LineScan::OddRunBefore(unsigned bit) const {
-    const uint64_t others = ~leads_ & ((uint64_t(1) << bit) - 1);
-    if (!others) return bool(bit & 1) != oddBefore_;
-    return ((bit - 1 - (63 - unsigned(std::countl_zero(others)))) & 1) != 0;
 }
 
 const ScannedLine* LineScan::EndLine(size_t end, size_t next) {
     if (end > lineStart_ && data_[end - 1] == '\r') --end;
     line_.end = data_ + end;
-    lineStart_ = taken_ = next;
+    lineStart_ = next;
     return &line_;
 }
 
@@ -104,14 +116,9 @@ const ScannedLine* LineScan::Next() {
             events_ &= events_ - 1;
             const size_t at = block_ + bit;
             if (lineFeeds_ >> bit & 1) return EndLine(at, at + 1);
-            if (at < taken_ || line_.separators == ScannedLine::kMaxSeparators) continue;
-            // The byte before can only be a lead byte when it is 0x81-0xFE.
-            if (bit > 0 ? (leads_ >> (bit - 1) & 1) && OddRunBefore(bit) : oddBefore_) continue;
-            line_.separator[line_.separators++] = data_ + at;
-            taken_ = at + 2;
+            if (line_.separators < ScannedLine::kMaxSeparators)
+                line_.separator[line_.separators++] = data_ + at;
         }
-        const int top = std::countl_one(leads_);
-        oddBefore_ = top == 64 ? oddBefore_ : (top & 1) != 0;
         block_ += kBlock;
         loaded_ = false;
     }

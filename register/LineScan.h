@@ -3,6 +3,8 @@
 // (0x81-0xFE). A "^^" starts on a character boundary unless an odd run of such bytes ends
 // right before it: that run's last byte is then a lead byte whose character takes the first
 // caret as its second byte (GbCharLength's rule; a line feed is never part of a character).
+// Both rules read runs in pairs from their start (such bytes in pairs of a character; carets
+// on a boundary in pairs of a separator), which a subtraction finds for a whole block at once.
 #pragma once
 
 #include <cstddef>
@@ -32,7 +34,6 @@ public:
 
 private:
     void LoadBlock();
-    bool OddRunBefore(unsigned bit) const;
     const ScannedLine* EndLine(size_t end, size_t next);
 
     const char* data_;
@@ -41,10 +42,11 @@ private:
     size_t block_ = 0; // offset of the block in the masks
     bool loaded_ = false;
     size_t lineStart_ = 0; // offset of the line being scanned
-    size_t taken_ = 0;     // a separator starts at or after the end of the one before
     ScannedLine line_;
-    uint64_t events_ = 0; // candidate separators and line feeds of the block not yet taken
+    uint64_t events_ = 0; // separators and line feeds of the block not yet taken
     uint64_t lineFeeds_ = 0;
-    uint64_t leads_ = 0;     // bytes 0x81-0xFE
-    bool oddBefore_ = false; // the run of such bytes that ends where the block starts is odd
+    // Whether the block's first byte is the second of a pair begun in the block before: of a
+    // character, of a separator.
+    uint64_t leadCarry_ = 0;
+    uint64_t caretCarry_ = 0;
 };

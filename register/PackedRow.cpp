@@ -27,6 +27,16 @@ bool ReplaceInRoom(Offset* ends, char* texts, size_t room, int col, std::string_
     return true;
 }
 
+// Copies `size` bytes kCopyStep at a time, at least once: both sides have kCopyStep bytes to
+// spare past them. Most cells take one step, so the loop rarely turns.
+void CopySteps(char* to, const char* from, size_t size) {
+    size_t k = 0;
+    do {
+        std::memcpy(to + k, from + k, PackedRow::kCopyStep);
+        k += PackedRow::kCopyStep;
+    } while (k < size);
+}
+
 // Writes the cells at `texts` that end at `ends`, each followed by the separator. Cells of
 // a row in its line are copied kCopyStep bytes at a time: its text is followed by readable
 // bytes (InLine), and each copy's surplus is overwritten by the next.
@@ -36,8 +46,7 @@ char* PutCells(char* out, const char* texts, const Offset* ends) {
     for (int i = 0; i < PackedRow::kCells; ++i) {
         const size_t end = ends[i];
         if constexpr (kInLineText) {
-            for (size_t k = begin; k < end; k += PackedRow::kCopyStep)
-                std::memcpy(out + (k - begin), texts + k, PackedRow::kCopyStep);
+            CopySteps(out, texts + begin, end - begin);
         } else if (end > begin) {
             std::memcpy(out, texts + begin, end - begin);
         }
@@ -91,33 +100,29 @@ PackedRow::PackedRow(const CellTexts& cells, RowArena& arena) {
     Fill(cells, Room(bytes));
 }
 
-bool PackedRow::FitsInLine(const CellTexts& cells) {
-    return TextBytes(cells) <= UINT16_MAX;
-}
-
-PackedRow PackedRow::InLine(char* line, const CellTexts& cells, size_t lineEnd,
-                            RowArena::Block* block, std::string& scratch) {
+PackedRow PackedRow::InLine(char* line, const char* const* separators, size_t textBytes,
+                            size_t lineEnd, RowArena::Block* block, std::string& scratch) {
     PackedRow row;
-    const size_t total = TextBytes(cells);
-    if (total == 0) return row; // a row of empty cells is blank
-    // The texts are gathered in scratch, 16 bytes at a time (the bytes after each cell are
-    // readable and overwritten by the next), then put back behind the offsets.
-    if (scratch.size() < total + kCopyStep) scratch.resize(total + kCopyStep);
+    if (textBytes == 0) return row; // a row of empty cells is blank
+    // The texts are gathered in scratch (the bytes after each cell are readable, and what
+    // a step copies past a cell the next cell overwrites), then put back behind the offsets.
+    if (scratch.size() < textBytes + kCopyStep) scratch.resize(textBytes + kCopyStep);
     LineOffset ends[kCells];
+    const char* cell = line;
     size_t at = 0;
     for (int i = 0; i < kCells; ++i) {
-        const char* from = cells[size_t(i)].data();
-        for (size_t k = 0; k < cells[size_t(i)].size(); k += kCopyStep)
-            std::memcpy(scratch.data() + at + k, from + k, kCopyStep);
-        at += cells[size_t(i)].size();
+        const size_t size = size_t(separators[i] - cell);
+        CopySteps(scratch.data() + at, cell, size);
+        at += size;
         ends[i] = LineOffset(at);
+        cell = separators[i] + kSeparator.size();
     }
     std::memcpy(line, ends, sizeof ends);
-    std::memcpy(line + kLineHeader, scratch.data(), total);
+    std::memcpy(line + kLineHeader, scratch.data(), textBytes);
     RowArena::Retain(block);
     row.data_ = line;
     // The room stays within reach of the 16-bit offsets.
-    const size_t spare = std::min({lineEnd, kMaxSpare, size_t(UINT16_MAX) - total});
+    const size_t spare = std::min({lineEnd, kMaxSpare, size_t(UINT16_MAX) - textBytes});
     row.block_ = reinterpret_cast<uintptr_t>(block) | kInLine | spare << kSpareShift;
     return row;
 }

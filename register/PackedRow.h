@@ -31,16 +31,17 @@ public:
     PackedRow(const PackedRow&) = delete;
     PackedRow& operator=(const PackedRow&) = delete;
 
-    // Whether InLine can keep these cells of a line that holds them and twelve separators.
-    static bool FitsInLine(const CellTexts& cells);
-    // Bytes after a cell that InLine may read.
-    static constexpr size_t kCopyStep = 16;
-    // The row that stays in its line: `line` (inside `block`) holds the cells, each followed
-    // by its separator and at least kCopyStep readable bytes, and then `lineEnd` bytes that
-    // no other row uses; it is rewritten in place. `scratch` is working memory that callers
-    // keep from row to row.
-    static PackedRow InLine(char* line, const CellTexts& cells, size_t lineEnd,
-                            RowArena::Block* block, std::string& scratch);
+    // Whether InLine can keep a line whose cells hold `textBytes` bytes in all.
+    static bool FitsInLine(size_t textBytes) { return textBytes <= UINT16_MAX; }
+    // Bytes past a cell that InLine and PutLine may read or write.
+    static constexpr size_t kCopyStep = 32;
+    // The row that stays in its line: `line` (inside `block`) holds the cells, cell i ending
+    // where its separator `separators[i]` begins, `textBytes` bytes in all; each separator
+    // is followed by at least kCopyStep readable bytes, and the line by `lineEnd` bytes that
+    // no other row uses. The line is rewritten in place. `scratch` is working memory that
+    // callers keep from row to row.
+    static PackedRow InLine(char* line, const char* const* separators, size_t textBytes,
+                            size_t lineEnd, RowArena::Block* block, std::string& scratch);
 
     // What follows each cell in a database line.
     static constexpr std::string_view kSeparator = "^^";
