@@ -99,13 +99,23 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     const QString mount2 = dir_ + "Mnt2";
     TSlowShare share2((dir_ + "Nas2").toStdString(), mount2.toStdString(), 0, 1);
     ASSERT_TRUE(share2.Mounted());
+    // At the first open it also notes the graph (held, so that no later graph takes its
+    // address) and whether the window handles events while that graph waits.
     struct FreezeOnRender : IGraphListener {
         TSlowShare& share;
-        explicit FreezeOnRender(TSlowShare& s) : share(s) {}
+        TFilterGraph& FG;
+        GstElement* stuck = nullptr;
+        bool live = false;
+        FreezeOnRender(TSlowShare& s, TFilterGraph& g) : share(s), FG(g) {}
         void ControlEvent(TControlEvent event) override {
-            if (event == TControlEvent::RenderStart) share.Freeze();
+            if (event != TControlEvent::RenderStart) return;
+            share.Freeze();
+            if (stuck) return;
+            stuck = GST_ELEMENT(gst_object_ref(FG.Pipeline()));
+            QTimer::singleShot(
+                100, [this] { live = RunningEventWaits() > 0 && FG.Pipeline() == stuck; });
         }
-    } freezer(share2);
+    } freezer(share2, *w.FG);
     w.FG->AddListener(&freezer);
     VideoRegister& reg = w.Register();
     const std::string onShare = QStringToGb(mount2.toUpper() + "/");
@@ -115,20 +125,12 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
         reg.SetCell(colType, row, ".WAV");
     }
     w.mmHis->clear();
-    GstElement* stuck = nullptr;
-    bool live = false;
-    QTimer::singleShot(100, &w, [&] {
-        live = RunningEventWaits() > 0;
-        // Held, so that the next graph cannot take its address.
-        if ((stuck = w.FG->Pipeline())) gst_object_ref(stuck);
-    });
     reg.SetCurrent(1, 1);
     QElapsedTimer time;
     time.start();
     w.btnPlay->click();
     EXPECT_LT(time.elapsed(), 300 + 1500);
-    EXPECT_TRUE(live);
-    EXPECT_NE(stuck, nullptr);
+    EXPECT_TRUE(freezer.live);
     EXPECT_FALSE(w.FG->Active());
     share2.Thaw();
     reg.SetSelection({1, 1, 1, 1});
@@ -143,8 +145,8 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     w.btnPlay->click();
     EXPECT_TRUE(w.FG->HasFile());
     EXPECT_EQ(w.FG->PlaybackState(), TPlaybackState::Playing);
-    EXPECT_NE(w.FG->Pipeline(), stuck);
-    if (stuck) gst_object_unref(stuck);
+    EXPECT_NE(w.FG->Pipeline(), freezer.stuck);
+    gst_object_unref(freezer.stuck);
 
     // Closing the window while the open waits on the share ends the wait at once.
     share2.Thaw();
