@@ -7,6 +7,7 @@
 #include "platform/EventWait.h"
 #include "register/Shell.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -271,21 +272,22 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
 int TFilterGraph::WaitForPreroll() {
     OwnBreak ownBreak;
     const unsigned generation = generation_;
-    GstStateChangeReturn r = GST_STATE_CHANGE_ASYNC;
-    // A handler run meanwhile may have replaced or released the graph.
-    auto graphGone = [&] { return !pipeline_ || generation != generation_; };
-    const WaitEnd end = WaitUntil(
-        [&] {
-            if (graphGone() || bus_->error) return true;
-            r = gst_element_get_state(pipeline_, nullptr, nullptr, 0);
-            return r != GST_STATE_CHANGE_ASYNC;
-        },
-        renderTimeoutMs_, [] { return BreakFlag; }, waitEvents_);
-    if (end == WaitEnd::Stopped) return kRenderAborted;
-    if (graphGone() || bus_->error) return kRenderFailed;
-    if (end == WaitEnd::Deadline) return kRenderTimeout;
-    return r == GST_STATE_CHANGE_SUCCESS || r == GST_STATE_CHANGE_NO_PREROLL ? kRenderOk
-                                                                             : kRenderFailed;
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        // The events first: a close that came with the graph's first messages ends the wait
+        // even when the file fails at once.
+        ProcessPendingEvents(waitEvents_);
+        if (BreakFlag) return kRenderAborted;
+        // A handler run meanwhile may have replaced or released the graph.
+        if (!pipeline_ || generation != generation_ || bus_->error) return kRenderFailed;
+        const GstStateChangeReturn r =
+            gst_element_get_state(pipeline_, nullptr, nullptr, 20 * GST_MSECOND);
+        if (r == GST_STATE_CHANGE_SUCCESS || r == GST_STATE_CHANGE_NO_PREROLL)
+            return bus_->error ? kRenderFailed : kRenderOk;
+        if (r == GST_STATE_CHANGE_FAILURE) return kRenderFailed;
+        if (timer.elapsed() >= renderTimeoutMs_) return kRenderTimeout;
+    }
 }
 
 void TFilterGraph::ApplyAudioSettings() {

@@ -51,9 +51,9 @@ int TicksToMs(int64_t ticks) {
 
 } // namespace
 
-void ProcessPendingEvents() {
+void ProcessPendingEvents(QEventLoop::ProcessEventsFlags flags) {
     Running scope;
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(flags);
 }
 
 void WaitProcessingEvents(int ms) {

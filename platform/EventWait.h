@@ -6,8 +6,8 @@
 #include <QEventLoop>
 #include <functional>
 
-// Handles the events pending now.
-void ProcessPendingEvents();
+// Handles the events pending now that `flags` let through.
+void ProcessPendingEvents(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 // Waits `ms` milliseconds on the high-resolution counter, handling events as they arrive
 // and sleeping on the event queue between them. 0 or less handles nothing.
 void WaitProcessingEvents(int ms);
