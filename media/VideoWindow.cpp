@@ -26,6 +26,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override { pane_->Paint(this); }
+    void resizeEvent(QResizeEvent*) override { pane_->ScheduleFrameSize(); }
     void mouseDoubleClickEvent(QMouseEvent* event) override { pane_->mouseDoubleClickEvent(event); }
     void keyPressEvent(QKeyEvent* event) override {
         if (event->key() != Qt::Key_Escape) return QWidget::keyPressEvent(event);
@@ -42,6 +43,8 @@ TVideoWindow::TVideoWindow(QWidget* parent) : QWidget(parent), repaint_(this) {
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::PointingHandCursor);
+    frameSizeTimer_.setSingleShot(true);
+    connect(&frameSizeTimer_, &QTimer::timeout, this, &TVideoWindow::AskFrameSize);
 }
 
 TVideoWindow::~TVideoWindow() {
@@ -66,12 +69,19 @@ void TVideoWindow::SetFilterGraph(TFilterGraph* graph) {
     }
 }
 
+namespace {
+constexpr const char* kFrameCaps = "video/x-raw,format=BGRx";
+} // namespace
+
 GstElement* TVideoWindow::FilterAdding() {
     sink_ = gst_element_factory_make("appsink", kVideoFilterName);
-    GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRx");
+    GstCaps* caps = gst_caps_from_string(kFrameCaps);
+    // Like the desktop's video sinks: a frame more than 20 ms late is dropped, and the decoder
+    // told to skip ahead, so that a machine short of time keeps to the clock.
     g_object_set(sink_, "caps", caps, "max-buffers", 2, "drop", TRUE, "enable-last-sample", FALSE,
-                 nullptr);
+                 "qos", TRUE, "max-lateness", gint64(20 * GST_MSECOND), nullptr);
     gst_caps_unref(caps);
+    sinkSize_ = QSize();
     sinkLink_ = std::make_shared<SinkLink>(this);
     g_signal_connect_data(sink_, "new-sample", G_CALLBACK(&TVideoWindow::NewSample),
                           SinkLink::Hold(sinkLink_), &SinkLink::ReleaseClosure, GConnectFlags(0));
@@ -104,17 +114,37 @@ GstFlowReturn TVideoWindow::NewPreroll(GstElement* sink, gpointer link) {
     return GST_FLOW_OK;
 }
 
-// Streaming thread: copies the frame and asks the UI thread to repaint.
+namespace {
+// A sample kept, mapped, for as long as an image of it is in use.
+struct HeldFrame {
+    GstVideoFrame frame;
+    GstSample* sample;
+};
+void ReleaseHeldFrame(void* held) {
+    auto* h = static_cast<HeldFrame*>(held);
+    gst_video_frame_unmap(&h->frame);
+    gst_sample_unref(h->sample);
+    delete h;
+}
+} // namespace
+
+// Streaming thread: keeps the sample as the frame to paint (no copy) and asks the UI thread
+// to repaint.
 void TVideoWindow::TakeSample(GstSample* sample) {
     GstVideoInfo info;
     if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample))) return;
-    GstVideoFrame frame;
-    if (!gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) return;
-    const int width = GST_VIDEO_FRAME_WIDTH(&frame), height = GST_VIDEO_FRAME_HEIGHT(&frame);
-    QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)), width, height,
-                 GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), QImage::Format_RGB32);
-    QImage copy = image.copy();
-    gst_video_frame_unmap(&frame);
+    auto* held = new HeldFrame{{}, sample};
+    if (!gst_video_frame_map(&held->frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
+        delete held;
+        return;
+    }
+    gst_sample_ref(sample);
+    const int width = GST_VIDEO_FRAME_WIDTH(&held->frame);
+    const int height = GST_VIDEO_FRAME_HEIGHT(&held->frame);
+    // Read-only: the image reads the buffer in place, and its last copy lets the sample go.
+    QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&held->frame, 0)), width,
+                 height, GST_VIDEO_FRAME_PLANE_STRIDE(&held->frame, 0), QImage::Format_RGB32,
+                 &ReleaseHeldFrame, held);
     // Anamorphic streams (DVD, MPEG, many MKV) store non-square pixels: the display shape
     // keeps the height and widens or narrows the width to the display aspect ratio.
     QSize display(width, height);
@@ -126,7 +156,7 @@ void TVideoWindow::TakeSample(GstSample* sample) {
         display.setWidth(int(int64_t(height) * darN / darD));
     {
         std::lock_guard guard(frameLock_);
-        frame_ = std::move(copy);
+        std::swap(frame_, image); // the previous frame goes outside the lock
         displaySize_ = display;
     }
     repaint_.Post([this] {
@@ -179,6 +209,41 @@ void TVideoWindow::paintEvent(QPaintEvent*) {
     Paint(this);
 }
 
+void TVideoWindow::resizeEvent(QResizeEvent*) {
+    ScheduleFrameSize();
+}
+
+void TVideoWindow::ScheduleFrameSize() {
+    if (sink_ && !frameSizeTimer_.isActive()) frameSizeTimer_.start(200);
+}
+
+// The device-pixel size of the surface that shows a playing film; a probe and a graph without
+// a film take the stream's own size.
+void TVideoWindow::AskFrameSize() {
+    QSize size;
+    if (FilmPlaying()) {
+        const QWidget* surface = fullView_ ? static_cast<QWidget*>(fullView_) : this;
+        size = surface->size() * surface->devicePixelRatioF();
+    }
+    SetSinkSize(size);
+}
+
+// The sink's caps carry the size with square pixels, so the converters before it scale the
+// picture and add the black bars of its display aspect; they negotiate again at the next frame.
+void TVideoWindow::SetSinkSize(QSize size) {
+    if (!sink_ || size == sinkSize_) return;
+    sinkSize_ = size;
+    GstCaps* caps = gst_caps_from_string(kFrameCaps);
+    if (!size.isEmpty())
+        gst_caps_set_simple(caps, "width", G_TYPE_INT, size.width(), "height", G_TYPE_INT,
+                            size.height(), "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+    g_object_set(sink_, "caps", caps, nullptr);
+    gst_caps_unref(caps);
+    GstPad* pad = gst_element_get_static_pad(sink_, "sink");
+    gst_pad_push_event(pad, gst_event_new_reconfigure());
+    gst_object_unref(pad);
+}
+
 void TVideoWindow::mouseDoubleClickEvent(QMouseEvent* event) {
     if (OnDblClick) OnDblClick(this);
     event->accept();
@@ -188,6 +253,7 @@ void TVideoWindow::ControlEvent(TControlEvent event) {
     switch (event) {
     case TControlEvent::Play:
         if (FilmPlaying()) ApplyFullScreen();
+        AskFrameSize();
         break;
     case TControlEvent::Stop:
         ClearFrame();
@@ -195,6 +261,7 @@ void TVideoWindow::ControlEvent(TControlEvent event) {
         break;
     case TControlEvent::RenderStart:
         ClearFrame();
+        SetSinkSize(QSize()); // a probe gets no scaler
         break;
     case TControlEvent::GraphReleased:
         ClearFrame();
@@ -219,6 +286,7 @@ void TVideoWindow::SetFullScreen(bool on) {
 void TVideoWindow::ApplyFullScreen() {
     if (!fullScreen_) {
         HideFullScreenView();
+        AskFrameSize();
         return;
     }
     if (!fullView_) fullView_ = new TFullScreenView(this);
@@ -227,6 +295,7 @@ void TVideoWindow::ApplyFullScreen() {
     fullView_->showFullScreen();
     fullView_->raise();
     fullView_->activateWindow(); // for Esc
+    AskFrameSize();
 }
 
 // Later deletion: the view may be inside its own double-click handler.

@@ -1,8 +1,11 @@
 // TVideoWindow (VW): the video pane. It contributes the graph's video output (an appsink
 // named "VW" taking BGRx frames) and paints the latest frame at its display aspect (the
 // pixel aspect ratio of the stream applied), scaled smoothly with black bars; black when
-// nothing plays. FullScreen shows the playing video over the whole screen; input there
-// reaches the pane's handlers, and Esc leaves it.
+// nothing plays. While a film plays, the sink asks for frames at the size in device pixels
+// of the surface that shows them (the pane or the full-screen view), so that the graph's own
+// converters scale them on the streaming thread and the painter only copies them. FullScreen shows
+// the playing video over the whole screen; input there reaches the pane's handlers, and Esc leaves
+// it.
 #pragma once
 
 #include "media/CallbackLink.h"
@@ -11,6 +14,7 @@
 
 #include <QImage>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -51,6 +55,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
@@ -60,6 +65,9 @@ private:
     static GstFlowReturn NewPreroll(GstElement* sink, gpointer link);
     void TakeSample(GstSample* sample);
     void ClearFrame();
+    void AskFrameSize();
+    void SetSinkSize(QSize size);
+    void ScheduleFrameSize();
     void Paint(QWidget* surface);
     void ApplyFullScreen();
     void HideFullScreenView();
@@ -72,6 +80,8 @@ private:
     mutable std::mutex frameLock_;
     QImage frame_;
     QSize displaySize_;
+    QSize sinkSize_;        // the frame size the sink asks for; empty: the stream's own
+    QTimer frameSizeTimer_; // a few renegotiations a second while a surface is resized
     bool fullScreen_ = false;
     TFullScreenView* fullView_ = nullptr;
 };

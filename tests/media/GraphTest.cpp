@@ -331,6 +331,13 @@ TEST(GraphPane, ShowsFramesAndGoesFullScreen) {
         for (int x = 0; x < shot.width(); x += 8)
             coloured += qGray(shot.pixel(x, y)) > 40;
     EXPECT_GT(coloured, 100) << "the test pattern is painted";
+    // Frames come at the size the pane shows them, also after a resize.
+    rig.VW.resize(400, 300);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return rig.VW.CurrentFrame().size() == QSize(400, 300) * rig.VW.devicePixelRatioF();
+        },
+        5000));
     // A 16:9 DVD picture (720x576, pixels 64:45) is 360 high in a 640x480 pane.
     rig.VW.resize(640, 480);
     ASSERT_EQ(rig.FG.OpenMediaFile(Media().wideDvd), kRenderOk);

@@ -1,0 +1,100 @@
+// Full screen at 3840x2160 under Xvfb: the CPU the program spends playing a 1080p30 H.264 file
+// over the whole screen, against GStreamer's own software path to the same size in the same
+// run (decode, convert, scale, ximagesink), measured before and after the program.
+//   bench_media_fullscreen [folder] [seconds]
+#include "MediaBenchFiles.h"
+#include "Xvfb.h"
+
+#include "media/FilterGraph.h"
+#include "media/VideoWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/resource.h>
+
+namespace {
+
+double CpuSeconds(int who) {
+    rusage use{};
+    getrusage(who, &use);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+           double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+}
+
+struct Use {
+    double cpu = 0, wall = 0;
+};
+
+Use Anchor(const std::string& file) {
+    const std::string command = "gst-launch-1.0 -q filesrc location=\"" + file +
+                                "\" ! qtdemux ! h264parse ! avdec_h264 ! videoconvert ! "
+                                "videoscale ! video/x-raw,width=3840,height=2160 ! ximagesink";
+    const double cpu = CpuSeconds(RUSAGE_CHILDREN);
+    QElapsedTimer wall;
+    wall.start();
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
+    return {CpuSeconds(RUSAGE_CHILDREN) - cpu, wall.nsecsElapsed() / 1e9};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string dir = argc > 1 ? argv[1] : "bench_media_files";
+    const int seconds = argc > 2 ? std::atoi(argv[2]) : 10;
+    Xvfb server(QStringLiteral("3840x2160x24"));
+    if (server.Display().isEmpty()) {
+        std::fprintf(stderr, "Xvfb did not start\n");
+        return 1;
+    }
+    setenv("DISPLAY", server.Display().toLatin1().constData(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    EnsureGstInit();
+    std::filesystem::create_directories(dir);
+    const std::string file = dir + "/fullscreen_1080p30_" + std::to_string(seconds) + "s.mp4";
+    GenerateMediaFile(file, "videotestsrc num-buffers=" + std::to_string(seconds * 30) +
+                                " pattern=smpte horizontal-speed=4 ! "
+                                "video/x-raw,width=1920,height=1080,framerate=30/1 ! "
+                                "x264enc speed-preset=ultrafast ! h264parse ! mp4mux");
+
+    const Use before = Anchor(file);
+    QApplication app(argc, argv);
+    TFilterGraph FG;
+    TVideoWindow VW;
+    VW.SetFilterGraph(&FG);
+    FG.SetActive(true);
+    VW.SetFullScreen(true);
+    if (FG.OpenMediaFile(file) != kRenderOk) {
+        std::fprintf(stderr, "cannot play %s\n", file.c_str());
+        return 1;
+    }
+    QEventLoop loop;
+    FG.OnGraphComplete = [&](TFilterGraph*, int, GstElement*) { loop.quit(); };
+    QTimer::singleShot(seconds * 3000, &loop, &QEventLoop::quit);
+    const double cpu = CpuSeconds(RUSAGE_SELF);
+    QElapsedTimer wall;
+    wall.start();
+    FG.StartPlayback();
+    loop.exec();
+    const Use program{CpuSeconds(RUSAGE_SELF) - cpu, wall.nsecsElapsed() / 1e9};
+    const QSize frame = VW.CurrentFrame().size();
+    int64_t reached = 0;
+    FG.QueryPositionMs(reached);
+    FG.SetActive(false);
+    const Use after = Anchor(file);
+
+    std::printf("1080p30 H.264, %d s, full screen 3840x2160 (Xvfb %s)\n", seconds,
+                server.Display().toLatin1().constData());
+    std::printf("program: %.2f s CPU in %.2f s, %.2f of a core; last frame %dx%d at %.1f s\n",
+                program.cpu, program.wall, program.cpu / program.wall, frame.width(),
+                frame.height(), double(reached) / 1000);
+    for (const Use& a : {before, after})
+        std::printf("anchor:  %.2f s CPU in %.2f s, %.2f of a core\n", a.cpu, a.wall,
+                    a.cpu / a.wall);
+    const double anchor = (before.cpu + after.cpu) / 2;
+    std::printf("program / anchor (CPU seconds): %.2fx\n", program.cpu / anchor);
+    return 0;
+}
