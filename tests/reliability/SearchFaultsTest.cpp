@@ -4,6 +4,7 @@
 // the walk opens it. The search must end, register the files it saw and nothing else.
 #include "search/FakeShell.h"
 #include "search/TreeFixture.h"
+#include "support/FileModesApply.h"
 
 #include "platform/GbText.h"
 #include "register/GridStore.h"
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,21 +28,6 @@ public:
         if (onStatus) onStatus(text);
     }
     std::function<void(const QString&)> onStatus;
-};
-
-// Root reads every folder whatever its mode; with the file-system user of this thread
-// switched to "nobody", a folder of mode 000 cannot be read, as for any user.
-class AsNobody {
-public:
-    AsNobody() : switched_(geteuid() == 0) {
-        if (switched_) setfsuid(65534);
-    }
-    ~AsNobody() {
-        if (switched_) setfsuid(0);
-    }
-
-private:
-    bool switched_;
 };
 
 class SearchFaultsTest : public TreeTest {
@@ -124,13 +109,8 @@ TEST_F(SearchFaultsTest, FolderRemovedBeforeTheWalkEntersIt) {
 
 TEST_F(SearchFaultsTest, FolderMadeUnreadableBeforeTheWalkEntersIt) {
     {
-        AsNobody nobody;
-        EXPECT_EQ(SearchWith([](const fs::path& b) {
-                      setfsuid(0); // the owner, root, changes the mode
-                      chmod(b.c_str(), 0);
-                      setfsuid(65534);
-                  }),
-                  OutsideB());
+        FileModesApply modes;
+        EXPECT_EQ(SearchWith([](const fs::path& b) { chmod(b.c_str(), 0); }), OutsideB());
     }
     ExpectBListedEmpty();
     EXPECT_TRUE(shell.history.isEmpty());

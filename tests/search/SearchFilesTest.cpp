@@ -1,5 +1,6 @@
 #include "FakeShell.h"
 #include "TreeFixture.h"
+#include "support/FileModesApply.h"
 #include "support/ShortDiskDeadline.h"
 #include "support/SlowShare.h"
 
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -18,21 +18,6 @@
 namespace {
 
 using Items = std::vector<std::string>;
-
-// Root reads every folder whatever its mode; with the file-system user switched to
-// "nobody" for this thread the mode counts again.
-class AsNobody {
-public:
-    AsNobody() : switched_(geteuid() == 0) {
-        if (switched_) setfsuid(65534);
-    }
-    ~AsNobody() {
-        if (switched_) setfsuid(0);
-    }
-
-private:
-    bool switched_;
-};
 
 // "path|name|type|channel|track" of every data row, sorted (walk order is the file
 // system's).
@@ -106,7 +91,7 @@ TEST_F(SearchFilesTest, RegistersMatchingFilesOfTheWholeTree) {
     std::filesystem::permissions(root_ / "Locked", std::filesystem::perms::none);
 
     {
-        AsNobody nobody;
+        FileModesApply modes;
         SearchFiles(false, {Location()}, {"RMVB", "AVI", "MKV"}, work, reg, shell);
     }
     std::filesystem::permissions(root_ / "Locked", std::filesystem::perms::owner_all);
