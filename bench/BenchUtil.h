@@ -1,11 +1,13 @@
 // Small helpers shared by the benchmark programs.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 inline double Seconds(const std::chrono::steady_clock::time_point& start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -15,6 +17,12 @@ template <typename F> double Time(F&& f) {
     auto start = std::chrono::steady_clock::now();
     f();
     return Seconds(start);
+}
+
+// The middle of several timings of the same work.
+inline double Median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 // Runs a shell command (the anchors) and returns its wall time.

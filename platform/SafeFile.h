@@ -24,11 +24,13 @@ public:
     void Commit();                      // flush, fsync, rename; throws EFileError (write)
 
 private:
+    void Put(std::string_view bytes);
     void Flush();
 
     std::string target_; // real path
     std::string temp_;
     int fd_ = -1;
+    size_t written_ = 0;
     std::string buffer_;
 };
 
