@@ -3,6 +3,7 @@
 #include "platform/FileErrors.h"
 #include "platform/GbText.h"
 #include "platform/LineReader.h"
+#include "platform/OverlappedRead.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
 #include "register/LineRows.h"
@@ -25,11 +26,14 @@ struct BlockHolder {
     }
 };
 
-// Reads the file into a block of its own, in pieces that are scanned while the cache still
-// holds them, and appends its rows. Should the file grow meanwhile, the rest goes on in a
-// bigger block, the unfinished line with it; the rows made so far keep the first.
+// Reads the file into a block of its own, making its rows while the rest is still being
+// read. Should the file grow meanwhile, the rest goes on in a bigger block, the unfinished
+// line with it; the rows made so far keep the first.
 void ReadRows(const RealPath& path, std::vector<PackedRow>& rows) {
     constexpr size_t kPiece = size_t(256) << 10;
+    // The rows are made this far behind the reader: a line's cells are copied in steps that
+    // read up to PackedRow::kCopyStep bytes past it.
+    constexpr size_t kHoldBack = 4096;
     const int fd = OpenRegularFile(path);
     struct Closer {
         int fd;
@@ -42,8 +46,11 @@ void ReadRows(const RealPath& path, std::vector<PackedRow>& rows) {
     rows.reserve(room / 48 + 2);
     BlockHolder text{RowArena::NewBlock(room + PackedRow::kCopyStep)};
     auto builder = std::make_unique<LineRowBuilder>(text.block, rows);
-    size_t have = 0;
-    for (bool last = false; !last;) {
+    const ReadProgress first =
+        OverlappedRead(fd, RowArena::Data(text.block), room, kHoldBack,
+                       [&](size_t size, bool last) { builder->Take(size, last); });
+    size_t have = first.size;
+    for (bool last = first.last; !last;) {
         if (have == room) {
             const size_t pending = have - builder->Pending();
             room = std::max(room * 2, pending + kPiece);

@@ -7,8 +7,11 @@
 #include "register/StorableCell.h"
 #include "register/utPublic.h"
 
+#include <algorithm>
 #include <csignal>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -226,6 +229,13 @@ TEST(GridStore, ReadFailureLeavesTheBlankRegisterAndReports) {
     EXPECT_EQ(reg.Cell(0, 1), "    1");
     EXPECT_EQ(reg.Cell(colName, 1), "");
     EXPECT_EQ(GbToUtf8(reg.Cell(1, 0)), "路径");
+
+    // A file that grows past the size it had when opened (as /proc's files, of size 0, do
+    // for a reader) is read to its end.
+    symlink("/proc/cpuinfo", (t.Path() + "growing.vdb").c_str());
+    LoadRegister(reg, t.Gb("growing.vdb"));
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    EXPECT_EQ(reg.LastRow(), std::count(std::istreambuf_iterator<char>(cpuinfo), {}, '\n'));
 }
 
 TEST(GridStore, FailedSaveKeepsThePreviousDatabase) {
