@@ -9,8 +9,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -36,21 +38,39 @@ int main(int argc, char** argv) {
     VW.SetFilterGraph(&FG);
     SampleGrabber.SetFilterGraph(&FG);
     FG.SetActive(true);
+    // Time spent in each step, summed over the files: where the cost per file goes.
+    enum Step { Open, StartPause, Size, Duration, Stop, Empty, Steps };
+    const char* const stepNames[Steps] = {
+        "open with preroll", "start and pause", "picture size", "duration", "stop", "empty"};
+    double stepMs[Steps] = {};
+    QElapsedTimer stepTimer;
+    auto step = [&](Step s) {
+        stepMs[s] += stepTimer.nsecsElapsed() / 1e6;
+        stepTimer.restart();
+    };
     auto measure = [&](const std::string& file, int& failures) {
+        stepTimer.start();
         if (FG.OpenMediaFile(file) != kRenderOk) ++failures;
+        step(Open);
         FG.StartPlayback();
         FG.PausePlayback();
+        step(StartPause);
         int w = 0, h = 0;
         FG.VideoSize(w, h);
+        step(Size);
         if (FG.DurationMs() <= 0) ++failures;
+        step(Duration);
         FG.StopPlayback();
+        step(Stop);
         FG.EmptyGraph();
+        step(Empty);
     };
     int failures = 0;
     QElapsedTimer timer;
     timer.start();
     measure(files[0], failures); // the first file of a process loads the plugins
     const double first = timer.nsecsElapsed() / 1e6;
+    std::fill(std::begin(stepMs), std::end(stepMs), 0.0);
     timer.restart();
     for (const std::string& f : files)
         measure(f, failures);
@@ -76,6 +96,8 @@ int main(int argc, char** argv) {
                 failures);
     std::printf("FG first file of the process: %.1f ms\n", first);
     std::printf("FG per file:                  %.1f ms\n", graphMs);
+    for (int s = 0; s < Steps; ++s)
+        std::printf("  %-27s %.1f ms\n", stepNames[s], stepMs[s] / double(files.size()));
     if (discoverer >= 0)
         std::printf("gst-discoverer-1.0 per file:  %.1f ms (one process for all files)\n",
                     discoverer * 1000 / double(files.size()));
