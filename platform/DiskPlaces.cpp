@@ -20,13 +20,6 @@ bool IsPseudo(const std::string& type) {
     return pseudo.contains(type);
 }
 
-bool IsNetwork(const std::string& type) {
-    static const std::set<std::string> network = {
-        "nfs",   "nfs4",        "cifs",        "smb3", "smbfs", "fuse.sshfs", "sshfs",
-        "davfs", "fuse.davfs2", "fuse.rclone", "9p",   "afs",   "autofs"};
-    return network.contains(type);
-}
-
 bool Under(const QString& path, const QString& folder) {
     return path == folder || path.startsWith(folder + QLatin1Char('/'));
 }
@@ -101,7 +94,7 @@ std::vector<TDiskPlace> DiskPlaces(const std::vector<TMountPoint>& mounts, const
         if (IsPseudo(m.fsType) || IsSystemFolder(path) || answers.notFolders.contains(path))
             continue;
         // A device mounted again elsewhere (a bind mount) is the same disk.
-        const bool network = IsNetwork(m.fsType);
+        const bool network = IsNetworkFileSystem(m.fsType);
         if (!m.source.empty() && !network && devices.contains(m.source)) continue;
         devices.insert(m.source);
         auto label = labels.find(m.source);

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <fcntl.h>
+#include <set>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -108,6 +109,13 @@ std::string FileSystemOfDevice(const std::vector<TMountPoint>& mounts, dev_t dev
     for (const TMountPoint& m : mounts)
         if (m.device == device) return m.fsType;
     return {};
+}
+
+bool IsNetworkFileSystem(std::string_view type) {
+    static const std::set<std::string, std::less<>> network = {
+        "nfs",   "nfs4",        "cifs",        "smb3", "smbfs", "fuse.sshfs", "sshfs",
+        "davfs", "fuse.davfs2", "fuse.rclone", "9p",   "afs",   "autofs"};
+    return network.contains(type);
 }
 
 const TMountPoint* MountOfRegisterPath(const std::vector<TMountPoint>& mounts,

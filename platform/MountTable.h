@@ -26,6 +26,9 @@ std::vector<TMountPoint> ReadMountTable(int fd);
 // The kind of file system ("ext4", "proc", ...) of the mount with that device; empty when
 // the table has none.
 std::string FileSystemOfDevice(const std::vector<TMountPoint>& mounts, dev_t device);
+// Whether mounts of that kind reach their files over a network (automount points included,
+// as they mostly stand for shares).
+bool IsNetworkFileSystem(std::string_view type);
 // The mount that holds a register path (GB18030, upper case): the one with the longest mount
 // point that prefixes the path, compared in register form; null when none does (a relative
 // path). Only the text is compared, nothing is asked of the disk.

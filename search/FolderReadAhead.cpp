@@ -5,6 +5,7 @@
 #include "platform/DiskCalls.h"
 #include "platform/EventWait.h"
 #include "platform/FileId.h"
+#include "platform/MountTable.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -21,6 +23,14 @@ namespace {
 // Listings read but not yet taken by the walk, beyond which the workers read only the folder
 // the walk waits for: a search of a whole disk does not hold the disk in memory twice.
 constexpr size_t kUnclaimedListings = 4096;
+
+// Whether folders on the device answer through round trips, over a network or through a
+// process of their own (FUSE): then every read in flight keeps the link busy. On a disk whose
+// folders the cache holds, more threads than cores only contend for the cores.
+bool ReadsByRoundTrips(dev_t device) {
+    const std::string type = FileSystemOfDevice(ReadMountTable(), device);
+    return IsNetworkFileSystem(type) || type.starts_with("fuse.");
+}
 
 enum class Phase { Pending, Reading, Done, Dropped };
 
@@ -54,7 +64,10 @@ struct TFolderReadAhead::State {
     std::shared_ptr<Job> wanted;
     size_t unclaimed = 0;
     uint64_t nextOrder = 0;
-    bool readAhead = true; // false: one read in flight, the folder the walk waits for
+    bool readAhead = true;      // false: one read in flight, the folder the walk waits for
+    unsigned readLimit = 1;     // reads that may run at once now
+    unsigned readsInFlight = 1; // and once a folder on a share has been read
+    std::unordered_map<dev_t, bool> roundTrips; // ReadsByRoundTrips of each device met
     bool closed = false;
 
     // Under the lock.
@@ -68,9 +81,21 @@ struct TFolderReadAhead::State {
         jobs.emplace(id, std::move(job));
         queued.insert(id);
     }
+    // Whether the device reads by round trips; the mount table is read once per device.
+    bool RoundTrips(dev_t device) {
+        {
+            std::lock_guard lock(mutex);
+            if (auto it = roundTrips.find(device); it != roundTrips.end()) return it->second;
+        }
+        const bool remote = ReadsByRoundTrips(device);
+        std::lock_guard lock(mutex);
+        roundTrips.emplace(device, remote);
+        return remote;
+    }
     bool WantedPending() const { return wanted && wanted->phase == Phase::Pending; }
     bool Startable() const {
-        return WantedPending() || (readAhead && !pending.empty() && unclaimed < kUnclaimedListings);
+        return WantedPending() || (readAhead && !pending.empty() && reading.size() < readLimit &&
+                                   unclaimed < kUnclaimedListings);
     }
     std::shared_ptr<Job> TakeNext() {
         std::shared_ptr<Job> job = WantedPending() ? wanted : pending.begin()->second;
@@ -96,7 +121,9 @@ struct TFolderReadAhead::State {
             }
             std::vector<TFolderEntry> entries =
                 ReadFolderEntries(job->real, job->id.dev, job->id.ino);
+            const bool remote = RoundTrips(job->id.dev);
             bool wake;
+            size_t queuedNow = 0;
             {
                 std::lock_guard lock(mutex);
                 if (closed || retired.contains(self)) return; // abandoned: the job is dropped
@@ -108,13 +135,22 @@ struct TFolderReadAhead::State {
                     Key key = job->key;
                     key.push_back(uint32_t(i));
                     Queue(Below(job->real, e.name), {e.dev, e.ino}, std::move(key));
+                    ++queuedNow;
                 }
                 job->entries = std::move(entries);
                 job->phase = Phase::Done;
                 ++unclaimed;
                 wake = job == wanted;
+                if (readLimit < readsInFlight && remote) {
+                    readLimit = readsInFlight;
+                    queuedNow = readsInFlight;
+                }
             }
-            work.notify_all();
+            // One waiting worker per new folder beyond the one this worker takes next: on a
+            // local disk, waking every worker for each listing costs more than the reads.
+            if (readAhead)
+                for (size_t k = 1; k < queuedNow; ++k)
+                    work.notify_one();
             if (wake) {
                 answered.notify_one();
                 WakeEventWait();
@@ -125,6 +161,9 @@ struct TFolderReadAhead::State {
 
 TFolderReadAhead::TFolderReadAhead(unsigned readsInFlight) : state_(std::make_shared<State>()) {
     state_->readAhead = readsInFlight > 1;
+    state_->readsInFlight = std::max(1u, readsInFlight);
+    state_->readLimit =
+        std::min(state_->readsInFlight, std::max(2u, std::thread::hardware_concurrency()));
     for (unsigned i = 0; i < std::max(1u, readsInFlight); ++i)
         StartWorker();
 }
@@ -182,12 +221,13 @@ TFolderReadAhead::Answer TFolderReadAhead::Take(const std::string& real, dev_t d
     State& s = *state_;
     const TFileId id{dev, ino};
     std::shared_ptr<Job> job;
+    bool pending = false;
     // Under the lock: a listing that is there is handed over.
     auto claim = [&] {
         if (job->phase == Phase::Done) {
             entries = std::move(job->entries);
             s.jobs.erase(id);
-            if (s.unclaimed-- == kUnclaimedListings) s.work.notify_all();
+            if (s.unclaimed-- == kUnclaimedListings) s.work.notify_one(); // room for one more
             return true;
         }
         return job->phase == Phase::Dropped;
@@ -203,8 +243,9 @@ TFolderReadAhead::Answer TFolderReadAhead::Take(const std::string& real, dev_t d
         job = it->second;
         if (claim()) return job->phase == Phase::Done ? Answer::Listed : Answer::NotAnswering;
         s.wanted = job;
+        pending = job->phase == Phase::Pending;
     }
-    s.work.notify_all();
+    if (pending) s.work.notify_one(); // any worker that waits takes the wanted folder first
     bool finished;
     {
         // A local disk answers within microseconds: wait on the workers alone for a moment
