@@ -63,6 +63,7 @@ struct TFolderReadAhead::State {
     std::set<unsigned> retired; // abandoned workers
     std::shared_ptr<Job> wanted;
     size_t unclaimed = 0;
+    bool full = false; // reading ahead pauses until the walk has taken half the listings
     uint64_t nextOrder = 0;
     bool readAhead = true;      // false: one read in flight, the folder the walk waits for
     unsigned readLimit = 1;     // reads that may run at once now
@@ -94,8 +95,8 @@ struct TFolderReadAhead::State {
     }
     bool WantedPending() const { return wanted && wanted->phase == Phase::Pending; }
     bool Startable() const {
-        return WantedPending() || (readAhead && !pending.empty() && reading.size() < readLimit &&
-                                   unclaimed < kUnclaimedListings);
+        return WantedPending() ||
+               (readAhead && !pending.empty() && reading.size() < readLimit && !full);
     }
     std::shared_ptr<Job> TakeNext() {
         std::shared_ptr<Job> job = WantedPending() ? wanted : pending.begin()->second;
@@ -139,7 +140,7 @@ struct TFolderReadAhead::State {
                 }
                 job->entries = std::move(entries);
                 job->phase = Phase::Done;
-                ++unclaimed;
+                if (++unclaimed >= kUnclaimedListings) full = true;
                 wake = job == wanted;
                 if (readLimit < readsInFlight && remote) {
                     readLimit = readsInFlight;
@@ -227,7 +228,12 @@ TFolderReadAhead::Answer TFolderReadAhead::Take(const std::string& real, dev_t d
         if (job->phase == Phase::Done) {
             entries = std::move(job->entries);
             s.jobs.erase(id);
-            if (s.unclaimed-- == kUnclaimedListings) s.work.notify_one(); // room for one more
+            // The workers go on once half the listings are taken, not for each one: a walk
+            // slower than the reads would otherwise wake a worker for every folder.
+            if (--s.unclaimed <= kUnclaimedListings / 2 && s.full) {
+                s.full = false;
+                s.work.notify_all();
+            }
             return true;
         }
         return job->phase == Phase::Dropped;
