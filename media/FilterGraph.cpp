@@ -143,12 +143,11 @@ void TFilterGraph::CreateGraph() {
     Notify(TControlEvent::GraphCreated);
 }
 
-// The release may run while the window is being destroyed: its wait handles no events. A
-// graph whose change to NULL does not return within the deadline is left behind.
+// The release may run while the window closes or is destroyed: a graph stuck on a share that
+// stopped answering is left to a worker, and nothing waits for it.
 void TFilterGraph::ReleaseGraph() {
     Notify(TControlEvent::GraphReleased);
-    if (ChangeState(GST_STATE_NULL, DiskDeadlineMs()).end == TStateChangeEnd::Done && pipeline_)
-        gst_object_unref(LetGoOfGraph());
+    ReleaseGraphDetached(LetGoOfGraph());
 }
 
 // Forgets the graph and hands back FG's reference to it; its messages and its elements'
@@ -173,21 +172,25 @@ struct OwnBreak {
 };
 } // namespace
 
-TStateChange TFilterGraph::ChangeState(GstState target, int quietMs) {
+TGraphCall TFilterGraph::CallGraph(std::function<int(GstElement*)> call) {
     OwnBreak ownBreak;
-    const TStateChange change = ChangeStateDetached(
-        pipeline_, target, waitEvents_, [] { return BreakFlag; }, quietMs);
+    const TGraphCall done =
+        CallGraphDetached(pipeline_, std::move(call), waitEvents_, [] { return BreakFlag; });
     // A handler run during the wait may have released the graph already.
-    if (change.end != TStateChangeEnd::Done && pipeline_) {
+    if (done.end != TGraphCallEnd::Done && pipeline_) {
         Notify(TControlEvent::GraphReleased);
         gst_object_unref(LetGoOfGraph()); // the worker holds its own reference
     }
-    return change;
+    return done;
+}
+
+TGraphCall TFilterGraph::ChangeState(GstState target) {
+    return CallGraph([target](GstElement* g) { return int(gst_element_set_state(g, target)); });
 }
 
 bool TFilterGraph::ChangeStateTo(GstState target) {
-    const TStateChange change = ChangeState(target);
-    return change.end == TStateChangeEnd::Done && change.result != GST_STATE_CHANGE_FAILURE;
+    const TGraphCall change = ChangeState(target);
+    return change.end == TGraphCallEnd::Done && change.result != GST_STATE_CHANGE_FAILURE;
 }
 
 void TFilterGraph::NextGeneration() {
@@ -226,9 +229,9 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
     if (!pipeline_) return kNoGraph;
     Notify(TControlEvent::RenderStart);
     // READY, where EmptyGraph leaves the graph: the last file's elements are gone there.
-    const TStateChange reset = ChangeState(GST_STATE_READY);
-    if (reset.end != TStateChangeEnd::Done)
-        return reset.end == TStateChangeEnd::NoAnswer ? kRenderNoAnswer : kRenderAborted;
+    const TGraphCall reset = ChangeState(GST_STATE_READY);
+    if (reset.end != TGraphCallEnd::Done)
+        return reset.end == TGraphCallEnd::NoAnswer ? kRenderNoAnswer : kRenderAborted;
     if (!pipeline_) return kRenderFailed; // released by a handler run during the wait
     NextGeneration();
     rendered_ = false;
@@ -247,9 +250,9 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
     g_object_set(pipeline_, "uri", uri_.c_str(), nullptr);
     bus_->error = false;
     const unsigned generation = generation_;
-    const TStateChange open = ChangeState(GST_STATE_PAUSED);
-    if (open.end != TStateChangeEnd::Done)
-        return open.end == TStateChangeEnd::NoAnswer ? kRenderNoAnswer : kRenderAborted;
+    const TGraphCall open = ChangeState(GST_STATE_PAUSED);
+    if (open.end != TGraphCallEnd::Done)
+        return open.end == TGraphCallEnd::NoAnswer ? kRenderNoAnswer : kRenderAborted;
     int status = kRenderFailed;
     if (pipeline_ && generation == generation_ && open.result != GST_STATE_CHANGE_FAILURE)
         status = WaitForPreroll();
@@ -258,9 +261,9 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
         // graph: then the graph is theirs and stays as they left it. A streaming thread
         // stuck in a read of the file holds up the change to NULL.
         if (pipeline_ && generation == generation_) {
-            const TStateChange empty = ChangeState(GST_STATE_NULL);
+            const TGraphCall empty = ChangeState(GST_STATE_NULL);
             NextGeneration();
-            if (empty.end == TStateChangeEnd::NoAnswer) return kRenderNoAnswer;
+            if (empty.end == TGraphCallEnd::NoAnswer) return kRenderNoAnswer;
         }
         return status;
     }

@@ -5,7 +5,7 @@
 // filters"); the video pane and the seek bar listen to its control notifications.
 #pragma once
 
-#include "media/GraphStateChange.h"
+#include "media/GraphCall.h"
 #include "platform/HandOver.h"
 
 #include <gst/gst.h>
@@ -102,7 +102,7 @@ public:
     // state change did not return within the disk deadline.
     // A probe is muted from its first sample on; the stored volume stays as it is.
     //
-    // Every state change runs off the UI thread (GraphStateChange.h). One that has not
+    // Every state change and seek runs off the UI thread (GraphCall.h). One that has not
     // returned by the disk deadline, or whose wait a break or a close ended, leaves the graph
     // to its worker: FG lets go of it as on a release (Active becomes false) and the next
     // file gets a new graph.
@@ -169,7 +169,8 @@ private:
     void CreateGraph();
     void ReleaseGraph();
     GstElement* LetGoOfGraph();
-    TStateChange ChangeState(GstState target, int quietMs = kQuietStateWaitMs);
+    TGraphCall CallGraph(std::function<int(GstElement*)> call);
+    TGraphCall ChangeState(GstState target);
     bool ChangeStateTo(GstState target);
     void NextGeneration();
     void Notify(TControlEvent event);

@@ -214,7 +214,8 @@ void TPlayer::SoundLevelChange(int position, const std::string& iniPath) {
     IniWriteString(iniPath, "START", "SoundLevel", std::to_string(position));
 }
 
+// The window closes at once: a graph stuck in a read on a share that stopped answering is
+// left to a worker.
 void TPlayer::Close() {
-    FG.StopPlayback();
-    FG.EmptyGraph();
+    FG.SetActive(false);
 }

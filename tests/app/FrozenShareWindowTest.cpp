@@ -98,6 +98,9 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     QProcess::execute("gst-launch-1.0", {"-q", "audiotestsrc", "num-buffers=40", "!", "wavenc", "!",
                                          "filesink", "location=" + dir_ + "Local/TONE.WAV"});
     ASSERT_TRUE(QFile::copy(dir_ + "Local/TONE.WAV", dir_ + "Nas2/TONE.WAV"));
+    QProcess::execute("gst-launch-1.0", {"-q", "audiotestsrc", "num-buffers=2000", "!",
+                                         "audio/x-raw,channels=2,rate=48000", "!", "wavenc", "!",
+                                         "filesink", "location=" + dir_ + "Nas2/LONG.WAV"});
     const QString mount2 = dir_ + "Mnt2";
     TSlowShare share2((dir_ + "Nas2").toStdString(), mount2.toStdString(), 0, 1);
     ASSERT_TRUE(share2.Mounted());
@@ -161,4 +164,32 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     EXPECT_LT(time.elapsed(), 1500);
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
     w.FG->RemoveListener(&freezer);
+
+    // Quitting while a file on the share plays and its stream waits in a read on it: the
+    // window is gone at once, and its graph, left to a worker, is emptied once the share
+    // answers again.
+    reg.SetCell(colName, 1, "LONG");
+    reg.SetCurrent(1, 1);
+    BreakFlag = false; // left set by the close above
+    share2.Thaw();
+    w.show();
+    w.btnPlay->click();
+    ASSERT_TRUE(w.FG->HasFile());
+    GstElement* playing = GST_ELEMENT(gst_object_ref(w.FG->Pipeline()));
+    share2.Freeze();
+    ASSERT_EQ(WaitUntil([] { return TSlowShare::ThreadReads("wavparse"); }, 10000, nullptr),
+              WaitEnd::Done);
+    time.restart();
+    w.close();
+    EXPECT_LT(time.elapsed(), 1500);
+    EXPECT_FALSE(w.isVisible());
+    GstState state = GST_STATE_VOID_PENDING;
+    gst_element_get_state(playing, &state, nullptr, 0);
+    EXPECT_NE(state, GST_STATE_NULL);
+    share2.Thaw();
+    const auto emptied = [&] {
+        return gst_element_get_state(playing, &state, nullptr, 0) && state == GST_STATE_NULL;
+    };
+    EXPECT_EQ(WaitUntil(emptied, 10000, nullptr), WaitEnd::Done);
+    gst_object_unref(playing);
 }

@@ -94,6 +94,21 @@ public:
         if (pid_ > 0) kill(pid_, SIGCONT);
     }
 
+    // Whether a thread of this process whose name starts with `name` is inside a read call:
+    // on a frozen share, it stays there.
+    static bool ThreadReads(const std::string& name) {
+        bool reads = false;
+        ForEachTask("/proc/self/task", [&](const std::string& task) {
+            std::ifstream commFile(task + "/comm"), callFile(task + "/syscall");
+            std::string comm, call;
+            std::getline(commFile, comm);
+            callFile >> call; // the number of the call the thread is inside
+            if (comm.starts_with(name) && (call == "0" || call == "17"))
+                reads = true; // read, pread64
+        });
+        return reads;
+    }
+
 private:
     // The shares alive now, ended by exit() too (a benchmark that gives up).
     class Registry {
@@ -126,21 +141,26 @@ private:
 
     // Whether every thread of the process has stopped ("T" in its task states).
     bool Stopped() const {
-        const std::string tasks = "/proc/" + std::to_string(pid_) + "/task";
-        DIR* dir = opendir(tasks.c_str());
-        if (!dir) return false;
         bool stopped = true;
-        while (dirent* e = readdir(dir)) {
-            if (e->d_name[0] == '.') continue;
-            std::ifstream stat(tasks + "/" + e->d_name + "/stat");
+        const auto look = [&](const std::string& task) {
+            std::ifstream stat(task + "/stat");
             std::string line;
             std::getline(stat, line);
             const size_t close = line.rfind(')');
             if (close == std::string::npos || line.compare(close + 1, 3, " T ") != 0)
                 stopped = false;
-        }
+        };
+        return ForEachTask("/proc/" + std::to_string(pid_) + "/task", look) && stopped;
+    }
+
+    // f(folder of the task) for each task in `tasks`; false when that cannot be listed.
+    template <class F> static bool ForEachTask(const std::string& tasks, F f) {
+        DIR* dir = opendir(tasks.c_str());
+        if (!dir) return false;
+        while (dirent* e = readdir(dir))
+            if (e->d_name[0] != '.') f(tasks + "/" + e->d_name);
         closedir(dir);
-        return stopped;
+        return true;
     }
 
     bool IsMounted() const {
