@@ -399,11 +399,16 @@ int TFilterGraph::DurationMs() {
     return int(discoveredDurationMs_);
 }
 
+// A flushing seek waits for the streaming thread, which may be inside a read on a share that
+// stopped answering: it runs as the state changes do.
 bool TFilterGraph::SeekMs(int64_t ms) {
     if (!pipeline_ || !rendered_) return false;
-    return gst_element_seek_simple(pipeline_, GST_FORMAT_TIME,
-                                   GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-                                   std::max<int64_t>(ms, 0) * GST_MSECOND);
+    const gint64 at = std::max<int64_t>(ms, 0) * GST_MSECOND;
+    const TGraphCall seek = CallGraph([at](GstElement* g) {
+        return int(gst_element_seek_simple(
+            g, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), at));
+    });
+    return seek.end == TGraphCallEnd::Done && seek.result;
 }
 
 bool TFilterGraph::VideoSize(int& width, int& height) {

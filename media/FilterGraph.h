@@ -135,7 +135,8 @@ public:
     bool QueryDurationMs(int64_t& ms);
     bool QueryPositionMs(int64_t& ms);
     bool StopPositionMs(int64_t& ms) { return QueryDurationMs(ms); }
-    // Flushing, accurate seek.
+    // Flushing, accurate seek, run as the state changes are: false when it failed or the graph
+    // was left behind.
     bool SeekMs(int64_t ms);
     // Native size of the first video stream; false (0 x 0) without video.
     bool VideoSize(int& width, int& height);

@@ -165,31 +165,38 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
     w.FG->RemoveListener(&freezer);
 
-    // Quitting while a file on the share plays and its stream waits in a read on it: the
-    // window is gone at once, and its graph, left to a worker, is emptied once the share
-    // answers again.
+    // A file on the share plays, and its stream waits in a read on the share once it freezes.
+    // A seek then waits for the stream: the graph is left behind at the deadline, and emptied
+    // by its worker once the share answers again. Quitting in the same state closes the
+    // window at once.
     reg.SetCell(colName, 1, "LONG");
     reg.SetCurrent(1, 1);
     BreakFlag = false; // left set by the close above
     share2.Thaw();
     w.show();
-    w.btnPlay->click();
-    ASSERT_TRUE(w.FG->HasFile());
-    GstElement* playing = GST_ELEMENT(gst_object_ref(w.FG->Pipeline()));
-    share2.Freeze();
-    ASSERT_EQ(WaitUntil([] { return TSlowShare::ThreadReads("wavparse"); }, 10000, nullptr),
-              WaitEnd::Done);
-    time.restart();
-    w.close();
-    EXPECT_LT(time.elapsed(), 1500);
-    EXPECT_FALSE(w.isVisible());
     GstState state = GST_STATE_VOID_PENDING;
-    gst_element_get_state(playing, &state, nullptr, 0);
-    EXPECT_NE(state, GST_STATE_NULL);
-    share2.Thaw();
-    const auto emptied = [&] {
-        return gst_element_get_state(playing, &state, nullptr, 0) && state == GST_STATE_NULL;
-    };
-    EXPECT_EQ(WaitUntil(emptied, 10000, nullptr), WaitEnd::Done);
-    gst_object_unref(playing);
+    for (bool seek : {true, false}) {
+        w.btnPlay->click();
+        ASSERT_TRUE(w.FG->HasFile());
+        GstElement* playing = GST_ELEMENT(gst_object_ref(w.FG->Pipeline()));
+        const auto emptied = [&] {
+            return gst_element_get_state(playing, &state, nullptr, 0) && state == GST_STATE_NULL;
+        };
+        share2.Freeze();
+        ASSERT_EQ(WaitUntil([] { return TSlowShare::ThreadReads("wavparse"); }, 10000, nullptr),
+                  WaitEnd::Done);
+        SetDiskDeadlineMs(seek ? 300 : 60000);
+        time.restart();
+        if (seek)
+            w.SeekToMs(1000);
+        else
+            w.close();
+        EXPECT_LT(time.elapsed(), seek ? 300 + 1500 : 1500);
+        EXPECT_FALSE(w.FG->Active());
+        EXPECT_FALSE(emptied());
+        share2.Thaw();
+        EXPECT_EQ(WaitUntil(emptied, 10000, nullptr), WaitEnd::Done);
+        gst_object_unref(playing);
+    }
+    EXPECT_FALSE(w.isVisible());
 }
