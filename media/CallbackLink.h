@@ -10,6 +10,16 @@
 #include <memory>
 #include <mutex>
 
+// GStreamer and GLib hand a callback its user data under locks of their own, which the thread
+// sanitizer cannot see (they are not built with it). The link's reference in the user data is
+// taken and released under this lock as well, so that the hand-over from the thread that set
+// the callback up to the thread that calls it is one the sanitizer checks. It is taken once
+// per call and never held across one.
+inline std::mutex& CallbackDataLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 template <class T> class TCallbackLink {
 public:
     explicit TCallbackLink(T* owner) : owner_(owner) {}
@@ -26,12 +36,16 @@ public:
 
     // A reference for a GLib callback's user data, released by the matching notify.
     static gpointer Hold(const std::shared_ptr<TCallbackLink>& link) {
+        std::lock_guard lock(CallbackDataLock());
         return new std::shared_ptr<TCallbackLink>(link);
     }
-    static TCallbackLink& Of(gpointer data) {
-        return **static_cast<std::shared_ptr<TCallbackLink>*>(data);
+    // The link in a callback's user data, kept for the call.
+    static std::shared_ptr<TCallbackLink> Of(gpointer data) {
+        std::lock_guard lock(CallbackDataLock());
+        return *static_cast<std::shared_ptr<TCallbackLink>*>(data);
     }
     static void Release(gpointer data) {
+        std::lock_guard lock(CallbackDataLock());
         delete static_cast<std::shared_ptr<TCallbackLink>*>(data);
     }
     static void ReleaseClosure(gpointer data, GClosure*) { Release(data); }

@@ -9,10 +9,8 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <memory>
-#include <mutex>
 #include <utility>
 
 void EnsureGstInit() {
@@ -86,26 +84,6 @@ GstElement* TFilterGraph::MakeAudioSink() {
     return sink;
 }
 
-// What the bus handler of one graph shares with FG. The handler runs on whichever thread
-// posts, possibly after FG has let go of the graph or is gone (a graph left to a stuck
-// worker), so it touches only this; `graph` is used on the UI thread alone, in handed-over
-// calls, which stop when FG closes its hand-over.
-struct TFilterGraph::BusLink {
-    THandOver handOver;
-    TFilterGraph* graph;
-    std::atomic<unsigned> generation;
-    std::atomic<bool> error{false};
-    std::atomic<bool> cut{false}; // FG let go of the graph: its messages go nowhere
-};
-
-namespace {
-// GStreamer hands the bus handler its data under the bus's own lock, which the thread
-// sanitizer cannot see (GStreamer is not built with it). The handler's copy of its link is
-// taken under this lock as well, so that the hand-over is one the sanitizer checks; it is
-// taken once per message and never held across a call.
-std::mutex busLinkHandOver;
-} // namespace
-
 void TFilterGraph::CreateGraph() {
     pipeline_ = gst_element_factory_make("playbin", "FG");
     if (!pipeline_) return;
@@ -128,17 +106,10 @@ void TFilterGraph::CreateGraph() {
             f->FilterPlace() == IGraphFilter::Place::VideoRenderer ? "video-sink" : "audio-filter";
         g_object_set(pipeline_, property, e, nullptr);
     }
-    bus_ = std::make_shared<BusLink>(busHandOver_, this, generation_);
-    std::shared_ptr<BusLink>* handlerLink = nullptr;
-    {
-        std::lock_guard lock(busLinkHandOver);
-        handlerLink = new std::shared_ptr<BusLink>(bus_);
-    }
+    busLink_ = std::make_shared<BusLink>(this);
     GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, &TFilterGraph::BusSyncHandler, handlerLink, [](gpointer data) {
-        std::lock_guard lock(busLinkHandOver);
-        delete static_cast<std::shared_ptr<BusLink>*>(data);
-    });
+    gst_bus_set_sync_handler(bus, &TFilterGraph::BusSyncHandler, BusLink::Hold(busLink_),
+                             &BusLink::Release);
     gst_object_unref(bus);
     Notify(TControlEvent::GraphCreated);
 }
@@ -153,8 +124,8 @@ void TFilterGraph::ReleaseGraph() {
 // Forgets the graph and hands back FG's reference to it; its messages and its elements'
 // callbacks reach nothing from now on.
 GstElement* TFilterGraph::LetGoOfGraph() {
-    bus_->cut = true;
-    bus_.reset();
+    busLink_->Cut();
+    busLink_.reset();
     NextGeneration();
     rendered_ = false;
     ownElements_.clear();
@@ -195,29 +166,25 @@ bool TFilterGraph::ChangeStateTo(GstState target) {
 
 void TFilterGraph::NextGeneration() {
     ++generation_;
-    if (bus_) bus_->generation = generation_;
 }
 
-// Runs on whichever thread posts: wakes the render wait at once and hands the message to the
-// UI thread. Messages of an older graph generation or of a graph let go are dropped there.
+// Runs on whichever thread posts: hands the message to the UI thread, which wakes the render
+// wait at once. There, messages of an older graph generation (of a file or a graph let go)
+// are dropped; a graph let go reaches nothing at all.
 GstBusSyncReply TFilterGraph::BusSyncHandler(GstBus*, GstMessage* message, gpointer data) {
-    const std::shared_ptr<BusLink> link = [data] {
-        std::lock_guard lock(busLinkHandOver);
-        return *static_cast<std::shared_ptr<BusLink>*>(data);
-    }();
     // A dropped message's reference is the handler's to release: it goes with the call.
     std::shared_ptr<GstMessage> held(message, gst_message_unref);
-    if (link->cut) return GST_BUS_DROP;
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) link->error = true;
-    const unsigned generation = link->generation;
-    link->handOver.Post([link, held, generation] {
-        link->graph->HandleMessage(link.get(), held.get(), generation);
+    BusLink::Of(data)->With([&held](TFilterGraph& graph) {
+        if (GST_MESSAGE_TYPE(held.get()) == GST_MESSAGE_ERROR) graph.busError_ = true;
+        graph.busHandOver_.Post([&graph, held, generation = graph.generation_.load()] {
+            graph.HandleMessage(held.get(), generation);
+        });
     });
     return GST_BUS_DROP;
 }
 
-void TFilterGraph::HandleMessage(const BusLink* link, GstMessage* message, unsigned generation) {
-    if (link != bus_.get() || generation != generation_) return;
+void TFilterGraph::HandleMessage(GstMessage* message, unsigned generation) {
+    if (generation != generation_) return;
     for (IGraphListener* l : std::vector(listeners_))
         l->GraphEvent(message);
     if (OnDSEvent) OnDSEvent(this, message);
@@ -248,7 +215,7 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
     uri_ = uri;
     g_free(uri);
     g_object_set(pipeline_, "uri", uri_.c_str(), nullptr);
-    bus_->error = false;
+    busError_ = false;
     const unsigned generation = generation_;
     const TGraphCall open = ChangeState(GST_STATE_PAUSED);
     if (open.end != TGraphCallEnd::Done)
@@ -287,11 +254,11 @@ int TFilterGraph::WaitForPreroll() {
         ProcessPendingEvents(waitEvents_);
         if (BreakFlag) return kRenderAborted;
         // A handler run meanwhile may have replaced or released the graph.
-        if (!pipeline_ || generation != generation_ || bus_->error) return kRenderFailed;
+        if (!pipeline_ || generation != generation_ || busError_) return kRenderFailed;
         const GstStateChangeReturn r =
             gst_element_get_state(pipeline_, nullptr, nullptr, 20 * GST_MSECOND);
         if (r == GST_STATE_CHANGE_SUCCESS || r == GST_STATE_CHANGE_NO_PREROLL)
-            return bus_->error ? kRenderFailed : kRenderOk;
+            return busError_ ? kRenderFailed : kRenderOk;
         if (r == GST_STATE_CHANGE_FAILURE) return kRenderFailed;
         if (timer.elapsed() >= renderTimeoutMs_) return kRenderTimeout;
     }

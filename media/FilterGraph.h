@@ -5,6 +5,7 @@
 // filters"); the video pane and the seek bar listen to its control notifications.
 #pragma once
 
+#include "media/CallbackLink.h"
 #include "media/GraphCall.h"
 #include "platform/HandOver.h"
 
@@ -13,6 +14,7 @@
 #include <QEventLoop>
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -166,7 +168,7 @@ public:
     std::function<void(TFilterGraph* sender, GstMessage* message)> OnDSEvent;
 
 private:
-    struct BusLink;
+    using BusLink = TCallbackLink<TFilterGraph>;
     void CreateGraph();
     void ReleaseGraph();
     GstElement* LetGoOfGraph();
@@ -176,19 +178,20 @@ private:
     void NextGeneration();
     void Notify(TControlEvent event);
     void ApplyAudioSettings();
-    void HandleMessage(const BusLink* link, GstMessage* message, unsigned generation);
+    void HandleMessage(GstMessage* message, unsigned generation);
     static GstBusSyncReply BusSyncHandler(GstBus* bus, GstMessage* message, gpointer data);
     int WaitForPreroll();
     GstElement* MakeAudioSink();
 
     GstElement* pipeline_ = nullptr;
-    std::shared_ptr<BusLink> bus_; // the graph's bus handler's state, while there is a graph
-    THandOver busHandOver_;        // bus messages from the streaming threads to the UI thread
+    std::shared_ptr<BusLink> busLink_;  // the graph's bus handler to FG, while there is a graph
+    THandOver busHandOver_;             // bus messages from the streaming threads to the UI thread
+    std::atomic<bool> busError_{false}; // the graph posted an error since its file was opened
     std::vector<IGraphFilter*> filters_;
     std::vector<GstElement*> ownElements_; // the own filters' elements, held by the graph
     std::vector<IGraphListener*> listeners_;
     std::function<GstElement*()> audioSinkFactory_;
-    unsigned generation_ = 0;
+    std::atomic<unsigned> generation_{0}; // read by the bus handler
     QEventLoop::ProcessEventsFlags waitEvents_ = QEventLoop::ExcludeUserInputEvents;
     bool rendered_ = false;
     TRenderPurpose purpose_ = TRenderPurpose::Play;

@@ -47,7 +47,7 @@ void TSampleGrabber::FilterRemoved() {
 }
 
 GstPadProbeReturn TSampleGrabber::Probe(GstPad*, GstPadProbeInfo* info, gpointer link) {
-    ProbeLink::Of(link).With([info](TSampleGrabber& grabber) { grabber.Grab(info); });
+    ProbeLink::Of(link)->With([info](TSampleGrabber& grabber) { grabber.Grab(info); });
     return GST_PAD_PROBE_OK;
 }
 

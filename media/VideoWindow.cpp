@@ -100,7 +100,7 @@ void TVideoWindow::FilterRemoved() {
 
 GstFlowReturn TVideoWindow::NewSample(GstElement* sink, gpointer link) {
     if (GstSample* s = gst_app_sink_pull_sample(GST_APP_SINK(sink))) {
-        SinkLink::Of(link).With([s](TVideoWindow& pane) { pane.TakeSample(s); });
+        SinkLink::Of(link)->With([s](TVideoWindow& pane) { pane.TakeSample(s); });
         gst_sample_unref(s);
     }
     return GST_FLOW_OK;
@@ -108,7 +108,7 @@ GstFlowReturn TVideoWindow::NewSample(GstElement* sink, gpointer link) {
 
 GstFlowReturn TVideoWindow::NewPreroll(GstElement* sink, gpointer link) {
     if (GstSample* s = gst_app_sink_pull_preroll(GST_APP_SINK(sink))) {
-        SinkLink::Of(link).With([s](TVideoWindow& pane) { pane.TakeSample(s); });
+        SinkLink::Of(link)->With([s](TVideoWindow& pane) { pane.TakeSample(s); });
         gst_sample_unref(s);
     }
     return GST_FLOW_OK;
