@@ -220,9 +220,10 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
     const TGraphCall open = ChangeState(GST_STATE_PAUSED);
     if (open.end != TGraphCallEnd::Done)
         return open.end == TGraphCallEnd::NoAnswer ? kRenderNoAnswer : kRenderAborted;
-    int status = kRenderFailed;
-    if (pipeline_ && generation == generation_ && open.result != GST_STATE_CHANGE_FAILURE)
-        status = WaitForPreroll();
+    // Through the wait even when the change failed at once (the wait then sees the failure):
+    // its events come first, so a break or a close that came with the file's first messages
+    // counts however soon the file fails.
+    const int status = pipeline_ && generation == generation_ ? WaitForPreroll() : kRenderFailed;
     if (status != kRenderOk) {
         // A handler run during the wait may have emptied, released or re-rendered the
         // graph: then the graph is theirs and stays as they left it. A streaming thread

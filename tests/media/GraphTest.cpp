@@ -154,11 +154,17 @@ TEST(GraphRender, BrokenFilesFailWithinTheBound) {
         EXPECT_NE(rig.FG.OpenMediaFile(Media().random), kRenderOk);
     }
     EXPECT_NE(rig.FG.OpenMediaFile(Media().dir + "/no such file.mkv"), kRenderOk);
-    // A break during the wait ends it (the first bus message is handled inside the wait); a
-    // flag left set by an earlier command fails no file and stays set for that command.
+    // A break during the wait ends it (the first bus message is handled inside a wait: of the
+    // change of state, which then leaves the graph behind, or of the preroll), also for a file
+    // that fails inside its change of state; a flag left set by an earlier command fails no
+    // file and stays set for that command.
     rig.FG.OnDSEvent = [](TFilterGraph*, GstMessage*) { BreakFlag = true; };
-    EXPECT_EQ(rig.FG.OpenMediaFile(Media().truncated), kRenderAborted);
+    for (const std::string& file : {Media().truncated, Media().dir + "/no such file.mkv"}) {
+        rig.FG.SetActive(true);
+        EXPECT_EQ(rig.FG.OpenMediaFile(file), kRenderAborted) << file;
+    }
     rig.FG.OnDSEvent = nullptr;
+    rig.FG.SetActive(true);
     ASSERT_EQ(rig.FG.OpenMediaFile(Media().avi), kRenderOk);
     EXPECT_TRUE(BreakFlag);
     BreakFlag = false;
