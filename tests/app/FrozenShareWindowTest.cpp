@@ -165,20 +165,17 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
     w.FG->RemoveListener(&freezer);
 
-    // A file on the share plays, and its stream waits in a read on the share once it freezes.
-    // A seek then waits for the stream: the graph is left behind at the deadline, and emptied
-    // by its worker once the share answers again. Quitting in the same state closes the
-    // window at once.
+    // A file plays and its stream waits in a read on the frozen share: a seek leaves the graph
+    // to its worker at the deadline, and quitting closes the window at once.
     reg.SetCell(colName, 1, "LONG");
-    reg.SetCurrent(1, 1);
     BreakFlag = false; // left set by the close above
     share2.Thaw();
     w.show();
-    GstState state = GST_STATE_VOID_PENDING;
     for (bool seek : {true, false}) {
         w.btnPlay->click();
         ASSERT_TRUE(w.FG->HasFile());
         GstElement* playing = GST_ELEMENT(gst_object_ref(w.FG->Pipeline()));
+        GstState state = GST_STATE_VOID_PENDING;
         const auto emptied = [&] {
             return gst_element_get_state(playing, &state, nullptr, 0) && state == GST_STATE_NULL;
         };
@@ -187,13 +184,9 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
                   WaitEnd::Done);
         SetDiskDeadlineMs(seek ? 300 : 60000);
         time.restart();
-        if (seek)
-            w.SeekToMs(1000);
-        else
-            w.close();
+        seek ? w.SeekToMs(1000) : void(w.close());
         EXPECT_LT(time.elapsed(), seek ? 300 + 1500 : 1500);
-        EXPECT_FALSE(w.FG->Active());
-        EXPECT_FALSE(emptied());
+        EXPECT_FALSE(w.FG->Active() || emptied());
         share2.Thaw();
         EXPECT_EQ(WaitUntil(emptied, 10000, nullptr), WaitEnd::Done);
         gst_object_unref(playing);

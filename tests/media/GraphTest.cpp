@@ -154,10 +154,8 @@ TEST(GraphRender, BrokenFilesFailWithinTheBound) {
         EXPECT_NE(rig.FG.OpenMediaFile(Media().random), kRenderOk);
     }
     EXPECT_NE(rig.FG.OpenMediaFile(Media().dir + "/no such file.mkv"), kRenderOk);
-    // A break during the wait ends it (the first bus message is handled inside a wait: of the
-    // change of state, which then leaves the graph behind, or of the preroll), also for a file
-    // that fails inside its change of state; a flag left set by an earlier command fails no
-    // file and stays set for that command.
+    // A break during the wait (or the change of state's, which leaves the graph) ends it, also
+    // for a file failing in that change; a flag set earlier fails no file and stays set.
     rig.FG.OnDSEvent = [](TFilterGraph*, GstMessage*) { BreakFlag = true; };
     for (const std::string& file : {Media().truncated, Media().dir + "/no such file.mkv"}) {
         rig.FG.SetActive(true);

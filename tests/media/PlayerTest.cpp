@@ -234,7 +234,7 @@ TEST(PlayerPlay, VolumeSettingAndFullScreenByDoubleClick) {
     QTest::mouseDClick(rig.VW.FullScreenView(), Qt::LeftButton);
     EXPECT_FALSE(rig.VW.FullScreen());
     EXPECT_EQ(rig.VW.FullScreenView(), nullptr);
-    rig.player.Close(); // the graph goes to a worker that empties it
+    rig.player.Close();
     EXPECT_FALSE(rig.FG.Active());
     EXPECT_FALSE(rig.FG.HasFile());
 }

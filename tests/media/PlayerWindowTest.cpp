@@ -113,7 +113,6 @@ TEST(PlayerWindow, ToolBarPlaysTheCurrentRow) {
     w.FG->SetRenderTimeoutMs(20000);
     w.mnCal->trigger();
     EXPECT_EQ(reg.Cell(colSize, 2), "");
-    EXPECT_TRUE(
-        WaitUntil([&] { return !w.isVisible(); }, 5000)); // a failed QTRY would not fail the test
+    EXPECT_TRUE(WaitUntil([&] { return !w.isVisible(); }, 5000)); // a QTRY fails no test
     BreakFlag = false;
 }

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <set>
@@ -94,19 +95,15 @@ public:
         if (pid_ > 0) kill(pid_, SIGCONT);
     }
 
-    // Whether a thread of this process whose name starts with `name` is inside a read call:
-    // on a frozen share, it stays there.
+    // Whether a thread whose name starts with `name` is inside a read (a frozen share keeps it).
     static bool ThreadReads(const std::string& name) {
-        bool reads = false;
-        ForEachTask("/proc/self/task", [&](const std::string& task) {
-            std::ifstream commFile(task + "/comm"), callFile(task + "/syscall");
-            std::string comm, call;
-            std::getline(commFile, comm);
-            callFile >> call; // the number of the call the thread is inside
-            if (comm.starts_with(name) && (call == "0" || call == "17"))
-                reads = true; // read, pread64
-        });
-        return reads;
+        for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+            std::string comm, call; // its name; the call it is in (0 read, 17 pread64)
+            std::ifstream(task.path() / "comm") >> comm;
+            std::ifstream(task.path() / "syscall") >> call;
+            if (comm.starts_with(name) && (call == "0" || call == "17")) return true;
+        }
+        return false;
     }
 
 private:
@@ -141,26 +138,21 @@ private:
 
     // Whether every thread of the process has stopped ("T" in its task states).
     bool Stopped() const {
+        const std::string tasks = "/proc/" + std::to_string(pid_) + "/task";
+        DIR* dir = opendir(tasks.c_str());
+        if (!dir) return false;
         bool stopped = true;
-        const auto look = [&](const std::string& task) {
-            std::ifstream stat(task + "/stat");
+        while (dirent* e = readdir(dir)) {
+            if (e->d_name[0] == '.') continue;
+            std::ifstream stat(tasks + "/" + e->d_name + "/stat");
             std::string line;
             std::getline(stat, line);
             const size_t close = line.rfind(')');
             if (close == std::string::npos || line.compare(close + 1, 3, " T ") != 0)
                 stopped = false;
-        };
-        return ForEachTask("/proc/" + std::to_string(pid_) + "/task", look) && stopped;
-    }
-
-    // f(folder of the task) for each task in `tasks`; false when that cannot be listed.
-    template <class F> static bool ForEachTask(const std::string& tasks, F f) {
-        DIR* dir = opendir(tasks.c_str());
-        if (!dir) return false;
-        while (dirent* e = readdir(dir))
-            if (e->d_name[0] != '.') f(tasks + "/" + e->d_name);
+        }
         closedir(dir);
-        return true;
+        return stopped;
     }
 
     bool IsMounted() const {
