@@ -3,6 +3,7 @@
 #include "media/Discover.h"
 #include "media/FilterPropertyDialog.h"
 #include "media/GraphElements.h"
+#include "media/MpegAudioFrames.h"
 #include "platform/DiskCalls.h"
 #include "platform/EventWait.h"
 #include "register/Shell.h"
@@ -205,7 +206,7 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
     purpose_ = purpose;
     // Before the preroll: the first samples reach the output as soon as the graph runs.
     g_object_set(pipeline_, "mute", gboolean(Probing()), nullptr);
-    discoveredDurationMs_ = -1;
+    fileDurationMs_ = -1;
     GError* error = nullptr;
     gchar* uri = gst_filename_to_uri(path.c_str(), &error);
     if (!uri) {
@@ -214,6 +215,7 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
     }
     uri_ = uri;
     g_free(uri);
+    path_ = path;
     g_object_set(pipeline_, "uri", uri_.c_str(), nullptr);
     busError_ = false;
     const unsigned generation = generation_;
@@ -305,6 +307,7 @@ void TFilterGraph::EmptyGraph() {
     NextGeneration();
     rendered_ = false;
     uri_.clear();
+    path_.clear();
 }
 
 TPlaybackState TFilterGraph::PlaybackState() const {
@@ -361,10 +364,20 @@ int TFilterGraph::DurationMs() {
     int64_t ms = 0;
     if (QueryDurationMs(ms)) return int(ms);
     if (!rendered_) return 0;
-    // Some streams (MP3 without a header) answer no duration query; the discoverer
-    // estimates it. Asked once per file.
-    if (discoveredDurationMs_ < 0) discoveredDurationMs_ = DiscoverDurationMs(uri_, 5000);
-    return int(discoveredDurationMs_);
+    // Some streams (MP3 without a header) answer no duration query, and the parser's estimate
+    // from the frames it has seen is far off at a variable bit rate. Their frames are counted in
+    // the file; the discoverer estimates any other kind. Either reads the file, so it runs on a
+    // worker as the state changes do, and one that does not answer leaves the graph behind
+    // with it. Asked once per file.
+    if (fileDurationMs_ < 0) {
+        const TGraphCall read = CallGraph([path = path_, uri = uri_](GstElement*) {
+            const int64_t counted = MpegAudioDurationMs(path);
+            return int(counted >= 0 ? counted : DiscoverDurationMs(uri, 5000));
+        });
+        if (read.end != TGraphCallEnd::Done) return 0;
+        fileDurationMs_ = read.result;
+    }
+    return int(fileDurationMs_);
 }
 
 // A flushing seek waits for the streaming thread, which may be inside a read on a share that

@@ -131,8 +131,9 @@ public:
     // 10^(hundredths / 2000); -10000 is silence, exactly 0.
     static double HundredthsDbToLinear(int hundredths);
 
-    // Duration in ms, 0 without a rendered file; the discoverer's estimate when the graph
-    // cannot answer.
+    // Duration in ms, 0 without a rendered file. When the graph cannot answer, the frames of
+    // an MPEG audio file are counted, and any other kind gets the discoverer's estimate: read
+    // off the UI thread, within the disk deadline.
     int DurationMs();
     bool QueryDurationMs(int64_t& ms);
     bool QueryPositionMs(int64_t& ms);
@@ -196,7 +197,8 @@ private:
     bool rendered_ = false;
     TRenderPurpose purpose_ = TRenderPurpose::Play;
     std::string uri_;
-    int64_t discoveredDurationMs_ = -1; // -1: not asked yet for this file
+    std::string path_;
+    int64_t fileDurationMs_ = -1; // read from the file when the graph cannot tell; -1: not yet
     int renderTimeoutMs_ = 10000;
     int volume_ = 10000;
     int balance_ = 0;

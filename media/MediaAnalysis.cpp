@@ -64,9 +64,11 @@ TProbeEnd ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& pat
     }
     FG.StartPlayback();
     FG.PausePlayback();
-    if (!FG.Active()) return BreakFlag ? TProbeEnd::Stopped : TProbeEnd::NoAnswer;
     ReadVideoSize(FG, result.width, result.height);
     result.durationMs = FG.DurationMs();
+    // Any of these steps may leave the graph to a call that did not return (or that a break
+    // cut short); the duration may read the file again.
+    if (!FG.Active()) return BreakFlag ? TProbeEnd::Stopped : TProbeEnd::NoAnswer;
     return TProbeEnd::Read;
 }
 

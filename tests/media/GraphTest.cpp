@@ -4,10 +4,13 @@
 #include "media/DSTrackBar.h"
 #include "media/FilterGraph.h"
 #include "media/FilterPropertyDialog.h"
+#include "media/MpegAudioFrames.h"
 #include "media/SampleGrabber.h"
 #include "media/VideoWindow.h"
+#include "platform/DiskCalls.h"
 #include "platform/GbText.h"
 #include "register/Shell.h"
+#include "support/SlowShare.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -135,6 +138,34 @@ TEST(GraphRender, DurationOfLongMp3WithoutAHeader) {
         EXPECT_TRUE(Near(rig.FG.DurationMs(), 40000, tolerance)) << rig.FG.DurationMs();
         rig.FG.EmptyGraph();
     }
+    // Its frames are counted in the file: tags around them are stepped over, and an MPEG-2
+    // frame holds half the samples. A file that is not one run of frames is left to the
+    // discoverer.
+    ASSERT_EQ(rig.FG.OpenMediaFile(Media().taggedMp3, TRenderPurpose::Probe), kRenderOk);
+    EXPECT_TRUE(Near(rig.FG.DurationMs(), 9288, 100)) << rig.FG.DurationMs();
+    for (const std::string& other : {Media().avi, Media().truncated, Media().random})
+        EXPECT_EQ(MpegAudioDurationMs(other), -1) << other;
+}
+
+// The frame count reads the file: on a share that stops answering after the preroll it ends
+// at the disk deadline and leaves the graph behind, as a state change does.
+TEST(GraphRender, DurationOnAShareThatStopsAfterThePreroll) {
+    ASSERT_EQ(TSlowShare::Unavailable(), ""); // tools/deps installs FUSE; a missing share fails
+    const std::string source = Media().dir + "/nas" + std::to_string(getpid());
+    std::filesystem::create_directories(source);
+    std::filesystem::copy(Media().longVbrMp3, source + "/long.mp3",
+                          std::filesystem::copy_options::skip_existing);
+    TSlowShare share(source, source + "-mnt", 0, 60); // file attributes kept for the query
+    ASSERT_TRUE(share.Mounted());
+    Rig rig;
+    ASSERT_EQ(rig.FG.OpenMediaFile(share.MountPoint() + "/long.mp3", TRenderPurpose::Probe),
+              kRenderOk);
+    SetDiskDeadlineMs(300);
+    share.Freeze();
+    EXPECT_EQ(rig.FG.DurationMs(), 0);
+    EXPECT_FALSE(rig.FG.Active());
+    share.Thaw();
+    SetDiskDeadlineMs(kDiskDeadlineMs);
 }
 
 // A damaged file may stall the graph without an error (this truncated file does so here);

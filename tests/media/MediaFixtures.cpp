@@ -123,6 +123,10 @@ TestMedia MakeMedia() {
     m.longVbrMp3 = m.dir + "/long-vbr.mp3";
     Generate(m.longVbrMp3,
              toneOf(440, 1723) + "audioconvert ! lamemp3enc quality=2 ! filesink location=@OUT@");
+    m.taggedMp3 = m.dir + "/tagged.mp3";
+    Generate(m.taggedMp3, "audiotestsrc num-buffers=200 ! audio/x-raw,rate=22050,channels=1 ! "
+                          "audioconvert ! lamemp3enc ! taginject tags=\"title=tone\" ! "
+                          "id3mux write-v1=true ! filesink location=@OUT@");
     m.realMedia = m.dir + "/clip.rm";
     if (!fs::exists(m.realMedia)) {
         const std::string temp = m.dir + "/part" + std::to_string(getpid()) + ".rm";

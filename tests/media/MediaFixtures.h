@@ -18,6 +18,7 @@ struct TestMedia {
     std::string audioOnly; // 2 s MP3 tone
     // 40 s MP3 tones without a header, at a constant and at a variable bit rate
     std::string longCbrMp3, longVbrMp3;
+    std::string taggedMp3; // 9.3 s MP3 at 22050 Hz (MPEG-2 frames) between ID3v2 and ID3v1 tags
     std::string realMedia; // 2 s, 176x144 RV20 + AC-3 (empty when ffmpeg is missing)
     std::string oddName;   // copy of twoTracks named with Chinese, a blank and "#"
     std::string wideDvd;   // all white 720x576 H.264, pixels 64:45 (a 16:9 DVD picture)
