@@ -157,6 +157,12 @@ TGraphCall TFilterGraph::CallGraph(std::function<int(GstElement*)> call) {
 }
 
 TGraphCall TFilterGraph::ChangeState(GstState target) {
+    // A graph at rest in the target state needs no call (the stop before an emptying, the
+    // reset before a file): reading its state waits on nothing.
+    GstState current = GST_STATE_VOID_PENDING, pending = GST_STATE_VOID_PENDING;
+    if (gst_element_get_state(pipeline_, &current, &pending, 0) == GST_STATE_CHANGE_SUCCESS &&
+        current == target && pending == GST_STATE_VOID_PENDING)
+        return {TGraphCallEnd::Done, GST_STATE_CHANGE_SUCCESS};
     return CallGraph([target](GstElement* g) { return int(gst_element_set_state(g, target)); });
 }
 
