@@ -8,5 +8,5 @@
 #include <string>
 
 // Milliseconds; -1 unless the whole file is one unbroken run of frames of one kind (ID3v2 tags
-// before it and an ID3v1, APE or Lyrics3 tag after it allowed).
+// before it and an ID3v1, APE or Lyrics3 tag after it allowed) of at most 16 MiB.
 int64_t MpegAudioDurationMs(const std::string& path);
