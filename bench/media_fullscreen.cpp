@@ -65,6 +65,8 @@ int main(int argc, char** argv) {
     TFilterGraph FG;
     TVideoWindow VW;
     VW.SetFilterGraph(&FG);
+    VW.resize(640, 360); // the pane stays shown under the full-screen view, as in the window
+    VW.show();
     FG.SetActive(true);
     VW.SetFullScreen(true);
     if (FG.OpenMediaFile(file) != kRenderOk) {

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 
 // The frameless top-level surface of full screen. A double click goes to the pane's
@@ -159,9 +160,13 @@ void TVideoWindow::TakeSample(GstSample* sample) {
         std::swap(frame_, image); // the previous frame goes outside the lock
         displaySize_ = display;
     }
+    // The pane under the full-screen view is not painted meanwhile: a 4K frame scaled down
+    // for a surface nobody sees costs as much as the frame shown. It is painted on the way back.
     repaint_.Post([this] {
-        update();
-        if (fullView_) fullView_->update();
+        if (fullView_)
+            fullView_->update();
+        else
+            update();
     });
 }
 
@@ -182,11 +187,17 @@ void TVideoWindow::ClearFrame() {
 
 void TVideoWindow::PaintFrame(QPainter& painter, const QRect& area, const QImage& frame,
                               QSize displaySize) {
-    painter.fillRect(area, Qt::black);
-    if (frame.isNull()) return;
+    if (frame.isNull()) {
+        painter.fillRect(area, Qt::black);
+        return;
+    }
     if (displaySize.isEmpty()) displaySize = frame.size();
     QRect target(QPoint(0, 0), displaySize.scaled(area.size(), Qt::KeepAspectRatio));
     target.moveCenter(area.center());
+    // Only the bars beside the picture are filled: filling the whole surface under each
+    // frame writes as many bytes as the frame itself.
+    for (const QRect& bar : QRegion(area).subtracted(target))
+        painter.fillRect(bar, Qt::black);
     // Bilinear: the default nearest-neighbour scaling looks blocky when enlarged.
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, frame);
@@ -304,6 +315,7 @@ void TVideoWindow::HideFullScreenView() {
     fullView_->hide();
     fullView_->deleteLater();
     fullView_ = nullptr;
+    update();
 }
 
 QWidget* TVideoWindow::FullScreenView() const {
