@@ -190,9 +190,11 @@ struct AudioCapture::State {
     std::mutex lock;
     std::vector<int16_t> samples;
 };
+using Link = TCallbackLink<AudioCapture::State>;
 
-AudioCapture::AudioCapture() : state(new State) {}
+AudioCapture::AudioCapture() : state(new State), link(std::make_shared<Link>(state)) {}
 AudioCapture::~AudioCapture() {
+    link->Cut();
     delete state;
 }
 
@@ -202,23 +204,26 @@ GstElement* AudioCapture::MakeSink() {
         gst_caps_from_string("audio/x-raw,format=S16LE,channels=2,rate=44100,layout=interleaved");
     g_object_set(sink, "caps", caps, "sync", gboolean(realTime), "emit-signals", TRUE, nullptr);
     gst_caps_unref(caps);
+    gpointer held = Link::Hold(link); // the sink's reference, released when the sink goes
+    g_object_set_data_full(G_OBJECT(sink), "capture", held, &Link::Release);
     g_signal_connect(sink, "new-sample",
                      G_CALLBACK(+[](GstElement* e, gpointer self) -> GstFlowReturn {
-                         auto* st = static_cast<State*>(self);
                          GstSample* sample = gst_app_sink_pull_sample(GST_APP_SINK(e));
                          if (!sample) return GST_FLOW_OK;
                          GstMapInfo map;
                          GstBuffer* b = gst_sample_get_buffer(sample);
                          if (gst_buffer_map(b, &map, GST_MAP_READ)) {
-                             std::lock_guard g(st->lock);
-                             auto* p = reinterpret_cast<const int16_t*>(map.data);
-                             st->samples.insert(st->samples.end(), p, p + map.size / 2);
+                             Link::Of(self)->With([&map](State& st) {
+                                 std::lock_guard g(st.lock);
+                                 auto* p = reinterpret_cast<const int16_t*>(map.data);
+                                 st.samples.insert(st.samples.end(), p, p + map.size / 2);
+                             });
                              gst_buffer_unmap(b, &map);
                          }
                          gst_sample_unref(sample);
                          return GST_FLOW_OK;
                      }),
-                     state);
+                     held);
     return sink;
 }
 

@@ -2,6 +2,8 @@
 // GStreamer pipelines (and ffmpeg for RealMedia, which GStreamer cannot write).
 #pragma once
 
+#include "media/CallbackLink.h"
+
 #include <gst/gst.h>
 
 #include <cstdint>
@@ -47,6 +49,8 @@ struct AudioCapture {
 
     struct State;
     State* state;
+    // The sinks' way to `state`, cut when the capture goes: a graph left to a worker outlives it.
+    std::shared_ptr<TCallbackLink<State>> link;
 };
 
 // Processes events until the predicate holds or the time is up.

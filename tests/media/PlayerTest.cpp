@@ -25,7 +25,7 @@ std::vector<uint8_t> Apply(std::vector<uint8_t> bytes, int bits, uint8_t mode, i
 
 // The window's player parts, wired as the window wires them.
 struct PlayerRig {
-    AudioCapture heard; // first, so that it outlives the graph whose sink fills it
+    AudioCapture heard;
     TFilterGraph FG;
     TVideoWindow VW;
     TDSTrackBar PB;
