@@ -51,7 +51,8 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     w.stDir->expand(place);
     tree->fetchMore(place); // the view defers its own fetch while a layout is pending
     EXPECT_EQ(tree->index(0, 0, place).data().toString(), QStringLiteral("正在读取…"));
-    QTRY_COMPARE(tree->index(0, 0, place).data().toString(), QStringLiteral("无响应"));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return tree->index(0, 0, place).data().toString() == QStringLiteral("无响应"); }));
     w.stDir->collapse(place);
     w.stDir->expand(place);
     EXPECT_EQ(tree->index(0, 0, place).data().toString(), QStringLiteral("正在读取…"));
@@ -162,7 +163,7 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     time.restart();
     w.btnPlay->click();
     EXPECT_LT(time.elapsed(), 1500);
-    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
     w.FG->RemoveListener(&freezer);
 
     // A file plays and its stream waits in a read on the frozen share: a seek leaves the graph

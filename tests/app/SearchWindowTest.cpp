@@ -74,18 +74,20 @@ TEST_F(SearchWindowTest, FolderTreeOffersThePlacesAndRealFoldersOnly) {
     model->fetchMore(tree);
     EXPECT_EQ(model->index(0, 0, tree).data().toString(), QStringLiteral("正在读取…"));
     EXPECT_EQ(model->PathOf(model->index(0, 0, tree)), QString());
-    QTRY_COMPARE(model->PathOf(model->index(0, 0, tree)), tree_ + "/Movies");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return model->PathOf(model->index(0, 0, tree)) == tree_ + "/Movies"; }));
     EXPECT_FALSE(model->IndexOf(tree_ + "/.hidden").isValid());
     EXPECT_FALSE(model->IndexOf(tree_ + "/Movies/a.avi").isValid());
     EXPECT_EQ(w.SelectedTreePath(), QString()); // nothing selected yet
 
-    // A right click selects the node under the pointer.
+    // A right click selects the node under the pointer (wide enough for the test folder's depth).
+    w.stDir->setMinimumWidth(2000);
     w.show();
     QModelIndex movies = model->IndexOf(tree_ + "/Movies");
     for (QModelIndex i = movies.parent(); i.isValid(); i = i.parent())
         w.stDir->expand(i);
     w.stDir->scrollTo(movies);
-    QTRY_VERIFY_WITH_TIMEOUT(w.stDir->visualRect(movies).isValid(), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.stDir->visualRect(movies).isValid(); }));
     QTest::mouseClick(w.stDir->viewport(), Qt::RightButton, {},
                       w.stDir->visualRect(movies).center());
     EXPECT_EQ(w.SelectedTreePath(), tree_ + "/Movies");
@@ -268,5 +270,5 @@ TEST_F(SearchWindowTest, ClosingTheWindowDuringTheWalkEndsTheSearchFirst) {
     EXPECT_EQ(w.Register().Cell(colPath, 1), "/KEEP/");
     EXPECT_EQ(w.Register().LastRow(), 1);
     EXPECT_FALSE(SearchRunning);
-    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }));
 }
