@@ -212,6 +212,7 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
     purpose_ = purpose;
     // Before the preroll: the first samples reach the output as soon as the graph runs.
     g_object_set(pipeline_, "mute", gboolean(Probing()), nullptr);
+    graphDurationMs_ = kDurationNotAsked;
     fileDurationMs_ = -1;
     GError* error = nullptr;
     gchar* uri = gst_filename_to_uri(path.c_str(), &error);
@@ -348,12 +349,24 @@ void TFilterGraph::SetVolume(int volume) {
                      nullptr);
 }
 
+// Asked of the graph once per file, on a worker: a parser that estimates from the file's size
+// asks the file source, which asks the file system for the size of the open file, and a share
+// that stopped answering would hold the window there (the seek bar asks several times a second).
 bool TFilterGraph::QueryDurationMs(int64_t& ms) {
-    gint64 d = 0;
-    if (!pipeline_ || !rendered_ || !gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &d) ||
-        d < 0)
-        return false;
-    ms = d / GST_MSECOND;
+    if (!pipeline_ || !rendered_) return false;
+    if (graphDurationMs_ == kDurationNotAsked) {
+        const TGraphCall query = CallGraph([](GstElement* g) {
+            gint64 d = 0;
+            return gst_element_query_duration(g, GST_FORMAT_TIME, &d) && d >= 0
+                       ? int(d / GST_MSECOND)
+                       : -1;
+        });
+        if (query.end != TGraphCallEnd::Done) return false;
+        graphDurationMs_ = query.result;
+    }
+    const int64_t known = graphDurationMs_ >= 0 ? graphDurationMs_ : fileDurationMs_;
+    if (known < 0) return false;
+    ms = known;
     return true;
 }
 

@@ -198,6 +198,8 @@ private:
     TRenderPurpose purpose_ = TRenderPurpose::Play;
     std::string uri_;
     std::string path_;
+    static constexpr int64_t kDurationNotAsked = -2;
+    int64_t graphDurationMs_ = kDurationNotAsked; // the graph's answer; -1: it has none
     int64_t fileDurationMs_ = -1; // read from the file when the graph cannot tell; -1: not yet
     int renderTimeoutMs_ = 10000;
     int volume_ = 10000;
