@@ -1,11 +1,24 @@
 #include "platform/BlockReader.h"
 
+#include "platform/FileErrors.h"
+#include "platform/LineReader.h"
+
 #include <cerrno>
-#include <fcntl.h>
 #include <unistd.h>
 
+namespace {
+// Only a regular file: a pipe put under the name would hold the reader for good.
+int OpenOrNone(const std::string& realPath) {
+    try {
+        return OpenRegularFile(RealPath(realPath));
+    } catch (const EFileError&) {
+        return -1;
+    }
+}
+} // namespace
+
 TBlockReader::TBlockReader(const std::string& realPath)
-    : fd_(::open(realPath.c_str(), O_RDONLY | O_CLOEXEC)), block_(size_t(1) << 16) {}
+    : fd_(OpenOrNone(realPath)), block_(size_t(1) << 16) {}
 
 TBlockReader::~TBlockReader() {
     if (fd_ >= 0) ::close(fd_);
