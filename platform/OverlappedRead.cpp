@@ -18,31 +18,42 @@ constexpr uint64_t kStopped = 1;
 
 } // namespace
 
-ReadProgress OverlappedRead(int fd, char* buffer, size_t room, size_t holdBack,
-                            const std::function<void(size_t size, bool last)>& take) {
+size_t OverlappedRead(int fd, size_t holdBack, const std::function<ReadRoom(size_t read)>& next,
+                      const std::function<void(size_t size, bool last)>& take,
+                      const std::function<void(size_t size)>& afterRead) {
     std::atomic<uint64_t> state{0};
-    bool ended = false;
-    std::exception_ptr failure;
+    std::exception_ptr readFailure, afterFailure;
+    size_t size = 0;
     {
-        // Joined on every way out, a throwing `take` included: it writes into `buffer`.
+        // Joined on every way out, a throwing `take` included: it writes into the rooms.
         std::jthread reader([&] {
             size_t have = 0;
             try {
-                while (have < room && !ended) {
-                    const size_t want = std::min(kPiece, room - have);
-                    const size_t got = ReadFully(fd, buffer + have, want);
-                    have += got;
-                    ended = got < want;
-                    if (!ended) {
-                        state.store(uint64_t(have) << 1, std::memory_order_release);
-                        state.notify_one();
+                for (bool ended = false; !ended;) {
+                    const ReadRoom room = next(have);
+                    for (size_t used = 0; used < room.size && !ended;) {
+                        const size_t want = std::min(kPiece, room.size - used);
+                        const size_t got = ReadFully(fd, room.data + used, want);
+                        used += got;
+                        have += got;
+                        ended = got < want;
+                        if (!ended) {
+                            state.store(uint64_t(have) << 1, std::memory_order_release);
+                            state.notify_one();
+                        }
                     }
                 }
             } catch (...) {
-                failure = std::current_exception();
+                readFailure = std::current_exception();
             }
             state.store(uint64_t(have) << 1 | kStopped, std::memory_order_release);
             state.notify_one();
+            if (readFailure) return;
+            try {
+                afterRead(have);
+            } catch (...) {
+                afterFailure = std::current_exception();
+            }
         });
         uint64_t seen = 0;
         size_t given = 0;
@@ -56,9 +67,10 @@ ReadProgress OverlappedRead(int fd, char* buffer, size_t room, size_t holdBack,
                 take(given, false);
             }
         }
+        size = size_t(seen >> 1);
+        if (!readFailure) take(size, true);
     }
-    if (failure) std::rethrow_exception(failure);
-    const ReadProgress done{size_t(state.load() >> 1), ended};
-    take(done.size, done.last);
-    return done;
+    if (readFailure) std::rethrow_exception(readFailure);
+    if (afterFailure) std::rethrow_exception(afterFailure);
+    return size;
 }

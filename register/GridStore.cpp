@@ -2,72 +2,18 @@
 
 #include "platform/FileErrors.h"
 #include "platform/GbText.h"
-#include "platform/LineReader.h"
-#include "platform/OverlappedRead.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
+#include "register/FileRows.h"
 #include "register/LineRows.h"
+#include "register/RowNumbers.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace {
-
-// Releases the loader's count on the block of the file's text; its rows keep it alive.
-struct BlockHolder {
-    RowArena::Block* block = nullptr;
-    ~BlockHolder() {
-        if (block) RowArena::Release(block);
-    }
-};
-
-// Reads the file into a block of its own, making its rows while the rest is still being
-// read. Should the file grow meanwhile, the rest goes on in a bigger block, the unfinished
-// line with it; the rows made so far keep the first.
-void ReadRows(const RealPath& path, std::vector<PackedRow>& rows) {
-    constexpr size_t kPiece = size_t(256) << 10;
-    // The rows are made this far behind the reader: a line's cells are copied in steps that
-    // read up to PackedRow::kCopyStep bytes past it.
-    constexpr size_t kHoldBack = 4096;
-    const int fd = OpenRegularFile(path);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st;
-    size_t room = (fstat(fd, &st) == 0 ? size_t(st.st_size) : 0) + 1; // +1 sees growth
-    // Room for a line of every 48 bytes and the header that AppendRows puts in front:
-    // growing the vector would copy it several times. Untouched room costs address space.
-    rows.reserve(room / 48 + 2);
-    BlockHolder text{RowArena::NewBlock(room + PackedRow::kCopyStep)};
-    auto builder = std::make_unique<LineRowBuilder>(text.block, rows);
-    const ReadProgress first =
-        OverlappedRead(fd, RowArena::Data(text.block), room, kHoldBack,
-                       [&](size_t size, bool last) { builder->Take(size, last); });
-    size_t have = first.size;
-    for (bool last = first.last; !last;) {
-        if (have == room) {
-            const size_t pending = have - builder->Pending();
-            room = std::max(room * 2, pending + kPiece);
-            BlockHolder bigger{RowArena::NewBlock(room + PackedRow::kCopyStep)};
-            std::memcpy(RowArena::Data(bigger.block), RowArena::Data(text.block) + have - pending,
-                        pending);
-            std::swap(text.block, bigger.block);
-            builder = std::make_unique<LineRowBuilder>(text.block, rows);
-            have = pending;
-        }
-        const size_t want = std::min(kPiece, room - have);
-        const size_t got = ReadFully(fd, RowArena::Data(text.block) + have, want);
-        have += got;
-        last = got < want;
-        builder->Take(have, last);
-    }
-}
 
 void AppendPadded(std::string& out, std::string_view text, char pad, int width) {
     if (width < 0) return;
@@ -108,11 +54,12 @@ void LoadRegister(VideoRegister& reg, std::string_view path) {
     VideoRegister::BulkChange bulk(reg);
     reg.SetRowCount(1);
     std::vector<PackedRow> rows;
+    bool numbered = false;
     try {
         // A pipe, device or socket under the name is not read: the reader reports it.
         const RealPath real = RealPath::OfGb(path);
         if (EntryKind kind = KindOf(real); kind == EntryKind::File || kind == EntryKind::Other) {
-            ReadRows(real, rows);
+            numbered = ReadFileRows(real, rows);
         }
     } catch (...) {
         reg.SetRowCount(2);
@@ -123,7 +70,7 @@ void LoadRegister(VideoRegister& reg, std::string_view path) {
     if (rows.empty()) rows.emplace_back();
     reg.AppendRows(std::move(rows));
     SetHeaderRow(reg, ColumnTitles());
-    RenumberRows(reg);
+    if (!numbered) RenumberRows(reg);
 }
 
 void SaveRegister(const VideoRegister& reg, std::string_view path) {
@@ -176,7 +123,7 @@ void RenumberRows(VideoRegister& reg, int col, int first, char pad, int width) {
 }
 
 void RenumberRows(VideoRegister& reg) {
-    RenumberRows(reg, colNumber, 1, ' ', 5);
+    RenumberRows(reg, colNumber, 1, kRowNumberPad, kRowNumberWidth);
 }
 
 void ClearRegister(VideoRegister& reg) {

@@ -48,8 +48,19 @@ PackedRow::CellTexts CellsOfLine(std::string_view line) {
     return cells;
 }
 
-LineRowBuilder::LineRowBuilder(RowArena::Block* block, std::vector<PackedRow>& rows)
-    : block_(block), text_(RowArena::Data(block)), rows_(rows), scan_(text_) {}
+void AppendCopiedRows(std::string_view text, std::vector<PackedRow>& rows) {
+    while (!text.empty()) {
+        const size_t feed = text.find('\n');
+        std::string_view line = text.substr(0, feed);
+        text.remove_prefix(feed == text.npos ? text.size() : feed + 1);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        rows.emplace_back(CellsOfLine(line));
+    }
+}
+
+LineRowBuilder::LineRowBuilder(RowArena::Block* block, char* text, std::vector<PackedRow>& rows,
+                               RowArena& arena)
+    : block_(block), text_(text), rows_(rows), scan_(text_), arena_(arena) {}
 
 void LineRowBuilder::Take(size_t size, bool last) {
     scan_.Grow(size, last);

@@ -15,19 +15,25 @@
 // The cells of one line (without its line end); the views point into the line.
 PackedRow::CellTexts CellsOfLine(std::string_view line);
 
+// Appends the rows of the lines of `text`, each copied out into memory of its own (a few
+// rows: an arena block would cost a page of its own); its last line needs no line end.
+void AppendCopiedRows(std::string_view text, std::vector<PackedRow>& rows);
+
 // Makes the rows of the text in a block while the text arrives: a line with its twelve
 // separators becomes a row that stays in the block, its line rewritten in place; other
-// lines are copied out. The block holds PackedRow::kCopyStep bytes past the text.
+// lines are copied out into `arena`. `text`, inside the block, is where the first line
+// begins; the block holds PackedRow::kCopyStep bytes past the text.
 class LineRowBuilder {
 public:
-    LineRowBuilder(RowArena::Block* block, std::vector<PackedRow>& rows);
+    LineRowBuilder(RowArena::Block* block, char* text, std::vector<PackedRow>& rows,
+                   RowArena& arena);
     LineRowBuilder(const LineRowBuilder&) = delete;
     LineRowBuilder& operator=(const LineRowBuilder&) = delete;
 
-    // The block now holds `size` bytes of text, all of it when `last`: appends the rows of
-    // the lines that are whole.
+    // `size` bytes of text from `text` are there, all of it when `last`: appends the rows
+    // of the lines that are whole.
     void Take(size_t size, bool last);
-    // Where the line that is not yet whole begins.
+    // Where the line that is not yet whole begins, from `text`.
     size_t Pending() const { return scan_.Pending(); }
 
 private:
@@ -35,6 +41,6 @@ private:
     char* text_;
     std::vector<PackedRow>& rows_;
     LineScan scan_;
-    RowArena arena_;
+    RowArena& arena_;
     std::string scratch_;
 };

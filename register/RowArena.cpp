@@ -1,5 +1,6 @@
 #include "register/RowArena.h"
 
+#include <cstdint>
 #include <new>
 #include <sys/mman.h>
 
@@ -11,6 +12,7 @@ struct RowArena::Block {
 namespace {
 // Two huge pages: the kernel backs each aligned 2 MiB of it with one page where it can.
 constexpr size_t kBlockSize = size_t(4) << 20;
+constexpr size_t kHugePage = size_t(2) << 20;
 constexpr size_t kHeader = (sizeof(RowArena::Block) + 15) & ~size_t(15);
 } // namespace
 
@@ -20,10 +22,29 @@ RowArena::~RowArena() {
 
 RowArena::Block* RowArena::NewBlock(size_t size) {
     const size_t bytes = kHeader + size;
-    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    const size_t length = (bytes + kAlignment - 1) & ~(kAlignment - 1);
+    // Mapped from a huge page's boundary: the kernel puts huge pages only where a whole one
+    // fits, so a block that began between two would take small pages (a fault each) for
+    // much of its first and last 2 MiB.
+    const size_t slack = length < kHugePage ? 0 : kHugePage;
+    void* memory =
+        mmap(nullptr, length + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) throw std::bad_alloc();
-    madvise(memory, bytes, MADV_HUGEPAGE); // a hint: without it, small pages
-    return new (memory) Block{1, bytes};
+    char* const mapped = static_cast<char*>(memory);
+    char* begin = mapped;
+    if (slack) {
+        begin += (kHugePage - reinterpret_cast<uintptr_t>(mapped) % kHugePage) % kHugePage;
+        if (begin > mapped) munmap(mapped, size_t(begin - mapped));
+        munmap(begin + length, size_t(mapped + slack - begin));
+    }
+    madvise(begin, length, MADV_HUGEPAGE); // a hint: without it, small pages
+    return new (begin) Block{1, bytes};
+}
+
+void RowArena::AdviseHugePages(void* data, size_t bytes) {
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+    const uintptr_t to = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
+    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
 
 char* RowArena::Data(Block* block) {

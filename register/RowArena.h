@@ -3,7 +3,7 @@
 // malloc calls and their first-touch page faults one page at a time. A block counts the
 // rows in it and goes when the last of them goes (a row that is rebuilt at another size
 // moves to an allocation of its own), so rows may outlive the arena and move between
-// registers. Single-threaded, like the rows themselves.
+// registers. A block and its count are used by one thread at a time, like the rows themselves.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +27,9 @@ public:
     // rows in place), counted once for its maker.
     static Block* NewBlock(size_t size);
     static char* Data(Block* block);
+    // Asks for huge pages for the whole ones within memory that is filled once and kept (a
+    // load's vector of rows): a fault each 2 MiB instead of each 4 KiB.
+    static void AdviseHugePages(void* data, size_t bytes);
     // One more row lives in the block.
     static void Retain(Block* block);
     // One row of the block is gone; the last one releases it.

@@ -4,6 +4,7 @@
 #include "platform/GbText.h"
 #include "support/TempDir.h"
 
+#include "register/FileRows.h"
 #include "register/StorableCell.h"
 #include "register/utPublic.h"
 
@@ -88,6 +89,15 @@ TEST(GridStore, LoadHandlesLineEndsEmptyLinesAndMissingFiles) {
     EXPECT_EQ(reg.Cell(1, 1), "A");
     EXPECT_EQ(reg.Cell(1, 2), "B");
     EXPECT_EQ(reg.Cell(1, 3), "C");
+
+    // Rows that hold numbers, but not their own, are renumbered.
+    t.Write("from2.vdb", "    2^^A^^\r\n    3^^B^^\r\n");
+    LoadRegister(reg, t.Gb("from2.vdb"));
+    EXPECT_EQ(reg.Cell(0, 1), "    1");
+    EXPECT_EQ(reg.Cell(0, 2), "    2");
+    t.Write("form.vdb", "    1^^A^^\r\n   2^^B^^\r\n    3^^C^^\r\n");
+    LoadRegister(reg, t.Gb("form.vdb"));
+    EXPECT_EQ(reg.Cell(0, 2), "    2");
 }
 
 TEST(GridStore, LoadReplacesABiggerTableAndNewRowsStartBlank) {
@@ -206,6 +216,33 @@ TEST(GridStore, LoadSplitsRandomLinesAsTheCharacterReadingDoes) {
         for (int c = 1; c < VideoRegister::kColumns; ++c)
             ASSERT_EQ(reg.Cell(c, int(i) + 1), expected.Cell(c)) << i << "," << c;
     }
+
+    // Read in chunks smaller than a line, than a block, and of a few lines, the lines, their
+    // separators, line ends and characters fall across the chunks' boundaries; so do a last
+    // line without a line end (the first 300 lines) and a file of one line without any.
+    size_t open = 0;
+    for (int i = 0; i < 300; ++i)
+        open = file.find('\n', open) + 1;
+    t.Write("open.vdb", file.substr(0, open - 2));
+    t.Write("one.vdb", lines[1]);
+    t.Write("numbered.vdb", "    1^^A\n    2^^B\r\n    3^^C");
+    t.Write("skips.vdb", "    1^^A\n    3^^B\r\n    4^^C");
+    for (const size_t chunk : {size_t(5), size_t(63), size_t(1000)}) {
+        std::vector<PackedRow> numbered, skips;
+        EXPECT_TRUE(ReadFileRows(RealPath(t.Path() + "numbered.vdb"), numbered, chunk)) << chunk;
+        EXPECT_FALSE(ReadFileRows(RealPath(t.Path() + "skips.vdb"), skips, chunk)) << chunk;
+        for (const auto& [name, count] : {std::pair{"open.vdb", size_t(300)},
+                                          {"one.vdb", size_t(1)},
+                                          {"random.vdb", chunk > 5 ? lines.size() : 0}}) {
+            if (count == 0) continue; // a chunk per 5 bytes: too many for the whole file
+            std::vector<PackedRow> rows;
+            ReadFileRows(RealPath(t.Path() + name), rows, chunk);
+            ASSERT_EQ(rows.size(), count) << name << " " << chunk;
+            for (size_t i = 0; i < count; ++i)
+                ASSERT_EQ(rows[i].Cells(), LineToCells(lines[i + (count == 1)]).Cells())
+                    << name << " " << chunk << " " << i;
+        }
+    }
 }
 
 TEST(GridStore, ReadFailureLeavesTheBlankRegisterAndReports) {
@@ -235,7 +272,11 @@ TEST(GridStore, ReadFailureLeavesTheBlankRegisterAndReports) {
     symlink("/proc/cpuinfo", (t.Path() + "growing.vdb").c_str());
     LoadRegister(reg, t.Gb("growing.vdb"));
     std::ifstream cpuinfo("/proc/cpuinfo");
-    EXPECT_EQ(reg.LastRow(), std::count(std::istreambuf_iterator<char>(cpuinfo), {}, '\n'));
+    const auto lineFeeds = std::count(std::istreambuf_iterator<char>(cpuinfo), {}, '\n');
+    EXPECT_EQ(reg.LastRow(), lineFeeds);
+    std::vector<PackedRow> rows; // the same in chunks far smaller than the file
+    ReadFileRows(RealPath(t.Path() + "growing.vdb"), rows, 7);
+    EXPECT_EQ(std::ssize(rows), lineFeeds);
 }
 
 TEST(GridStore, FailedSaveKeepsThePreviousDatabase) {
