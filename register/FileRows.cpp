@@ -193,9 +193,10 @@ bool ReadFileRows(const RealPath& path, std::vector<PackedRow>& rows, size_t chu
     } closer{fd};
     struct stat st;
     const size_t expected = (fstat(fd, &st) == 0 ? size_t(st.st_size) : 0) + 1; // +1 sees growth
-    // Room for a line of every 48 bytes and the header that AppendRows puts in front:
-    // growing the vector would copy it several times. Untouched room costs address space.
-    rows.reserve(rows.size() + expected / 48 + 2);
+    // Room for a line of every 48 bytes: growing the vector would copy it several times.
+    // Untouched room costs address space.
+    const size_t before = rows.size();
+    rows.reserve(before + expected / 48 + 1);
     RowArena::AdviseHugePages(rows.data(), rows.capacity() * sizeof(PackedRow));
     ChunkTable chunks(expected, chunkBytes);
     RowArena frontArena, backArena;
@@ -231,5 +232,5 @@ bool ReadFileRows(const RealPath& path, std::vector<PackedRow>& rows, size_t chu
         if (!run.holds || run.first != number) return false;
         number += run.count;
     }
-    return number == rows.size() + 1 && number > 1;
+    return number == rows.size() - before + 1 && number > 1;
 }

@@ -14,9 +14,9 @@
 // What one thread may be left to do alone at the end is about one chunk.
 constexpr size_t kRowChunkBytes = size_t(4) << 20;
 
-// Appends the rows of the file's lines to `rows`, in file order; true when there are rows,
-// `rows` held none before, and each row's first cell holds its number (from 1) in the form
-// that RenumberRows writes. Throws EFileError as OpenRegularFile and ReadFully do, once both
-// threads have stopped.
+// Appends the rows of the file's lines to `rows`, in file order; true when there are rows
+// and each new row's first cell holds its number (from 1) in the form that RenumberRows
+// writes. Throws EFileError as OpenRegularFile and ReadFully do, once both threads have
+// stopped.
 bool ReadFileRows(const RealPath& path, std::vector<PackedRow>& rows,
                   size_t chunkBytes = kRowChunkBytes);

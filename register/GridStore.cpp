@@ -52,8 +52,9 @@ std::string RowToLine(const VideoRegister& reg, int row) {
 
 void LoadRegister(VideoRegister& reg, std::string_view path) {
     VideoRegister::BulkChange bulk(reg);
-    reg.SetRowCount(1);
-    std::vector<PackedRow> rows;
+    reg.SetRowCount(1); // the old table's memory goes before the new one is read
+    // The header's place in front: the rows' vector becomes the register's store as it is.
+    std::vector<PackedRow> rows(1);
     bool numbered = false;
     try {
         // A pipe, device or socket under the name is not read: the reader reports it.
@@ -67,8 +68,7 @@ void LoadRegister(VideoRegister& reg, std::string_view path) {
         RenumberRows(reg);
         throw;
     }
-    if (rows.empty()) rows.emplace_back();
-    reg.AppendRows(std::move(rows));
+    reg.ReplaceRows(std::move(rows));
     SetHeaderRow(reg, ColumnTitles());
     if (!numbered) RenumberRows(reg);
 }

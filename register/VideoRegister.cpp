@@ -79,16 +79,16 @@ void VideoRegister::RemoveRows(std::vector<int> rows) {
 void VideoRegister::AppendRows(std::vector<PackedRow> rows) {
     if (rows.empty()) return;
     BulkChange bulk(*this);
-    if (rows_.size() == 1 && rows.capacity() > rows.size()) {
-        // Only the header so far (a load): the new rows' vector becomes the store, with the
-        // header put in front, instead of moving every row into fresh memory.
-        rows.insert(rows.begin(), std::move(rows_[0]));
-        rows_ = std::move(rows);
-        return;
-    }
     rows_.reserve(rows_.size() + rows.size());
     for (auto& r : rows)
         rows_.push_back(std::move(r));
+}
+
+void VideoRegister::ReplaceRows(std::vector<PackedRow> rows) {
+    BulkChange bulk(*this);
+    newTable_ = true;
+    rows_ = std::move(rows);
+    if (rows_.size() < 2) rows_.resize(2);
 }
 
 void VideoRegister::InsertBlankRows(int at, int count) {

@@ -55,6 +55,9 @@ public:
     void RemoveRows(std::vector<int> rows);
     // Appends rows at the end in one pass.
     void AppendRows(std::vector<PackedRow> rows);
+    // Makes `rows` the whole table, the header row (rows[0]) included, without moving them;
+    // blank rows make up two. Like a cut to the header alone, it starts a new table.
+    void ReplaceRows(std::vector<PackedRow> rows);
     // Inserts blank rows before row `at` in one pass.
     void InsertBlankRows(int at, int count);
 
