@@ -2,8 +2,10 @@
 // over the whole screen, against GStreamer's own software path to the same size in the same
 // run (decode, convert, scale, ximagesink), measured before and after the program. Both keep
 // to the clock and drop late frames, so a busy machine makes each show fewer of them: the CPU
-// per frame shown is compared as well as the CPU.
-//   bench_media_fullscreen [folder] [seconds]
+// per frame shown is compared as well as the CPU. With "pane", the film plays unscaled in a
+// 1920x1080 pane on a screen of that size instead, against playbin into ximagesink (with the
+// program's playbin flags). TAVLORA_VIDEO_SINK picks the program's presenter.
+//   bench_media_fullscreen [folder] [seconds] [pane]
 #include "MediaBenchFiles.h"
 #include "Xvfb.h"
 
@@ -47,11 +49,16 @@ long RenderedInLog(const std::string& log) {
     return at == std::string::npos ? 0 : std::atol(all.c_str() + at + 10);
 }
 
-Use Anchor(const std::string& file, const std::string& log) {
+Use Anchor(const std::string& file, const std::string& log, bool pane) {
+    const std::string graph =
+        pane ? "playbin flags=video+audio+soft-volume+deinterlace video-sink=ximagesink "
+               "uri=\"file://" +
+                   std::filesystem::absolute(file).string() + "\""
+             : "filesrc location=\"" + file +
+                   "\" ! qtdemux ! h264parse ! avdec_h264 ! videoconvert ! "
+                   "videoscale ! video/x-raw,width=3840,height=2160 ! ximagesink";
     const std::string command = "GST_DEBUG=basesink:5 GST_DEBUG_NO_COLOR=1 GST_DEBUG_FILE=\"" +
-                                log + "\" gst-launch-1.0 -q filesrc location=\"" + file +
-                                "\" ! qtdemux ! h264parse ! avdec_h264 ! videoconvert ! "
-                                "videoscale ! video/x-raw,width=3840,height=2160 ! ximagesink";
+                                log + "\" gst-launch-1.0 -q " + graph;
     const double cpu = CpuSeconds(RUSAGE_CHILDREN);
     QElapsedTimer wall;
     wall.start();
@@ -59,9 +66,18 @@ Use Anchor(const std::string& file, const std::string& log) {
     return {CpuSeconds(RUSAGE_CHILDREN) - cpu, wall.nsecsElapsed() / 1e9, RenderedInLog(log)};
 }
 
-// The frames the sink took from the graph.
+// The frames the sink took from the graph (the sink inside the pane's bin, when it has one).
 long SinkRendered(TFilterGraph& FG) {
     GstElement* sink = FG.FindElementByName(QStringLiteral("VW"));
+    if (sink && GST_IS_BIN(sink)) {
+        GValue item = G_VALUE_INIT;
+        GstIterator* it = gst_bin_iterate_sinks(GST_BIN(sink));
+        sink = gst_iterator_next(it, &item) == GST_ITERATOR_OK
+                   ? GST_ELEMENT(g_value_get_object(&item))
+                   : nullptr; // the bin holds it
+        g_value_unset(&item);
+        gst_iterator_free(it);
+    }
     GstStructure* stats = nullptr;
     if (sink) g_object_get(sink, "stats", &stats, nullptr);
     guint64 rendered = 0;
@@ -87,7 +103,8 @@ public:
 int main(int argc, char** argv) {
     const std::string dir = argc > 1 ? argv[1] : "bench_media_files";
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 10;
-    Xvfb server(QStringLiteral("3840x2160x24"));
+    const bool pane = argc > 3 && std::string(argv[3]) == "pane";
+    Xvfb server(pane ? QStringLiteral("1920x1080x24") : QStringLiteral("3840x2160x24"));
     if (server.Display().isEmpty()) {
         std::fprintf(stderr, "Xvfb did not start\n");
         return 1;
@@ -103,15 +120,16 @@ int main(int argc, char** argv) {
                                 "x264enc speed-preset=ultrafast ! h264parse ! mp4mux");
 
     const std::string log = dir + "/anchor.log";
-    const Use before = Anchor(file, log);
+    const Use before = Anchor(file, log, pane);
     QApplication app(argc, argv);
     TFilterGraph FG;
     TVideoWindow VW;
     VW.SetFilterGraph(&FG);
-    VW.resize(640, 360); // the pane stays shown under the full-screen view, as in the window
+    // The pane stays shown under the full-screen view, as in the window.
+    VW.resize(pane ? QSize(1920, 1080) : QSize(640, 360));
     VW.show();
     FG.SetActive(true);
-    VW.SetFullScreen(true);
+    VW.SetFullScreen(!pane);
     if (FG.OpenMediaFile(file) != kRenderOk) {
         std::fprintf(stderr, "cannot play %s\n", file.c_str());
         return 1;
@@ -124,19 +142,25 @@ int main(int argc, char** argv) {
     wall.start();
     FG.StartPlayback();
     PaintCount painted; // the view exists once the film plays
-    if (QWidget* view = VW.FullScreenView()) view->installEventFilter(&painted);
+    QWidget* surface = pane ? &VW : VW.FullScreenView();
+    if (surface) surface->installEventFilter(&painted);
     loop.exec();
-    // A frame is shown once the sink has taken it and the view has painted it.
+    // With the painter, a frame is shown once the sink has taken it and the surface has
+    // painted it; the display's own sink shows what it takes.
+    const bool painter = !VW.testAttribute(Qt::WA_NativeWindow);
+    const long rendered = SinkRendered(FG);
     const Use program{CpuSeconds(RUSAGE_SELF) - cpu, wall.nsecsElapsed() / 1e9,
-                      std::min(painted.paints, SinkRendered(FG))};
+                      painter ? std::min(painted.paints, rendered) : rendered};
     const QSize frame = VW.CurrentFrame().size();
     int64_t reached = 0;
     FG.QueryPositionMs(reached);
     FG.SetActive(false);
-    const Use after = Anchor(file, log);
+    const Use after = Anchor(file, log, pane);
 
-    std::printf("1080p30 H.264, %d s, full screen 3840x2160 (Xvfb %s)\n", seconds,
-                server.Display().toLatin1().constData());
+    std::printf("1080p30 H.264, %d s, %s (Xvfb %s), %s\n", seconds,
+                pane ? "pane 1920x1080" : "full screen 3840x2160",
+                server.Display().toLatin1().constData(),
+                painter ? "the painter" : "the display's sink");
     std::printf("program: %.2f s CPU in %.2f s, %.2f of a core, %ld frames shown, %.1f ms each; "
                 "last frame %dx%d at %.1f s\n",
                 program.cpu, program.wall, program.cpu / program.wall, program.frames,

@@ -77,6 +77,26 @@ const char* AudioSinkFactoryName() {
 
 } // namespace
 
+namespace {
+constexpr const char* kPlayVideoSink = "tavlora-play-video-sink";
+constexpr const char* kProbeVideoSink = "tavlora-probe-video-sink";
+
+void HoldOnGraph(GstElement* graph, const char* key, GstElement* sink) {
+    g_object_set_data_full(G_OBJECT(graph), key, gst_object_ref_sink(sink), gst_object_unref);
+}
+GstElement* HeldOnGraph(GstElement* graph, const char* key) {
+    return GST_ELEMENT(g_object_get_data(G_OBJECT(graph), key));
+}
+
+// Keeps to the clock as a video sink does, so that a probe's start and pause take as long
+// as they do with the pane.
+GstElement* MakeFakeVideoSink() {
+    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+    g_object_set(sink, "sync", TRUE, nullptr);
+    return sink;
+}
+} // namespace
+
 GstElement* TFilterGraph::MakeAudioSink() {
     if (audioSinkFactory_) return audioSinkFactory_();
     GstElement* sink = gst_element_factory_make(AudioSinkFactoryName(), nullptr);
@@ -97,16 +117,21 @@ void TFilterGraph::CreateGraph() {
     g_object_get(pipeline_, "flags", &flags, nullptr);
     g_object_set(pipeline_, "flags", flags & ~(kPlayText | kPlaySoftColourBalance), nullptr);
     if (GstElement* sink = MakeAudioSink()) g_object_set(pipeline_, "audio-sink", sink, nullptr);
-    // Without a video pane the pictures go nowhere (playbin would pick a desktop sink).
-    g_object_set(pipeline_, "video-sink", gst_element_factory_make("fakesink", nullptr), nullptr);
+    // A probe's pictures go nowhere, and so do a film's without a video pane (playbin would
+    // pick a desktop sink). The graph holds both sinks, so either lives while swapped out.
+    HoldOnGraph(pipeline_, kProbeVideoSink, MakeFakeVideoSink());
+    GstElement* playSink = nullptr;
     for (IGraphFilter* f : filters_) {
         GstElement* e = f->FilterAdding();
         if (!e) continue;
         ownElements_.push_back(e);
-        const char* property =
-            f->FilterPlace() == IGraphFilter::Place::VideoRenderer ? "video-sink" : "audio-filter";
-        g_object_set(pipeline_, property, e, nullptr);
+        if (f->FilterPlace() == IGraphFilter::Place::VideoRenderer)
+            playSink = e;
+        else
+            g_object_set(pipeline_, "audio-filter", e, nullptr);
     }
+    HoldOnGraph(pipeline_, kPlayVideoSink, playSink ? playSink : MakeFakeVideoSink());
+    g_object_set(pipeline_, "video-sink", HeldOnGraph(pipeline_, kPlayVideoSink), nullptr);
     busLink_ = std::make_shared<BusLink>(this);
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, &TFilterGraph::BusSyncHandler, BusLink::Hold(busLink_),
@@ -210,8 +235,15 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
     NextGeneration();
     rendered_ = false;
     purpose_ = purpose;
-    // Before the preroll: the first samples reach the output as soon as the graph runs.
+    // Before the preroll: the first samples reach the output as soon as the graph runs. A
+    // probe's pictures reach no sink of the pane (the display's sink would show them); the
+    // sink is swapped at READY, where playbin takes it.
     g_object_set(pipeline_, "mute", gboolean(Probing()), nullptr);
+    GstElement* videoSink = HeldOnGraph(pipeline_, Probing() ? kProbeVideoSink : kPlayVideoSink);
+    GstElement* current = nullptr;
+    g_object_get(pipeline_, "video-sink", &current, nullptr);
+    if (current != videoSink) g_object_set(pipeline_, "video-sink", videoSink, nullptr);
+    if (current) gst_object_unref(current);
     graphDurationMs_ = kDurationNotAsked;
     fileDurationMs_ = -1;
     GError* error = nullptr;

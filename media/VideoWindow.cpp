@@ -1,6 +1,7 @@
 #include "media/VideoWindow.h"
 
 #include "media/GraphElements.h"
+#include "media/VideoPresenter.h"
 
 #include <gst/app/gstappsink.h>
 #include <gst/video/video.h>
@@ -21,11 +22,16 @@ public:
         : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), pane_(pane) {
         setAccessibleName(QStringLiteral("全屏视频"));
         setAttribute(Qt::WA_OpaquePaintEvent);
+        // Shown only while a film is open: the display's sink draws it all.
+        setAttribute(Qt::WA_PaintOnScreen, pane->Overlay());
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::StrongFocus);
     }
 
 protected:
+    QPaintEngine* paintEngine() const override {
+        return testAttribute(Qt::WA_PaintOnScreen) ? nullptr : QWidget::paintEngine();
+    }
     void paintEvent(QPaintEvent*) override { pane_->Paint(this); }
     void resizeEvent(QResizeEvent*) override { pane_->ScheduleFrameSize(); }
     void mouseDoubleClickEvent(QMouseEvent* event) override { pane_->mouseDoubleClickEvent(event); }
@@ -39,8 +45,14 @@ private:
     TVideoWindow* pane_;
 };
 
-TVideoWindow::TVideoWindow(QWidget* parent) : QWidget(parent), repaint_(this) {
+TVideoWindow::TVideoWindow(QWidget* parent)
+    : QWidget(parent), repaint_(this), presenter_(ChosenVideoPresenter()) {
     resize(160, 120);
+    if (Overlay()) {
+        // A window of its own for the sink to draw into; the window around it stays as it is.
+        setAttribute(Qt::WA_DontCreateNativeAncestors);
+        setAttribute(Qt::WA_NativeWindow);
+    }
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::PointingHandCursor);
@@ -75,6 +87,12 @@ constexpr const char* kFrameCaps = "video/x-raw,format=BGRx";
 } // namespace
 
 GstElement* TVideoWindow::FilterAdding() {
+    sinkSize_ = QSize();
+    if (Overlay()) {
+        sink_ = MakeOverlaySink(presenter_, kVideoFilterName, Surface()->winId());
+        AskFrameSize();
+        return sink_;
+    }
     sink_ = gst_element_factory_make("appsink", kVideoFilterName);
     GstCaps* caps = gst_caps_from_string(kFrameCaps);
     // Like the desktop's video sinks: a frame more than 20 ms late is dropped, and the decoder
@@ -82,7 +100,6 @@ GstElement* TVideoWindow::FilterAdding() {
     g_object_set(sink_, "caps", caps, "max-buffers", 2, "drop", TRUE, "enable-last-sample", FALSE,
                  "qos", TRUE, "max-lateness", gint64(20 * GST_MSECOND), nullptr);
     gst_caps_unref(caps);
-    sinkSize_ = QSize();
     sinkLink_ = std::make_shared<SinkLink>(this);
     g_signal_connect_data(sink_, "new-sample", G_CALLBACK(&TVideoWindow::NewSample),
                           SinkLink::Hold(sinkLink_), &SinkLink::ReleaseClosure, GConnectFlags(0));
@@ -171,6 +188,7 @@ void TVideoWindow::TakeSample(GstSample* sample) {
 }
 
 QImage TVideoWindow::CurrentFrame() const {
+    if (Overlay()) return overlayShown_ && sink_ ? OverlayFrame(sink_) : QImage();
     std::lock_guard guard(frameLock_);
     return frame_;
 }
@@ -203,8 +221,11 @@ void TVideoWindow::PaintFrame(QPainter& painter, const QRect& area, const QImage
     painter.drawImage(target, frame);
 }
 
-// The pane and the full-screen view paint the same frame and shape.
+// The pane and the full-screen view paint the same frame and shape. Where the display's sink
+// draws, a paint has it draw its last picture again (a still picture after a repaint).
 void TVideoWindow::Paint(QWidget* surface) {
+    if (overlayShown_) return ExposeOverlay(sink_);
+    if (surface->testAttribute(Qt::WA_PaintOnScreen)) return; // drawn by the sink
     QImage frame;
     QSize display;
     {
@@ -216,8 +237,36 @@ void TVideoWindow::Paint(QWidget* surface) {
     PaintFrame(painter, surface->rect(), frame, display);
 }
 
+QPaintEngine* TVideoWindow::paintEngine() const {
+    return testAttribute(Qt::WA_PaintOnScreen) ? nullptr : QWidget::paintEngine();
+}
+
 void TVideoWindow::paintEvent(QPaintEvent*) {
     Paint(this);
+}
+
+bool TVideoWindow::Overlay() const {
+    return presenter_ != TVideoPresenter::Painter;
+}
+
+QWidget* TVideoWindow::Surface() {
+    return fullView_ ? static_cast<QWidget*>(fullView_) : this;
+}
+
+// While the sink holds a played file's picture, the toolkit leaves the pane's window to it
+// (painting there would draw over the picture); otherwise the pane paints itself black.
+void TVideoWindow::ShowOverlay(bool on) {
+    if (!Overlay()) return;
+    overlayShown_ = on && sink_;
+    setAttribute(Qt::WA_PaintOnScreen, overlayShown_);
+    update();
+}
+
+// The sink draws into the surface that shows now, at its size.
+void TVideoWindow::BindSurface() {
+    if (!Overlay() || !sink_) return;
+    BindOverlay(sink_, Surface()->winId());
+    AskFrameSize();
 }
 
 void TVideoWindow::resizeEvent(QResizeEvent*) {
@@ -228,12 +277,12 @@ void TVideoWindow::ScheduleFrameSize() {
     if (sink_ && !frameSizeTimer_.isActive()) frameSizeTimer_.start(200);
 }
 
-// The device-pixel size of the surface that shows a playing film; a probe and a graph without
-// a film take the stream's own size.
+// The device-pixel size of the surface that shows a playing film (the display's sink draws
+// only films); with the painter, a probe and a graph without a film take the stream's size.
 void TVideoWindow::AskFrameSize() {
     QSize size;
-    if (FilmPlaying()) {
-        const QWidget* surface = fullView_ ? static_cast<QWidget*>(fullView_) : this;
+    if (Overlay() || FilmPlaying()) {
+        const QWidget* surface = Surface();
         size = surface->size() * surface->devicePixelRatioF();
     }
     SetSinkSize(size);
@@ -244,6 +293,15 @@ void TVideoWindow::AskFrameSize() {
 void TVideoWindow::SetSinkSize(QSize size) {
     if (!sink_ || size == sinkSize_) return;
     sinkSize_ = size;
+    if (Overlay()) {
+        // A paused graph sends no new picture by itself: the still one is made again at the
+        // new size by a seek to where it stands.
+        int64_t at = 0;
+        if (SetOverlayFrameSize(sink_, size) && overlayShown_ && !running_ &&
+            graph_->QueryPositionMs(at))
+            graph_->SeekMs(at);
+        return;
+    }
     GstCaps* caps = gst_caps_from_string(kFrameCaps);
     if (!size.isEmpty())
         gst_caps_set_simple(caps, "width", G_TYPE_INT, size.width(), "height", G_TYPE_INT,
@@ -263,20 +321,28 @@ void TVideoWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 void TVideoWindow::ControlEvent(TControlEvent event) {
     switch (event) {
     case TControlEvent::Play:
+        running_ = true;
         if (FilmPlaying()) ApplyFullScreen();
         AskFrameSize();
         break;
+    case TControlEvent::Pause:
+        running_ = false;
+        break;
     case TControlEvent::Stop:
+    case TControlEvent::GraphReleased:
+        running_ = false;
         ClearFrame();
+        ShowOverlay(false);   // before the pane is bound again: no still picture to make
         HideFullScreenView(); // FullScreen keeps its value for the next play
         break;
     case TControlEvent::RenderStart:
+        running_ = false;
         ClearFrame();
-        SetSinkSize(QSize()); // a probe gets no scaler
+        ShowOverlay(false);
+        if (!Overlay()) SetSinkSize(QSize()); // a probe gets no scaler
         break;
-    case TControlEvent::GraphReleased:
-        ClearFrame();
-        HideFullScreenView(); // FullScreen keeps its value for the next play
+    case TControlEvent::RenderDone:
+        ShowOverlay(FilmPlaying());
         break;
     default:
         break;
@@ -306,6 +372,7 @@ void TVideoWindow::ApplyFullScreen() {
     fullView_->showFullScreen();
     fullView_->raise();
     fullView_->activateWindow(); // for Esc
+    BindSurface();
     AskFrameSize();
 }
 
@@ -315,6 +382,7 @@ void TVideoWindow::HideFullScreenView() {
     fullView_->hide();
     fullView_->deleteLater();
     fullView_ = nullptr;
+    BindSurface(); // the view's window goes with it
     update();
 }
 

@@ -3,9 +3,11 @@
 // pixel aspect ratio of the stream applied), scaled smoothly with black bars; black when
 // nothing plays. While a film plays, the sink asks for frames at the size in device pixels
 // of the surface that shows them (the pane or the full-screen view), so that the graph's own
-// converters scale them on the streaming thread and the painter only copies them. FullScreen shows
-// the playing video over the whole screen; input there reaches the pane's handlers, and Esc leaves
-// it.
+// converters scale them on the streaming thread and the painter only copies them. Where the
+// display offers its own sink (VideoPresenter.h), the pane and the full-screen view are native
+// windows into which that sink draws instead, and the painter stays out of the way. FullScreen
+// shows the playing video over the whole screen; input there reaches the pane's handlers, and
+// Esc leaves it.
 #pragma once
 
 #include "media/CallbackLink.h"
@@ -21,6 +23,7 @@
 #include <mutex>
 
 class TFullScreenView;
+enum class TVideoPresenter : int;
 
 class TVideoWindow : public QWidget, public IGraphFilter, public IGraphListener {
     Q_OBJECT
@@ -54,6 +57,7 @@ public:
                            QSize displaySize);
 
 protected:
+    QPaintEngine* paintEngine() const override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -69,6 +73,10 @@ private:
     void SetSinkSize(QSize size);
     void ScheduleFrameSize();
     void Paint(QWidget* surface);
+    bool Overlay() const;
+    QWidget* Surface();
+    void ShowOverlay(bool on);
+    void BindSurface();
     void ApplyFullScreen();
     void HideFullScreenView();
     bool FilmPlaying() const;
@@ -82,6 +90,9 @@ private:
     QSize displaySize_;
     QSize sinkSize_;        // the frame size the sink asks for; empty: the stream's own
     QTimer frameSizeTimer_; // a few renegotiations a second while a surface is resized
+    TVideoPresenter presenter_;
+    bool overlayShown_ = false; // the display's sink draws into the surface, not the painter
+    bool running_ = false;      // the film plays (a still picture is not made again by a seek)
     bool fullScreen_ = false;
     TFullScreenView* fullView_ = nullptr;
 };
