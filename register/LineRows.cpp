@@ -2,49 +2,70 @@
 
 #include "platform/GbText.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace {
 
-// Splits the line at its leftmost separators, up to twelve, and gives the number found;
-// without twelve, the last cell holds the rest of the line. Read by characters, a
-// separator starts on a character boundary; read by bytes, at any byte.
-int SplitLine(std::string_view line, bool byChars, PackedRow::CellTexts& cells) {
-    const char* const begin = line.data();
-    const char* const end = begin + line.size();
-    const char* cell = begin;
-    const char* from = begin;     // where the next caret is looked for
-    const char* boundary = begin; // a character boundary at or before `from`
+constexpr int kCells = PackedRow::kCells;
+// Separators the byte reading must find so that its missed ones among the first twelve are
+// all seen: each separator of the character reading overlaps at most two of the bytes'.
+constexpr int kByteSeparators = kCells + 2 * (kCells - 1);
+
+// The offsets of the line's leftmost separators, up to `most`, and their number. Read by
+// characters, a separator starts on a character boundary; read by bytes, at any byte.
+int FindSeparators(std::string_view line, bool byChars, size_t* at, int most) {
     int found = 0;
-    while (found < PackedRow::kCells) {
-        const char* sep = static_cast<const char*>(std::memchr(from, '^', size_t(end - from)));
-        if (!sep || sep + 1 == end) break;
+    size_t boundary = 0; // a character boundary at or before the caret looked at
+    for (size_t from = 0; found < most;) {
+        const size_t sep = line.find("^^", from);
+        if (sep == line.npos) break;
         from = sep + 1;
-        if (sep[1] != '^') continue;
         if (byChars) {
             while (boundary < sep)
-                boundary += GbCharLength(line, size_t(boundary - begin));
+                boundary += GbCharLength(line, boundary);
             if (boundary != sep) { // the caret is the second byte of a character
                 from = boundary;
                 continue;
             }
         }
-        cells[size_t(found++)] = std::string_view(cell, size_t(sep - cell));
-        cell = from = boundary = sep + PackedRow::kSeparator.size();
+        at[found++] = sep;
+        from = boundary = sep + PackedRow::kSeparator.size();
     }
-    if (found < PackedRow::kCells)
-        cells[size_t(found)] = std::string_view(cell, size_t(end - cell));
     return found;
 }
 
 } // namespace
 
 PackedRow::CellTexts CellsOfLine(std::string_view line) {
-    PackedRow::CellTexts cells{};
-    if (SplitLine(line, true, cells) < PackedRow::kCells) {
-        PackedRow::CellTexts bytes{};
-        if (SplitLine(line, false, bytes) == PackedRow::kCells) cells = bytes;
+    size_t chars[kCells], bytes[kByteSeparators], at[kCells];
+    const int nChars = FindSeparators(line, true, chars, kCells);
+    int n = 0;
+    if (nChars == kCells) {
+        std::copy(chars, chars + kCells, at);
+        n = kCells;
+    } else {
+        // A cell saved before separators were read by characters may end in a lone lead
+        // byte, whose character reading takes the separator's first caret: the separators
+        // that reading missed (those no separator of it overlaps) are taken by bytes.
+        const int nBytes = FindSeparators(line, false, bytes, kByteSeparators);
+        for (int c = 0, b = 0; n < kCells && (c < nChars || b < nBytes);) {
+            if (b == nBytes || (c < nChars && chars[c] <= bytes[b])) {
+                at[n++] = chars[c++];
+            } else {
+                const size_t p = bytes[b++];
+                const bool overlaps =
+                    (c < nChars && chars[c] <= p + 1) || (c > 0 && chars[c - 1] + 1 >= p);
+                if (!overlaps) at[n++] = p;
+            }
+        }
     }
+    PackedRow::CellTexts cells{};
+    size_t cell = 0;
+    for (int i = 0; i < n; ++i) {
+        cells[size_t(i)] = line.substr(cell, at[i] - cell);
+        cell = at[i] + PackedRow::kSeparator.size();
+    }
+    if (n < kCells) cells[size_t(n)] = line.substr(cell); // the rest of the line
     return cells;
 }
 
@@ -53,7 +74,7 @@ void AppendCopiedRows(std::string_view text, std::vector<PackedRow>& rows) {
         const size_t feed = text.find('\n');
         std::string_view line = text.substr(0, feed);
         text.remove_prefix(feed == text.npos ? text.size() : feed + 1);
-        if (line.ends_with('\r')) line.remove_suffix(1);
+        if (feed != line.npos && line.ends_with('\r')) line.remove_suffix(1);
         rows.emplace_back(CellsOfLine(line));
     }
 }

@@ -1,7 +1,8 @@
 // The rows of a database text: one per line, its cells split at the leftmost separators
-// "^^" read by characters (GbCharLength). A line whose character reading finds fewer than
-// twelve separators while its byte reading finds twelve was saved before separators were
-// read by characters (a raw-byte name ending in a lone lead byte) and is read by bytes.
+// "^^" read by characters (GbCharLength). Where that reading finds fewer than twelve, the
+// line may hold cells saved before separators were read by characters (a raw-byte name
+// ending in a lone lead byte): the separators it missed are taken where the byte reading
+// finds them, and every other one stays where the character reading puts it.
 #pragma once
 
 #include "register/LineScan.h"

@@ -90,7 +90,8 @@ void LineScan::LoadBlock() {
 }
 
 const ScannedLine* LineScan::EndLine(size_t end, size_t next) {
-    if (end > lineStart_ && data_[end - 1] == '\r') --end;
+    // A CR is the line end's only before a LF: a last line's bare CR is the cell's.
+    if (next > end && end > lineStart_ && data_[end - 1] == '\r') --end;
     line_.end = data_ + end;
     lineStart_ = next;
     return &line_;

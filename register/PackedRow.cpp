@@ -154,6 +154,7 @@ PackedRow& PackedRow::operator=(PackedRow&& other) noexcept {
 
 std::string_view PackedRow::Cell(int col) const {
     if (!data_ || col < 0 || col >= kCells) return {};
+    if (NumberRow()) return col == 0 ? std::string_view(data_, TagValue()) : std::string_view();
     if (InLineRow()) {
         LineOffset begin = 0, end;
         if (col > 0) std::memcpy(&begin, data_ + (col - 1) * sizeof begin, sizeof begin);
@@ -172,6 +173,8 @@ size_t PackedRow::LineBytes() const {
         LineOffset total;
         std::memcpy(&total, data_ + (kCells - 1) * sizeof total, sizeof total);
         text = total;
+    } else if (NumberRow()) {
+        text = TagValue();
     } else if (data_) {
         Offset total;
         std::memcpy(&total, data_ + (kCells - 1) * sizeof total, sizeof total);
@@ -188,6 +191,10 @@ char* PackedRow::PutLine(char* out) const {
     }
     Offset ends[kCells] = {}; // a blank row: twelve empty cells
     if (!data_) return PutCells<false>(out, nullptr, ends);
+    if (NumberRow()) {
+        std::fill(std::begin(ends), std::end(ends), Offset(TagValue()));
+        return PutCells<false>(out, data_, ends);
+    }
     std::memcpy(ends, data_, sizeof ends);
     return PutCells<false>(out, data_ + kHeader, ends);
 }
@@ -199,15 +206,25 @@ PackedRow::CellTexts PackedRow::Cells() const {
     return cells;
 }
 
-void PackedRow::SetCell(int col, std::string_view text) {
+void PackedRow::SetCell(int col, std::string_view text, RowArena* arena) {
     if (col < 0 || col >= kCells) return;
-    if (InLineRow()) {
+    if (NumberRow()) {
+        if (col != 0 && text.empty()) return;
+        if (col == 0 && text.size() <= TagValue()) {
+            if (text.empty()) return Free();
+            std::memmove(data_, text.data(), text.size()); // the text may be its own
+            block_ = (block_ & ~kTags) | text.size() << kSpareShift;
+            return;
+        }
+    } else if (InLineRow()) {
         LineOffset ends[kCells];
         std::memcpy(ends, data_, sizeof ends);
-        const size_t room = ends[kCells - 1] + Spare();
+        const size_t room = ends[kCells - 1] + TagValue();
         if (ReplaceInRoom(ends, data_ + kLineHeader, room, col, text)) {
             std::memcpy(data_, ends, sizeof ends);
-            block_ = (block_ & ~kTags) | kInLine | (room - ends[kCells - 1]) << kSpareShift;
+            // The tags hold at most kMaxSpare: a row that gave up more keeps less room.
+            const size_t spare = std::min(room - ends[kCells - 1], kMaxSpare);
+            block_ = (block_ & ~kTags) | kInLine | spare << kSpareShift;
             if (ends[kCells - 1] == 0) Free(); // a row of empty cells is blank
             return;
         }
@@ -224,5 +241,22 @@ void PackedRow::SetCell(int col, std::string_view text) {
     }
     auto cells = Cells();
     cells[size_t(col)] = text;
-    *this = PackedRow(cells); // the views point into the old memory, which lives until here
+    if (arena && NumberOnly(cells))
+        *this = Number(text, *arena);
+    else
+        *this = PackedRow(cells); // the views point into the old memory, which lives until here
+}
+
+bool PackedRow::NumberOnly(const CellTexts& cells) {
+    return !cells[0].empty() && cells[0].size() <= kMaxSpare &&
+           std::all_of(cells.begin() + 1, cells.end(), [](auto c) { return c.empty(); });
+}
+
+PackedRow PackedRow::Number(std::string_view text, RowArena& arena) {
+    PackedRow row;
+    RowArena::Block* block = nullptr;
+    row.data_ = arena.Allocate(text.size(), block);
+    std::memcpy(row.data_, text.data(), text.size());
+    row.block_ = reinterpret_cast<uintptr_t>(block) | text.size() << kSpareShift;
+    return row;
 }

@@ -6,7 +6,10 @@
 // row counts on the block that holds the text. Its line end is its room to grow: a change
 // that fits the texts and the line end (a row number one or two digits longer after a sort)
 // is written in place, a bigger one moves the row to an allocation of its own.
-// A blank row holds no memory at all, and moving or swapping rows moves two pointers.
+// A row whose only text is its number (a blank line of a database, renumbered) is that text
+// alone in a RowArena block. A blank row holds no memory at all, and moving or swapping rows
+// moves two pointers. A row's block is counted by the thread that holds the row: rows of one
+// arena are made and dropped on one thread at a time.
 #pragma once
 
 #include "register/RowArena.h"
@@ -52,9 +55,10 @@ public:
 
     std::string_view Cell(int col) const;
     // Written in place while the texts fit the row's room (renumbering rarely needs more);
-    // otherwise the row is rebuilt in an allocation of its own. Views of the row's cells
-    // taken before see the new texts or, once the row has moved, memory that is gone.
-    void SetCell(int col, std::string_view text);
+    // otherwise the row is rebuilt in an allocation of its own, or, when its number is then
+    // its only text and `arena` is given, in the arena. Views of the row's cells taken before
+    // see the new texts or, once the row has moved, memory that is gone.
+    void SetCell(int col, std::string_view text, RowArena* arena = nullptr);
     bool Blank() const { return !data_; }
     CellTexts Cells() const;
 
@@ -65,7 +69,8 @@ private:
     static constexpr size_t kHeader = (kCells + 1) * sizeof(Offset);
     static constexpr size_t kLineHeader = kCells * sizeof(LineOffset);
     // Tags in the low bits of block_, which blocks leave clear (RowArena::kAlignment): kInLine,
-    // and for a row in its line the bytes past its texts that are its own.
+    // and for a row in its line the bytes past its texts that are its own; without kInLine,
+    // a number row's length (never 0), while other rows leave them clear.
     static constexpr uintptr_t kInLine = 1;
     static constexpr unsigned kSpareShift = 1;
     static constexpr uintptr_t kTags = RowArena::kAlignment - 1;
@@ -74,7 +79,11 @@ private:
     static size_t Room(size_t textBytes) { return (textBytes + 7) & ~size_t(7); }
     void Fill(const CellTexts& cells, size_t room);
     bool InLineRow() const { return block_ & kInLine; }
-    size_t Spare() const { return (block_ & kTags) >> kSpareShift; }
+    bool NumberRow() const { return !InLineRow() && (block_ & kTags); }
+    static bool NumberOnly(const CellTexts& cells);
+    static PackedRow Number(std::string_view text, RowArena& arena);
+    // A row in its line: its spare room; a number row: its length.
+    size_t TagValue() const { return (block_ & kTags) >> kSpareShift; }
     void Free();
 
     char* data_ = nullptr;

@@ -19,7 +19,7 @@ void VideoRegister::SetCell(int col, int row, std::string_view text) {
     if (row < 0 || row >= RowCount() || col < 0 || col >= kColumns) return;
     PackedRow& r = rows_[size_t(row)];
     if (r.Cell(col) == text) return;
-    r.SetCell(col, text);
+    r.SetCell(col, text, &arena_);
     NotifyRow(row, col, col);
 }
 

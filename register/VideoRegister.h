@@ -111,6 +111,8 @@ private:
     void Announce(int oldCol, int oldRow, const GridRect& oldSelection);
 
     std::vector<PackedRow> rows_;
+    // Where the numbers of blank rows go (a load of blank lines renumbers each of them).
+    RowArena arena_;
     int curCol_ = 1, curRow_ = 1;
     GridRect selection_;
     bool newTable_ = false;      // cut to the header since the last Settle

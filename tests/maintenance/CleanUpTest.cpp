@@ -1,5 +1,5 @@
 #include "maintenance/CleanUp.h"
-#include "FakeShell.h"
+#include "support/FakeShell.h"
 #include "TestRegister.h"
 #include "fileops/FileHelpers.h"
 #include "platform/GbText.h"

@@ -1,5 +1,5 @@
 #include "maintenance/QueryRows.h"
-#include "FakeShell.h"
+#include "support/FakeShell.h"
 #include "TestRegister.h"
 #include "platform/GbText.h"
 

@@ -89,6 +89,10 @@ TEST(GridStore, LoadHandlesLineEndsEmptyLinesAndMissingFiles) {
     EXPECT_EQ(reg.Cell(1, 1), "A");
     EXPECT_EQ(reg.Cell(1, 2), "B");
     EXPECT_EQ(reg.Cell(1, 3), "C");
+    // A bare CR ends no line, the last one's neither: it stays the cell's.
+    t.Write("cr.vdb", "1^^A^^\r\n2^^B\r");
+    LoadRegister(reg, t.Gb("cr.vdb"));
+    EXPECT_EQ(reg.Cell(1, 2), "B\r");
 
     // Rows that hold numbers, but not their own, are renumbered.
     t.Write("from2.vdb", "    2^^A^^\r\n    3^^B^^\r\n");
@@ -187,6 +191,14 @@ TEST(GridStore, CaretTrailCharactersRoundTripAndOldRawByteLinesReadUnchanged) {
     EXPECT_EQ(back.Cell(colType, 1), ".MKV");
     SaveRegister(back, t.Gb("again.vdb"));
     EXPECT_EQ(t.Read("again.vdb"), old);
+    // Only the separator the character reading missed is taken by bytes: 頭 (EE 5E) before
+    // a separator elsewhere in the line stays whole.
+    const std::string both = "    1^^/MEDIA/^^CAF\xE9^^\xEE^^^.MKV^^" + kSeps12.substr(10) + "\r\n";
+    t.Write("both.vdb", both);
+    LoadRegister(back, t.Gb("both.vdb"));
+    EXPECT_EQ(back.Cell(colName, 1), "CAF\xE9");
+    EXPECT_EQ(back.Cell(colType, 1), "\xEE^");
+    EXPECT_EQ(back.Cell(colSize, 1), ".MKV");
 }
 
 // The load's block scan splits as the reading one character at a time does, wherever lines,

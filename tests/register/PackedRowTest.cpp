@@ -133,4 +133,26 @@ TEST(PackedRow, LoadedRowsGrowIntoTheirOwnLineEndOnly) {
     }
 }
 
+// A loaded row that gives up more room than its tags can hold keeps what they can: its
+// next edits leave every other row alone. The file is past 2 MiB so that its blocks start on
+// a huge page, whose clear low bits an overflow of the tags would have reached.
+TEST(PackedRow, ALoadedRowShrunkByThousandsLeavesItsNeighboursAlone) {
+    TempDir t;
+    const std::string tail = "^^/MEDIA/^^NAME^^.AVI^^0734,003,112^^01:02:03^^^^^^^^^^^^";
+    std::string text = "    1" + tail + std::string(3000, 'A') + "^^\r\n";
+    for (int r = 2; r <= 30000; ++r)
+        text += PadLeft(std::to_string(r), ' ', 5) + tail + "^^\r\n";
+    t.Write("in.vdb", text);
+    VideoRegister reg;
+    LoadRegister(reg, t.Gb("in.vdb"));
+    for (const std::string& stars : {std::string("B"), std::string(2147, 'C'), std::string()})
+        reg.SetCell(colStars, 1, stars);
+    DeleteRow(reg, 1);
+    SaveRegister(reg, t.Gb("out.vdb"));
+    const std::string saved = t.Read("out.vdb");
+    ASSERT_EQ(saved.size(), text.size() - 3000 - tail.size() - 9);
+    for (int r = 1; r < 30000; ++r)
+        ASSERT_EQ(RowToLine(reg, r), PadLeft(std::to_string(r + 1), ' ', 5) + tail + "^^") << r;
+}
+
 } // namespace
