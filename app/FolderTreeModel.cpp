@@ -8,6 +8,7 @@
 #include "platform/MountTableWatch.h"
 
 #include <QDir>
+#include <QSet>
 #include <QTimer>
 #include <QTreeView>
 
@@ -39,6 +40,7 @@ QStandardItem* MakeNode(const QString& path, const QString& name, const QIcon& i
     auto* item = new QStandardItem(icon, name);
     item->setEditable(false);
     item->setData(path, kPathRole);
+    item->setToolTip(name); // the whole name, when the tree's width shows only its start
     return item;
 }
 
@@ -134,11 +136,19 @@ void TFolderTreeModel::ShowPlaces(const std::vector<TDiskPlace>& places) {
     }
 }
 
-void TFolderTreeModel::RetryWhenOpened(QTreeView* view) {
+void TFolderTreeModel::ReadAgainWhenOpened(QTreeView* view) {
     connect(view, &QTreeView::expanded, this, [this](const QModelIndex& index) {
-        if (StateOf(index) != NoAnswer) return;
-        itemFromIndex(index)->setData(NotRead, kStateRole);
-        fetchMore(index);
+        switch (StateOf(index)) {
+        case NoAnswer:
+            itemFromIndex(index)->setData(NotRead, kStateRole);
+            fetchMore(index);
+            break;
+        case Read: // the folders shown stay until the new listing answers
+            StartListing(index);
+            break;
+        default:
+            break;
+        }
     });
 }
 
@@ -187,10 +197,14 @@ bool TFolderTreeModel::canFetchMore(const QModelIndex& parent) const {
 void TFolderTreeModel::fetchMore(const QModelIndex& parent) {
     QStandardItem* node = itemFromIndex(parent);
     if (!node || !canFetchMore(parent)) return;
-    const int request = ++requests_;
     node->setData(Reading, kStateRole);
-    node->setData(request, kRequestRole);
     ShowPending(node, QStringLiteral("正在读取…"));
+    StartListing(parent);
+}
+
+void TFolderTreeModel::StartListing(const QModelIndex& parent) {
+    const int request = ++requests_;
+    itemFromIndex(parent)->setData(request, kRequestRole);
     listing_[request] = QPersistentModelIndex(parent);
     RunDetached(
         handOver_, [path = PathOf(parent)] { return ListFolders(path); },
@@ -204,7 +218,11 @@ void TFolderTreeModel::Listed(int request, QStringList names) {
     if (it == listing_.end()) return;
     QStandardItem* node = itemFromIndex(it->second);
     listing_.erase(it);
-    if (!node || StateOf(node->index()) == Read) return;
+    if (!node) return;
+    if (StateOf(node->index()) == Read) {
+        if (node->data(kRequestRole).toInt() == request) ShowListedAgain(node, names);
+        return;
+    }
     node->setData(Read, kStateRole);
     node->removeRows(0, node->rowCount());
     const QDir dir(node->data(kPathRole).toString());
@@ -213,6 +231,23 @@ void TFolderTreeModel::Listed(int request, QStringList names) {
     for (const QString& name : names)
         children << MakeNode(dir.filePath(name), name, folder);
     node->appendRows(children);
+}
+
+// The folders that stay keep their nodes (and what is open below them); new ones come in at
+// their place in the listing's order, gone ones go.
+void TFolderTreeModel::ShowListedAgain(QStandardItem* node, const QStringList& names) {
+    const QSet<QString> listed(names.begin(), names.end());
+    for (int row = node->rowCount() - 1; row >= 0; --row)
+        if (!listed.contains(node->child(row)->text())) node->removeRow(row);
+    const QDir dir(node->data(kPathRole).toString());
+    const QIcon folder = icons_.icon(QFileIconProvider::Folder);
+    int row = 0;
+    for (const QString& name : names) {
+        if (row >= node->rowCount() || node->child(row)->text() != name)
+            node->insertRow(row, MakeNode(dir.filePath(name), name, folder));
+        ++row;
+    }
+    if (row < node->rowCount()) node->removeRows(row, node->rowCount() - row); // out of order
 }
 
 void TFolderTreeModel::Overdue(int request) {

@@ -3,7 +3,7 @@
 // a disk: the places come from the mount table and follow its changes; a folder is listed on
 // a worker thread when its node is first opened, showing "正在读取…" meanwhile and "无响应"
 // when no answer came within the deadline; opening it again asks again. Hidden folders and
-// files are not shown; the tree does not follow later changes inside the folders.
+// files are not shown; changes inside a folder show when its node is opened again.
 #pragma once
 
 #include "platform/DiskPlaces.h"
@@ -29,8 +29,9 @@ public:
     // Makes the top nodes the given places, in their order; a place that stays keeps its
     // node, opened folders included.
     void ShowPlaces(const std::vector<TDiskPlace>& places);
-    // A folder that did not answer is asked again when the user opens its node in the view.
-    void RetryWhenOpened(QTreeView* view);
+    // Opening a node in the view reads its folder again: one that did not answer is asked
+    // again, one read before shows the folders made or removed since.
+    void ReadAgainWhenOpened(QTreeView* view);
     // The real path of a node, "" for an invalid index or a node that stands for no folder.
     QString PathOf(const QModelIndex& index) const;
     // The node of a folder, reached from the place that holds it most closely, opening the
@@ -46,7 +47,10 @@ private:
     // its own, what only they can tell.
     void ShowMounts(std::vector<TMountPoint> mounts);
     void ShowAnsweredPlaces();
+    // Asks a worker for the folders of a node's folder.
+    void StartListing(const QModelIndex& parent);
     void Listed(int request, QStringList names);
+    void ShowListedAgain(QStandardItem* node, const QStringList& names);
     // No answer within the deadline: "无响应" until one comes or the user opens it again.
     void Overdue(int request);
 

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -56,13 +57,16 @@ void RemoveSelected(QListWidget* list, const std::string& listFile) {
 
 void TFrmMain::ConnectSearch() {
     // The user's places as top nodes (root file system, home folder, disks and network
-    // shares), following the mount table; a folder that did not answer is asked again when
-    // the user opens it.
+    // shares), following the mount table; a folder is read again when the user opens it.
     auto* model = new TFolderTreeModel(stDir);
     model->FollowMountTable();
-    model->RetryWhenOpened(stDir);
+    model->ReadAgainWhenOpened(stDir);
     stDir->setModel(model);
     stDir->setHeaderHidden(true);
+    // Deep folders scroll sideways instead of losing their names to the tree's width.
+    stDir->header()->setStretchLastSection(false);
+    stDir->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    stDir->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // No single desktop node sits above the places: each of them is a disk the user opens,
     // so each gets its expand button.
     stDir->setRootIsDecorated(true);
