@@ -34,6 +34,11 @@ void TDSTrackBar::ControlEvent(TControlEvent event) {
     case TControlEvent::Play:
         if (isEnabled()) SwitchTimer(true);
         break;
+    case TControlEvent::RenderStart:
+        // The graph no longer holds the last file: whatever becomes of the new one, the bar
+        // starts again from zero.
+        setRange(0, 0);
+        break;
     case TControlEvent::Pause:
     case TControlEvent::Stop:
     case TControlEvent::GraphReleased:

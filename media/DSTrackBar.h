@@ -1,7 +1,7 @@
 // TDSTrackBar (PB): the seek bar. While the graph plays, a timer (TimerInterval ms) sets
 // Max = duration div interval and Position = position div interval and reports the
 // position through OnTimer. Pressing the left button stops the following; releasing it
-// seeks to stop position x Position div Max.
+// seeks to stop position x Position div Max. A new file being opened sets it back to zero.
 #pragma once
 
 #include "media/FilterGraph.h"

@@ -43,6 +43,9 @@ void TPlayer::Play(const VideoRegister& reg) {
     FG.StopPlayback();
     FG.EmptyGraph();
     if (!FG.Active()) FG.SetActive(true);
+    // The last file's times go whatever becomes of the new one.
+    view_.ShowPosition(QString::fromStdString(FormatHMS(0)));
+    view_.ShowLength(QString::fromStdString(FormatHMS(0)));
     // A graph whose file does not open within the deadline is left behind, and the row goes
     // as a missing file does.
     if (FG.OpenMediaFile(*real) == kRenderNoAnswer) return calls.MarkNotAnswering(path);
