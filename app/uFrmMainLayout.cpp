@@ -223,6 +223,7 @@ void TFrmMain::BuildTopPanel() {
     historyBox->setContentsMargins(0, 0, 0, 0);
     mmHis = Make<QPlainTextEdit>(TabSheet4, "mmHis");
     mmHis->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mmHis->setTabChangesFocus(true); // Tab goes on to the next control, as in every memo
     mmHis->setPlainText(QStringLiteral("操作记录"));
     historyBox->addWidget(mmHis);
     PC->addTab(TabSheet4, QStringLiteral("操作记录"));
