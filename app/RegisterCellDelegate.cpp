@@ -1,8 +1,8 @@
 #include "app/RegisterCellDelegate.h"
 
 #include "app/RowColours.h"
+#include "app/ShownText.h"
 #include "controls/WinColor.h"
-#include "platform/GbText.h"
 #include "register/GridStore.h"
 
 #include <QPainter>
@@ -27,6 +27,6 @@ void RegisterCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     painter->setPen(text);
     QFontMetrics fm(option.font);
     painter->drawText(option.rect.left() + 2, option.rect.top() + 2 + fm.ascent(),
-                      GbToQString(reg_.Cell(col, row)));
+                      GbShownPart(reg_.Cell(col, row), option.rect.width() - 2));
     painter->restore();
 }

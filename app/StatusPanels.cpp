@@ -1,6 +1,9 @@
 #include "app/StatusPanels.h"
 
+#include "app/ShownText.h"
+
 #include <QLabel>
+#include <QScreen>
 
 TStatusPanels::TStatusPanels(const QList<int>& widths, QWidget* parent)
     : QFrame(parent), widths_(widths) {
@@ -20,7 +23,12 @@ QString TStatusPanels::Text(int index) const {
 }
 
 void TStatusPanels::SetText(int index, const QString& text) {
-    panels_[index]->setText(text);
+    panels_[index]->setText(ShownPart(text, ShownWidth()));
+}
+
+int TStatusPanels::ShownWidth() const {
+    // No panel is wider than the bar or its screen, whichever is wider.
+    return std::max(width(), screen()->geometry().width());
 }
 
 void TStatusPanels::resizeEvent(QResizeEvent* event) {

@@ -15,7 +15,10 @@ public:
     int PanelCount() const { return int(panels_.size()); }
     int PanelWidth(int index) const { return widths_[index]; }
     QString Text(int index) const;
+    // A text longer than a panel can show is kept only as far as it can be seen.
     void SetText(int index, const QString& text);
+    // The widest any panel can be: what a text is cut to.
+    int ShownWidth() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
