@@ -1,6 +1,8 @@
 #include "app/RegisterGrid.h"
 
+#include "app/GridMetrics.h"
 #include "app/RegisterCellDelegate.h"
+#include "app/RowColours.h"
 #include "controls/WinColor.h"
 
 #include <QContextMenuEvent>
@@ -24,6 +26,9 @@ TRegisterGrid::TRegisterGrid(VideoRegister& reg, QWidget* parent) : QTableView(p
     setTabKeyNavigation(false);
     QPalette pal = palette();
     pal.setColor(QPalette::Base, ButtonFaceColor());
+    pal.setColor(QPalette::Highlight, GridHighlightColour());
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        pal.setColor(group, QPalette::HighlightedText, pal.color(group, QPalette::Text));
     setPalette(pal);
 
     // Fixed sizes only: nothing is ever measured from the contents.
@@ -31,7 +36,6 @@ TRegisterGrid::TRegisterGrid(VideoRegister& reg, QWidget* parent) : QTableView(p
     rows->hide();
     rows->setMinimumSectionSize(1);
     rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(kRowHeight);
     QHeaderView* cols = horizontalHeader();
     cols->setMinimumSectionSize(1);
     cols->setSectionResizeMode(QHeaderView::Fixed);
@@ -40,7 +44,6 @@ TRegisterGrid::TRegisterGrid(VideoRegister& reg, QWidget* parent) : QTableView(p
     cols->setSectionsMovable(false);
     cols->setHighlightSections(false);
     cols->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    cols->setFixedHeight(kRowHeight + 1);
     cols->installEventFilter(this);
     // The headers paint whether whole columns are selected, which Qt answers by walking
     // every row: a selection model of their own, always empty, keeps Ctrl+A cheap.
@@ -62,6 +65,24 @@ TRegisterGrid::TRegisterGrid(VideoRegister& reg, QWidget* parent) : QTableView(p
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { ViewSelectionChanged(); });
     ApplyRegisterToView();
+    ApplyFontMetrics();
+}
+
+void TRegisterGrid::ApplyFontMetrics() {
+    const TGridMetrics m = GridMetricsFor(QFontMetricsF(font(), this));
+    verticalHeader()->setDefaultSectionSize(m.rowHeight);
+    QHeaderView* cols = horizontalHeader();
+    cols->setFixedHeight(m.rowHeight + 1);
+    for (int col = 0; col < VideoRegister::kColumns; ++col)
+        cols->resizeSection(col, m.columnWidths[size_t(col)]);
+    emit MetricsChanged();
+}
+
+bool TRegisterGrid::event(QEvent* event) {
+    const bool done = QTableView::event(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::ScreenChangeInternal)
+        ApplyFontMetrics();
+    return done;
 }
 
 int TRegisterGrid::TopRow() const {

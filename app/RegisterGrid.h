@@ -1,7 +1,7 @@
 // TRegisterGrid: the view of the register grid sg. It shows the VideoRegister model with
 // the header row and the number column fixed, one rectangle of selection, fixed row height
-// and column widths (cheap at a million rows), and keeps the register's current cell and
-// selection and its own in step both ways. The window's sg* handlers get its events
+// and column widths (cheap at a million rows) sized for its font, and keeps the register's current
+// cell and selection and its own in step both ways. The window's sg* handlers get its events
 // through the signals.
 #pragma once
 
@@ -15,8 +15,6 @@
 class TRegisterGrid : public QTableView {
     Q_OBJECT
 public:
-    static constexpr int kRowHeight = 17;
-
     TRegisterGrid(VideoRegister& reg, QWidget* parent = nullptr);
 
     // The register row shown at the top of the view.
@@ -27,6 +25,9 @@ public:
     bool Editing() const;
     // The register column at a point of the viewport or the header; -1 outside every cell.
     int ColumnAt(QPoint viewportPos) const;
+    // Sizes the rows and the columns for the font as the grid's screen shows it; done at
+    // start and whenever the font or the screen changes.
+    void ApplyFontMetrics();
 
 signals:
     void DragSelectEnded();
@@ -37,8 +38,11 @@ signals:
     void WheelUp();
     // col: the register column under the pointer, -1 outside every cell.
     void ContextPopup(int col, QPoint globalPos);
+    // The row height and column widths have been set anew.
+    void MetricsChanged();
 
 protected:
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

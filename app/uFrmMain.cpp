@@ -4,6 +4,7 @@
 #include "app/ProgressAdapter.h"
 #include "app/RegisterGrid.h"
 #include "app/StatusPanels.h"
+#include "app/WindowPlacement.h"
 #include "controls/MyProgressBarNew.h"
 #include "platform/EventWait.h"
 #include "platform/GbText.h"
@@ -14,12 +15,14 @@
 
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
@@ -33,8 +36,6 @@ constexpr int kDesignClientHeight = 439;
 // The smallest outer size, and the frame assumed until the window manager gives its own.
 constexpr QSize kMinOuterSize(860, 348);
 constexpr QSize kAssumedFrame(16, 39);
-// Column widths of columns 0 to 11; columns 1 and 2 follow the window's width.
-constexpr int kColumnWidths[] = {40, 145, 97, 40, 90, 57, 61, 43, 29, 37, 61, 51};
 
 QString ProductText(const QString& version) {
     return QStringLiteral("影库通 V") + version;
@@ -57,8 +58,6 @@ TFrmMain::TFrmMain(const std::string& programDir, IDialogs* dialogs)
     BuildLayout();
     pb2_ = std::make_unique<ProgressAdapter>(*PB2Bar);
     pb3_ = std::make_unique<ProgressAdapter>(*PB3Bar);
-    for (int col = 0; col < VideoRegister::kColumns; ++col)
-        sg->horizontalHeader()->resizeSection(col, kColumnWidths[col]);
     ConnectGrid();
     ConnectHandlers();
     FormCreate();
@@ -249,8 +248,14 @@ void TFrmMain::RestorePlacement() {
     auto read = [&](const char* key, int def) {
         return ParseInt(IniReadString(paths_.ini, "START", key)).value_or(def);
     };
-    move(read("WindowsL", 0), read("WindowsT", 0));
-    resize(read("WindowsW", kDesignClientWidth), read("WindowsH", kDesignClientHeight));
+    const QPoint topLeft(read("WindowsL", 0), read("WindowsT", 0));
+    QScreen* screen = QGuiApplication::screenAt(topLeft);
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const QRect place = PlaceOnArea(
+        topLeft, QSize(read("WindowsW", kDesignClientWidth), read("WindowsH", kDesignClientHeight)),
+        screen->availableGeometry());
+    move(place.topLeft());
+    resize(place.size());
 }
 
 void TFrmMain::SavePlacement(bool withSize) {
@@ -262,7 +267,14 @@ void TFrmMain::SavePlacement(bool withSize) {
 }
 
 void TFrmMain::FormResize() {
-    // Columns 1 and 2 share what the other columns leave of the grid's width.
+    FitColumns();
+    Image1->setVisible(width() > kDesignClientWidth);
+    PlaceBreakButton();
+    if (isVisible()) SavePlacement(true);
+}
+
+// Columns 1 and 2 share what the other columns leave of the grid's width.
+void TFrmMain::FitColumns() {
     QHeaderView* header = sg->horizontalHeader();
     int others = 0;
     for (int col = 0; col < VideoRegister::kColumns; ++col)
@@ -272,9 +284,6 @@ void TFrmMain::FormResize() {
     int pathWidth = int(b * 0.6);
     header->resizeSection(colPath, pathWidth);
     header->resizeSection(colName, b - pathWidth);
-    Image1->setVisible(width() > kDesignClientWidth);
-    PlaceBreakButton();
-    if (isVisible()) SavePlacement(true);
 }
 
 void TFrmMain::resizeEvent(QResizeEvent* event) {

@@ -14,8 +14,8 @@
 #include "export/ExcelAutomation.h"
 #include "fileops/OpenRowFolder.h"
 #include "media/Player.h"
-#include "platform/Dialogs.h"
 #include "platform/DataFolder.h"
+#include "platform/Dialogs.h"
 #include "register/Shell.h"
 #include "register/StartupData.h"
 #include "register/VideoRegister.h"
@@ -276,6 +276,7 @@ private:
     void ApplyStartupData(const StartupData& data);
     void RestorePlacement();
     void SavePlacement(bool withSize);
+    void FitColumns();
     void PlaceProgressBars();
     void PlaceBreakButton();
     void ShowSelectedRange();

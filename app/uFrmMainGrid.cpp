@@ -3,6 +3,8 @@
 
 #include "app/GridText.h"
 #include "app/RegisterGrid.h"
+#include "app/ShownText.h"
+#include "app/StatusPanels.h"
 #include "platform/GbText.h"
 #include "register/GridStore.h"
 
@@ -97,6 +99,7 @@ void TFrmMain::ConnectGrid() {
     connect(sg, &TRegisterGrid::KeyUp, this, [this](int key, Qt::KeyboardModifiers shift) {
         Guarded([&] { sgKeyUp(key, shift); });
     });
+    connect(sg, &TRegisterGrid::MetricsChanged, this, [this] { FitColumns(); });
     Connect(sg, &TRegisterGrid::WheelDown, &TFrmMain::sgMouseWheelDown);
     Connect(sg, &TRegisterGrid::WheelUp, &TFrmMain::sgMouseWheelUp);
     connect(sg, &TRegisterGrid::ContextPopup, this,
@@ -111,7 +114,7 @@ void TFrmMain::ShowSelectedRange() {
 }
 
 void TFrmMain::sgClick() {
-    SetStatusText(1, GbToQString(reg_.Cell(reg_.CurCol(), reg_.CurRow())));
+    SetStatusText(1, GbShownPart(reg_.Cell(reg_.CurCol(), reg_.CurRow()), SB->ShownWidth()));
     sg->SetEditing(reg_.CurCol() >= colTrack);
     ShowSelectedRange();
 }

@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 
+#include "app/GridMetrics.h"
 #include "app/GridText.h"
 #include "app/RegisterGrid.h"
 #include "app/RowColours.h"
@@ -70,6 +71,28 @@ TEST(RowColours, ByPictureWidth) {
     EXPECT_EQ(PictureWidth("0720x576"), 720);
 }
 
+// Text of the design font's size keeps the design's sizes; a taller line and wider digits
+// scale them, so that every glyph of a row and of "1920x1080" fits its cell.
+TEST(GridMetrics, ScaledByTheFontNeverBelowTheDesign) {
+    QFont small(QStringLiteral("DejaVu Sans"));
+    small.setPixelSize(7);
+    EXPECT_EQ(GridMetricsFor(QFontMetricsF(small)).rowHeight, 17);
+    EXPECT_EQ(GridMetricsFor(QFontMetricsF(small)).columnWidths, kDesignColumnWidths);
+    for (int pixels : {12, 24}) {
+        QFont cjk;
+        cjk.setFamilies({QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
+        cjk.setPixelSize(pixels);
+        const QFontMetricsF fm(cjk);
+        const TGridMetrics m = GridMetricsFor(fm);
+        EXPECT_GE(m.rowHeight - 1, 2 + fm.height()) << pixels; // the line below is the grid's
+        EXPECT_LE(2 + fm.horizontalAdvance(QStringLiteral("1920x1080")),
+                  m.columnWidths[colResolution])
+            << pixels;
+        EXPECT_LE(2 + fm.horizontalAdvance(QStringLiteral("0700,000,000")), m.columnWidths[colSize])
+            << pixels;
+    }
+}
+
 TEST(GridText, ChannelCycle) {
     std::string c;
     QStringList seen;
@@ -106,6 +129,16 @@ TEST_F(GridTest, RowsArePaintedInTheirColourInEveryColumn) {
     QRect number = w.sg->visualRect(reg.index(3, 0));
     EXPECT_NE(img.pixelColor(number.left() + 1, number.bottom() - 1),
               w.sg->palette().color(QPalette::Highlight));
+    // Every row colour and the normal text read on the grid's highlight at 3:1 or better.
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        const QColor highlight = w.sg->palette().color(group, QPalette::Highlight);
+        for (const char* resolution : {"1920x1080", "1024x768", "0720x576"})
+            EXPECT_GE(ContrastRatio(*RowTextColour(resolution), highlight), 3.0) << resolution;
+        EXPECT_GE(ContrastRatio(w.sg->palette().color(group, QPalette::HighlightedText), highlight),
+                  3.0);
+    }
+    // Rows are as high as the font needs.
+    EXPECT_EQ(w.sg->rowHeight(0), GridMetricsFor(QFontMetricsF(w.sg->font(), w.sg)).rowHeight);
 }
 
 TEST_F(GridTest, ClickShowsTheCellAndSwitchesEditingByColumn) {

@@ -1,5 +1,7 @@
 #include "WindowFixture.h"
 
+#include "app/GridMetrics.h"
+
 #include "app/RegisterGrid.h"
 #include "controls/MyProgressBarNew.h"
 
@@ -109,20 +111,24 @@ TEST_F(WindowTest, ResizeFitsColumnsAndWritesAllFourPlacementValues) {
     QHeaderView* h = w.sg->horizontalHeader();
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    // The other columns as sized for the font (509 pixels for the design's font).
+    const TGridMetrics m = GridMetricsFor(QFontMetricsF(w.sg->font(), w.sg));
+    int others = 0;
+    for (int col : {0, 3, 4, 5, 6, 7, 8, 9, 10, 11}) {
+        EXPECT_EQ(h->sectionSize(col), m.columnWidths[size_t(col)]) << col;
+        others += m.columnWidths[size_t(col)];
+    }
     // The first show fits the columns to the width the window got (at least its minimum).
-    int b = w.width() - 509 - 21 - 12;
+    int b = w.width() - others - 21 - 12;
     EXPECT_EQ(h->sectionSize(1), int(b * 0.6));
     EXPECT_EQ(h->sectionSize(1) + h->sectionSize(2), b);
-    EXPECT_EQ(h->sectionSize(0), 40);
-    EXPECT_EQ(h->sectionSize(11), 51);
-    w.resize(900, 500);
-    // B = 900 - 509 - 21 - 12 = 358: 214.8 truncated to 214, and 144.
-    EXPECT_EQ(h->sectionSize(1), 214);
-    EXPECT_EQ(h->sectionSize(2), 144);
-    w.resize(1000, 500);
-    // B = 458: 274.8 truncated to 274, and 184.
-    EXPECT_EQ(h->sectionSize(1), 274);
-    EXPECT_EQ(h->sectionSize(2), 184);
+    // With the design's font B = 900 - 509 - 21 - 12 = 358: 214.8 truncated to 214, and 144.
+    for (int width : {900, 1000}) {
+        w.resize(width, 500);
+        b = width - others - 21 - 12;
+        EXPECT_EQ(h->sectionSize(1), int(b * 0.6));
+        EXPECT_EQ(h->sectionSize(2), b - int(b * 0.6));
+    }
     QString ini = Ini();
     EXPECT_TRUE(ini.contains(QStringLiteral("WindowsW=1000"))) << ini.toStdString();
     EXPECT_TRUE(ini.contains(QStringLiteral("WindowsH=500")));

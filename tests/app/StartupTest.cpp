@@ -5,6 +5,7 @@
 #include "controls/MyRadionBtn.h"
 
 #include "app/StatusPanels.h"
+#include "app/WindowPlacement.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -16,8 +17,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
 
 TEST_F(WindowTest, FirstStartUsesDesignValuesAndWritesNothing) {
@@ -55,12 +58,36 @@ TEST_F(WindowTest, StartupLoadsListsRegisterAndSettings) {
     EXPECT_EQ(w.Register().RowCount(), 2);
     EXPECT_EQ(GbToQString(w.Register().Cell(2, 1)), QStringLiteral("电影"));
     EXPECT_EQ(w.pos(), QPoint(30, 40));
-    EXPECT_EQ(w.size(), QSize(900, 500));
+    // At most the screen's width (the offscreen screen is 800 wide), at least the minimum.
+    const int screenWidth = w.screen()->availableGeometry().width();
+    EXPECT_EQ(w.size(), QSize(std::max(w.minimumWidth(), std::min(900, screenWidth)), 500));
     EXPECT_EQ(w.edCont->text(), QString()); // present but empty
     EXPECT_EQ(w.SoundLevel->value(), 6000); // not a number: the design position
     // The emptied query field was stored back; the volume did not change.
     EXPECT_TRUE(Ini().contains(QStringLiteral("edCont=\r\n")));
     EXPECT_TRUE(Ini().contains(QStringLiteral("SoundLevel=abc")));
+}
+
+TEST(WindowPlacement, KeptOnTheAvailableArea) {
+    const QRect area(0, 30, 1366, 738);
+    EXPECT_EQ(PlaceOnArea({100, 100}, {844, 439}, area), QRect(100, 100, 844, 439));
+    EXPECT_EQ(PlaceOnArea({0, 0}, {2147483647, 30000}, area), QRect(0, 30, 1366, 738));
+    EXPECT_EQ(PlaceOnArea({-2147483647 - 1, 2147483647}, {844, 439}, area),
+              QRect(48 - 844, 768 - 48, 844, 439));
+    EXPECT_EQ(PlaceOnArea({5000, -5}, {844, 439}, area), QRect(1366 - 48, 30, 844, 439));
+}
+
+TEST_F(WindowTest, AHugeOrFarPlacementStartsOnTheScreen) {
+    WriteFile(QStringLiteral("系统参数.INI"),
+              QStringLiteral("[START]\r\nWindowsL=-2147483648\r\nWindowsT=99999\r\n"
+                             "WindowsW=2147483647\r\nWindowsH=2147483647\r\n"));
+    TFrmMain& w = Open();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const QRect area = w.screen()->availableGeometry();
+    EXPECT_TRUE(area.intersects(w.geometry()));
+    EXPECT_LE(w.height(), area.height());
+    EXPECT_LE(w.width(), std::max(area.width(), w.minimumWidth()));
 }
 
 TEST_F(WindowTest, SaveAndReloadTheRegister) {
