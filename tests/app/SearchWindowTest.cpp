@@ -94,6 +94,16 @@ TEST_F(SearchWindowTest, FolderTreeOffersThePlacesAndRealFoldersOnly) {
     // The selection keeps its look when the tree loses the focus.
     EXPECT_EQ(w.stDir->palette().color(QPalette::Inactive, QPalette::Highlight),
               w.stDir->palette().color(QPalette::Active, QPalette::Highlight));
+
+    // Opening a node again reads its folder again: a folder made meanwhile comes in at its
+    // place, and the folders that stay keep their nodes.
+    QDir().mkpath(tree_ + "/Films");
+    const QPersistentModelIndex kept(movies);
+    w.stDir->collapse(tree);
+    w.stDir->expand(tree);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(tree) == 2; }));
+    EXPECT_EQ(model->PathOf(model->index(0, 0, tree)), tree_ + "/Films");
+    EXPECT_EQ(QModelIndex(kept), model->index(1, 0, tree));
 }
 
 TEST_F(SearchWindowTest, AddAndRemoveLocations) {
