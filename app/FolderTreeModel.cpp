@@ -245,7 +245,10 @@ void TFolderTreeModel::ShowListedAgain(QStandardItem* node, const QStringList& n
     for (const QString& name : names) {
         if (row >= node->rowCount() || node->child(row)->text() != name)
             node->insertRow(row, MakeNode(dir.filePath(name), name, folder));
-        ++row;
+        QStandardItem* child = node->child(row++);
+        // A folder found empty before gets its expand button back: it may hold folders now.
+        if (StateOf(child->index()) == Read && child->rowCount() == 0)
+            child->setData(NotRead, kStateRole);
     }
     if (row < node->rowCount()) node->removeRows(row, node->rowCount() - row); // out of order
 }

@@ -96,14 +96,18 @@ TEST_F(SearchWindowTest, FolderTreeOffersThePlacesAndRealFoldersOnly) {
               w.stDir->palette().color(QPalette::Active, QPalette::Highlight));
 
     // Opening a node again reads its folder again: a folder made meanwhile comes in at its
-    // place, and the folders that stay keep their nodes.
+    // place, and the folders that stay keep their nodes; one found empty may be opened again.
+    w.stDir->expand(movies);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->hasChildren(movies); }));
     QDir().mkpath(tree_ + "/Films");
+    QDir().mkpath(tree_ + "/Movies/Sub");
     const QPersistentModelIndex kept(movies);
     w.stDir->collapse(tree);
     w.stDir->expand(tree);
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(tree) == 2; }));
     EXPECT_EQ(model->PathOf(model->index(0, 0, tree)), tree_ + "/Films");
     EXPECT_EQ(QModelIndex(kept), model->index(1, 0, tree));
+    EXPECT_TRUE(model->hasChildren(kept));
 }
 
 TEST_F(SearchWindowTest, AddAndRemoveLocations) {
