@@ -22,14 +22,15 @@ QString BytesSuffix(uint64_t bytes) {
 // removes its partial copy itself should the call ever return.
 class CopyFollower {
 public:
-    CopyFollower(TDiskCalls& calls, const TCopyFiles& files, std::shared_ptr<TBlockCopyJob> job)
-        : calls_(calls), files_(files), job_(std::move(job)) {}
+    CopyFollower(TDiskCalls& calls, std::shared_ptr<TBlockCopyJob> job)
+        : calls_(calls), job_(std::move(job)) {}
     CopyFollower(const CopyFollower&) = delete;
     CopyFollower& operator=(const CopyFollower&) = delete;
 
     // The state once `reached` holds or the job finished; nothing when the wait was given up
     // (a call past the deadline) or, when `stoppable`, stopped by a break.
-    std::optional<State> Until(const std::function<bool(const State&)>& reached, bool stoppable) {
+    std::optional<State> Until(const std::function<bool(const State&)>& reached, bool stoppable,
+                               bool change = false) {
         auto ended = [&](const State& s) { return s.finished || reached(s); };
         // A local disk answers within microseconds: wait on the job alone for a moment.
         State seen = job_->WaitSeen(ended, std::chrono::milliseconds(2));
@@ -39,15 +40,14 @@ public:
                 seen = job_->WaitSeen(ended, std::chrono::milliseconds(0));
                 return ended(seen);
             },
-            [&] { return seen.callStarted; }, stoppable);
+            stoppable, change);
         if (end == WaitEnd::Done) return Checked(seen);
         if (end == WaitEnd::Deadline) {
             abandoned_ = true;
             job_->Cancel();
+            const std::string stuck = calls_.StuckPlace();
             calls_.Abandon();
-            const RealPath& stuck =
-                seen.side == TBlockCopyJob::Side::Source ? files_.source : files_.target;
-            calls_.MarkNotAnswering(UpperCase(stuck.Gb())); // its register form
+            calls_.MarkPlaceNotAnswering(stuck);
         }
         return std::nullopt;
     }
@@ -63,17 +63,17 @@ public:
         }
     }
 
-    // The copy takes the target's name; true when it did.
+    // The copy takes the target's name; true when it did. Waited for as a change: a commit
+    // given up could still happen when the share answers.
     bool Commit() {
         Post(&TBlockCopyJob::Commit);
-        std::optional<State> done = Until([](const State&) { return false; }, false);
+        std::optional<State> done = Until([](const State&) { return false; }, false, true);
         return done && done->committed;
     }
 
-    // Runs the step on the command's worker; its deadline counts from now.
+    // Runs the step on the command's worker, its calls timed by the worker's clock.
     void Post(void (TBlockCopyJob::*step)()) {
-        job_->Queued();
-        calls_.Post([job = job_, step] { (job.get()->*step)(); });
+        calls_.Post([job = job_, step](TDeadlineWorker::Clock& clock) { job->Run(clock, step); });
     }
 
 private:
@@ -85,7 +85,6 @@ private:
     }
 
     TDiskCalls& calls_;
-    const TCopyFiles& files_;
     std::shared_ptr<TBlockCopyJob> job_;
     bool abandoned_ = false; // its worker is stuck in a call: nothing more is posted for it
 };
@@ -95,8 +94,10 @@ private:
 bool BlockCopyFile(const TCopyFiles& files, IShell& shell, TDiskCalls& calls,
                    CopyDurability durability) {
     IProgress& bar = shell.PB3();
-    auto job = std::make_shared<TBlockCopyJob>(files, durability);
-    CopyFollower follower(calls, files, job);
+    auto job =
+        std::make_shared<TBlockCopyJob>(files, durability, calls.PlaceOfReal(files.source.Bytes()),
+                                        calls.PlaceOfReal(files.target.Bytes()));
+    CopyFollower follower(calls, job);
     follower.Post(&TBlockCopyJob::Copy);
     const std::optional<State> opened =
         follower.Until([](const State& s) { return s.opened; }, false);

@@ -84,18 +84,27 @@ void CloseOnce(int& fd) {
 
 } // namespace
 
-TBlockCopyJob::TBlockCopyJob(TCopyFiles files, CopyDurability durability)
-    : files_(std::move(files)), durability_(durability) {}
+TBlockCopyJob::TBlockCopyJob(TCopyFiles files, CopyDurability durability, std::string sourcePlace,
+                             std::string targetPlace)
+    : files_(std::move(files)), durability_(durability), sourcePlace_(std::move(sourcePlace)),
+      targetPlace_(std::move(targetPlace)) {}
 
 TBlockCopyJob::~TBlockCopyJob() {
     CloseOnce(from_);
     CloseOnce(to_);
 }
 
-void TBlockCopyJob::Begin(Side side) {
-    std::lock_guard lock(mutex_);
-    state_.side = side;
-    state_.callStarted = CounterNow();
+void TBlockCopyJob::Run(TDeadlineWorker::Clock& clock, void (TBlockCopyJob::*step)()) {
+    clock_ = &clock;
+    (this->*step)();
+    clock_ = nullptr;
+    clock.Finish();
+}
+
+void TBlockCopyJob::Begin(Side side, uint64_t bytes) {
+    if (clock_)
+        clock_->Begin(side == Side::Source ? sourcePlace_ : targetPlace_,
+                      DeadlineForBytesMs(bytes));
 }
 
 template <class Change> void TBlockCopyJob::Publish(Change change) {
@@ -150,7 +159,7 @@ void TBlockCopyJob::Copy() {
             s.opened = true;
             s.size = size;
         });
-        BlockPump pump(from_, to_, [this](Side side) { Begin(side); });
+        BlockPump pump(from_, to_, [this](Side side) { Begin(side, kCopyBlockSize); });
         const uint64_t blocks = size / kCopyBlockSize;
         for (uint64_t i = 0; i < blocks; ++i) {
             if (Cancelled()) return Discard();
@@ -160,7 +169,7 @@ void TBlockCopyJob::Copy() {
         if (Cancelled()) return Discard();
         pump.Copy(size % kCopyBlockSize);
         if (durability_ == CopyDurability::OnDisk) {
-            Begin(Side::Target);
+            Begin(Side::Target, size); // the cache may hold the whole file unwritten
             struct stat written;
             if (fsync(to_) != 0 || fstat(to_, &written) != 0 || uint64_t(written.st_size) != size)
                 ThrowWriteError();
@@ -179,9 +188,10 @@ void TBlockCopyJob::Copy() {
 }
 
 void TBlockCopyJob::Commit() {
+    if (Cancelled()) return Discard(); // the command gave the copy up
     try {
         CloseOnce(from_);
-        Begin(Side::Target);
+        Begin(Side::Target, state_.size); // a share may write the file at its close
         const int to = to_;
         to_ = -1;
         if (close(to) != 0) ThrowWriteError();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "fileops/BlockCopyFile.h"
+#include "platform/DeadlineWorker.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -27,15 +28,18 @@ public:
         bool finished = false;   // nothing more runs: committed, discarded or refused
         bool committed = false;  // the copy has the target's name
         std::exception_ptr error;
-        int64_t callStarted = 0; // counter reading when the call in hand began
-        Side side = Side::Source;
     };
 
-    TBlockCopyJob(TCopyFiles files, CopyDurability durability);
+    // `sourcePlace` and `targetPlace` are the places (mounts) that calls on either file are
+    // charged to.
+    TBlockCopyJob(TCopyFiles files, CopyDurability durability, std::string sourcePlace,
+                  std::string targetPlace);
     ~TBlockCopyJob();
     TBlockCopyJob(const TBlockCopyJob&) = delete;
     TBlockCopyJob& operator=(const TBlockCopyJob&) = delete;
 
+    // On the worker: runs the step with its calls timed by the worker's clock.
+    void Run(TDeadlineWorker::Clock& clock, void (TBlockCopyJob::*step)());
     // On the worker. Copy opens both files and copies every block, until the end, a failure
     // or Cancel; a copy cancelled or failed removes its partial file itself.
     void Copy();
@@ -44,8 +48,6 @@ public:
     // On the worker: closes and removes the partial copy; nothing when it is gone already.
     void Discard();
 
-    // Any thread: a call is about to be posted to the worker; the deadline counts from now.
-    void Queued() { Begin(Side::Target); }
     // Any thread: Copy stops before its next block. True when Copy has ended already, so
     // that the partial copy waits for a Discard.
     bool Cancel();
@@ -55,14 +57,17 @@ public:
                    std::chrono::milliseconds patience);
 
 private:
-    void Begin(Side side); // a call that may wait on a disk starts now
+    // A call that may wait on a disk starts now, with the deadline for moving `bytes`.
+    void Begin(Side side, uint64_t bytes = 0);
     template <class Change> void Publish(Change change);
     bool Cancelled();
     void Fail();
 
     const TCopyFiles files_;
     const CopyDurability durability_;
-    std::string partial_; // the hidden file the blocks go to
+    const std::string sourcePlace_, targetPlace_;
+    TDeadlineWorker::Clock* clock_ = nullptr; // while a step runs
+    std::string partial_;                     // the hidden file the blocks go to
     int from_ = -1, to_ = -1;
     struct stat created_ {};
 

@@ -85,7 +85,9 @@ private:
         // The targets lie in the chosen folder itself, not in a case variant of it.
         realFolder_ = RealPath(QFile::encodeName(chosen).toStdString());
         folder_ = QStringToGb(chosen);
-        if (!calls_.Call(folder_, [f = realFolder_] { return DirectoryExists(f); }).value_or(false))
+        // Calls are charged by the register form (upper case) until the path is reached.
+        if (!calls_.Call(UpperCase(folder_), [f = realFolder_] { return DirectoryExists(f); })
+                 .value_or(false))
             return false;
         folder_ = WithSeparator(folder_);
         // A move writes the folder into the rows' path cells.
@@ -133,9 +135,10 @@ private:
                 total += check->size;
             }
         }
-        const uint64_t free =
-            calls_.Call(folder_, [query = volumes_.diskFree, f = folder_] { return query(f); })
-                .value_or(0);
+        const uint64_t free = calls_
+                                  .Call(UpperCase(folder_), [query = volumes_.diskFree,
+                                                             f = folder_] { return query(f); })
+                                  .value_or(0);
         if (free > total) return true;
         ctx_.dialogs.Information(
             ApplicationTitle(), QStringLiteral("磁盘空间不够：\n\r复制文件字节数：") +
@@ -194,7 +197,7 @@ private:
         name.append(ctx_.reg.Cell(colType, r));
         const std::string leaf = move ? UpperCase(name) : name;
         const RowFile file{source, folder_ + leaf, leaf, sources->found.front()};
-        const auto targets = calls_.Call(file.target, [folder = realFolder_, leaf] {
+        const auto targets = calls_.Call(UpperCase(file.target), [folder = realFolder_, leaf] {
             return FindOnDisk(folder, RegisterPath(leaf));
         });
         if (!targets) {
@@ -222,13 +225,14 @@ private:
             // Both files were found before the question: the one replaced and the one moved
             // or copied must still be those. Answers the entry that changed, if one did.
             const auto changed =
-                calls_.Call(file.target, [from = file.from, old = targets->front()] {
+                calls_.Change(UpperCase(file.target), [from = file.from, old = targets->front()] {
                     if (!from.StillSame()) return std::optional(from);
                     if (DeleteCheckedFile(old) == CheckedDeletion::Changed)
                         return std::optional(old);
                     return std::optional<DiskEntry>();
                 });
-            if (changed && *changed) return ReportChanged(ctx_.shell, **changed);
+            if (!changed) return Failed(source); // the target's mount does not answer
+            if (*changed) return ReportChanged(ctx_.shell, **changed);
         }
         if (move) {
             MoveRow(r, file);
@@ -263,10 +267,10 @@ private:
         MoveOutcome outcome = MoveOutcome::Failed;
         if (rename) {
             outcome = calls_
-                          .Call(file.source,
-                                [from = file.from, folder = realFolder_, leaf = file.leaf] {
-                                    return SystemMoveFile(from, folder, leaf);
-                                })
+                          .Change(file.source,
+                                  [from = file.from, folder = realFolder_, leaf = file.leaf] {
+                                      return SystemMoveFile(from, folder, leaf);
+                                  })
                           .value_or(MoveOutcome::Failed);
         } else if (BlockCopyFile(CopyOf(file), ctx_.shell, calls_, CopyDurability::OnDisk)) {
             outcome = MoveOutcome::Moved;
@@ -281,7 +285,7 @@ private:
         // The source is gone already when the copy took it (nothing to say), and counts as
         // not deleted when its mount stops answering.
         const std::optional<CheckedDeletion> deleted =
-            calls_.Call(file.source, [entry = file.from] { return DeleteCheckedFile(entry); });
+            calls_.Change(file.source, [entry = file.from] { return DeleteCheckedFile(entry); });
         if (deleted == CheckedDeletion::Gone) return;
         if (deleted == CheckedDeletion::Changed) return ReportChanged(ctx_.shell, file.from);
         ctx_.shell.AddHistory(deleted == CheckedDeletion::Deleted

@@ -15,13 +15,15 @@ void DeleteRowFiles(const FileOpsContext& ctx) {
     // The deletes run off the UI thread; a file on a mount that does not answer is one that
     // cannot be deleted: its row goes all the same. The files found when two fit the path.
     TDiskCalls calls = ShellDiskCalls(ctx.shell);
-    const auto found =
-        calls.Map<std::vector<DiskEntry>>(std::move(paths), [](const std::string& path) {
+    const auto found = calls.Map<std::vector<DiskEntry>>(
+        std::move(paths),
+        [](const std::string& path) {
             if (path.empty()) return std::vector<DiskEntry>();
             std::vector<DiskEntry> entries = FindOnDisk(RegisterPath(path));
             if (entries.size() < 2) ForceDeleteFile(path);
             return entries;
-        });
+        },
+        {}, true);
     VideoRegister::BulkChange bulk(reg);
     std::vector<int> doomed;
     for (int r = rows.bottom; r >= rows.top; --r) {

@@ -145,8 +145,8 @@ void RenameRowFile(const FileOpsContext& ctx) {
         UnfitFileName(*newName)
             ? MoveOutcome::Failed
             : calls
-                  .Call(source,
-                        [file, leaf] { return SystemMoveFile(file, file.real.Folder(), leaf); })
+                  .Change(source,
+                          [file, leaf] { return SystemMoveFile(file, file.real.Folder(), leaf); })
                   .value_or(MoveOutcome::Failed);
     if (outcome == MoveOutcome::Changed) return ReportChanged(ctx.shell, file);
     if (outcome == MoveOutcome::Failed) {
@@ -209,7 +209,7 @@ void RenameRowFolder(const FileOpsContext& ctx) {
         return;
     }
     const std::optional<TFolderMove> move =
-        UnfitFolderPath(newDir) ? std::nullopt : calls.Call(folder, [checked, oldDir, newDir] {
+        UnfitFolderPath(newDir) ? std::nullopt : calls.Change(folder, [checked, oldDir, newDir] {
             return MoveFolder(checked, oldDir, newDir);
         });
     if (move && move->same) return;

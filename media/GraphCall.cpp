@@ -1,59 +1,50 @@
 #include "media/GraphCall.h"
 
-#include "platform/Clock.h"
-#include "platform/DetachedWorker.h"
-#include "platform/DiskCalls.h"
-#include "platform/EventWait.h"
+#include "platform/DeadlineWorker.h"
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
+#include <vector>
 
 namespace {
 
-struct Call {
-    std::mutex mutex;
-    std::condition_variable returned;
+// Workers whose last graph call returned, kept for the next call (UI thread only): a call in
+// flight holds its own, so a graph call made inside the wait for another does not queue
+// behind it.
+std::vector<std::unique_ptr<TDeadlineWorker>>& IdleWorkers() {
+    static auto* idle = new std::vector<std::unique_ptr<TDeadlineWorker>>;
+    return *idle;
+}
+
+std::unique_ptr<TDeadlineWorker> TakeWorker() {
+    auto& idle = IdleWorkers();
+    if (idle.empty()) return std::make_unique<TDeadlineWorker>();
+    std::unique_ptr<TDeadlineWorker> worker = std::move(idle.back());
+    idle.pop_back();
+    return worker;
+}
+
+struct Outcome {
     bool done = false;
-    bool abandoned = false;
     int result = 0;
 };
 
-// Runs `work` on a worker thread of its own, abandoned, never joined.
-template <class F> void RunOnOwnWorker(F work) {
-    auto worker = std::make_shared<TDetachedWorker>();
-    // The call keeps its worker until it has run; the worker then ends with it.
-    worker->Post([worker, work = std::move(work)]() mutable { work(); });
-}
-
-// Starts work(graph) on a worker that holds its own reference to the graph. A call abandoned
-// before it returns is followed by emptying the graph.
-std::shared_ptr<Call> Start(GstElement* graph, std::function<int(GstElement*)> work) {
-    auto call = std::make_shared<Call>();
+// Posts work(graph) to the worker, which holds its own reference to the graph. A call
+// abandoned before it returns is followed by emptying the graph.
+std::shared_ptr<Outcome> Start(TDeadlineWorker& worker, GstElement* graph,
+                               std::function<int(GstElement*)> work) {
+    auto outcome = std::make_shared<Outcome>();
     gst_object_ref(graph);
-    RunOnOwnWorker([call, graph, work = std::move(work)] {
-        const int result = work(graph);
-        bool abandoned;
-        {
-            std::lock_guard lock(call->mutex);
-            call->done = true;
-            call->result = result;
-            abandoned = call->abandoned;
-        }
-        call->returned.notify_all();
-        WakeEventWait();
-        if (abandoned) gst_element_set_state(graph, GST_STATE_NULL);
+    worker.Post([outcome, graph, work = std::move(work)](TDeadlineWorker::Clock& clock) {
+        const int result = clock.Begin({}) ? work(graph) : 0;
+        const bool kept = clock.Finish([&] {
+            outcome->done = true;
+            outcome->result = result;
+        });
+        if (!kept) gst_element_set_state(graph, GST_STATE_NULL);
         gst_object_unref(graph);
     });
-    return call;
-}
-
-// Whether the call returns within `ms`, waited for without handling anything.
-bool WaitQuietly(Call& call, int ms) {
-    std::unique_lock lock(call.mutex);
-    return call.returned.wait_for(lock, std::chrono::milliseconds(ms), [&] { return call.done; });
+    return outcome;
 }
 
 } // namespace
@@ -61,28 +52,26 @@ bool WaitQuietly(Call& call, int ms) {
 TGraphCall CallGraphDetached(GstElement* graph, std::function<int(GstElement*)> work,
                              QEventLoop::ProcessEventsFlags flags,
                              const std::function<bool()>& stop, int quietMs) {
-    const std::shared_ptr<Call> call = Start(graph, std::move(work));
-    const int64_t start = CounterNow();
-    const int deadlineMs = DiskDeadlineMs();
-    WaitQuietly(*call, std::min(quietMs, deadlineMs));
-    const int elapsedMs = int((CounterNow() - start) * 1000 / CounterFrequency());
-    WaitEnd end = WaitEnd::Deadline;
-    if (elapsedMs < deadlineMs)
-        end = WaitUntil(
-            [&] {
-                std::lock_guard lock(call->mutex);
-                return call->done;
-            },
-            deadlineMs - elapsedMs, stop, flags);
-    std::lock_guard lock(call->mutex);
-    if (call->done) return {TGraphCallEnd::Done, call->result};
-    call->abandoned = true;
+    std::unique_ptr<TDeadlineWorker> worker = TakeWorker();
+    const std::shared_ptr<Outcome> outcome = Start(*worker, graph, std::move(work));
+    const WaitEnd end = worker->Wait([&] { return outcome->done; }, stop, flags,
+                                     std::min(quietMs, DiskDeadlineMs()));
+    if (end == WaitEnd::Done) {
+        IdleWorkers().push_back(std::move(worker));
+        return {TGraphCallEnd::Done, outcome->result};
+    }
+    worker->Abandon(); // the call empties the graph when it returns
     return {end == WaitEnd::Stopped ? TGraphCallEnd::Stopped : TGraphCallEnd::NoAnswer};
 }
 
 void ReleaseGraphDetached(GstElement* graph, int quietMs) {
-    const std::shared_ptr<Call> call =
-        Start(graph, [](GstElement* g) { return int(gst_element_set_state(g, GST_STATE_NULL)); });
+    std::unique_ptr<TDeadlineWorker> worker = TakeWorker();
+    const std::shared_ptr<Outcome> outcome = Start(*worker, graph, [](GstElement* g) {
+        return int(gst_element_set_state(g, GST_STATE_NULL));
+    });
     gst_object_unref(graph); // the worker holds its own reference
-    WaitQuietly(*call, quietMs);
+    // Waits quietly only: a graph that does not answer is left to the worker.
+    if (worker->Wait([&] { return outcome->done; }, [] { return true; }, QEventLoop::AllEvents,
+                     quietMs) == WaitEnd::Done)
+        IdleWorkers().push_back(std::move(worker));
 }

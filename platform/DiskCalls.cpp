@@ -1,108 +1,78 @@
 #include "platform/DiskCalls.h"
 
-#include "platform/GbText.h"
-
-#include <atomic>
-#include <chrono>
-#include <climits>
-
-namespace {
-std::atomic<int> deadlineMs{kDiskDeadlineMs};
-} // namespace
-
-int DiskDeadlineMs() {
-    return deadlineMs;
-}
-
-void SetDiskDeadlineMs(int ms) {
-    deadlineMs = ms;
-}
-
 TDiskCalls::TDiskCalls(std::function<void(const TMountPoint&)> notAnswering,
-                       std::function<bool()> stop, QEventLoop::ProcessEventsFlags flags)
-    : mounts_(ReadMountTable()), notAnswering_(std::move(notAnswering)), stop_(std::move(stop)),
+                       std::function<bool()> stop, QEventLoop::ProcessEventsFlags flags,
+                       std::function<void(const TMountPoint&)> waiting)
+    : mounts_(std::make_shared<const std::vector<TMountPoint>>(ReadMountTable())),
+      notAnswering_(std::move(notAnswering)), waiting_(std::move(waiting)), stop_(std::move(stop)),
       flags_(flags) {}
 
+const TMountPoint* TDiskCalls::MountAt(const std::string& place) const {
+    // The later of two mounts on one point is the one that is seen.
+    for (auto m = mounts_->rbegin(); m != mounts_->rend(); ++m)
+        if (m->path == place) return &*m;
+    return nullptr;
+}
+
+std::string TDiskCalls::PlaceOf(const std::vector<TMountPoint>& mounts, std::string_view gbPath) {
+    const TMountPoint* mount = MountOfRegisterPath(mounts, gbPath);
+    return mount ? mount->path : std::string();
+}
+
+std::string TDiskCalls::PlaceOfReal(std::string_view realPath) const {
+    const TMountPoint* mount = MountOfRealPath(*mounts_, realPath);
+    return mount ? mount->path : std::string();
+}
+
 bool TDiskCalls::Answering(std::string_view gbPath) const {
-    if (deadMounts_.empty()) return true;
-    const TMountPoint* mount = MountOfRegisterPath(mounts_, gbPath);
-    return !mount || !deadMounts_.contains(mount->registerForm);
+    return deadMounts_.empty() || !deadMounts_.contains(PlaceOf(*mounts_, gbPath));
 }
 
 void TDiskCalls::MarkNotAnswering(std::string_view gbPath) {
-    const TMountPoint* mount = MountOfRegisterPath(mounts_, gbPath);
-    if (!mount || !deadMounts_.insert(mount->registerForm).second) return;
-    if (notAnswering_) notAnswering_(*mount);
+    MarkPlaceNotAnswering(PlaceOf(*mounts_, gbPath));
 }
 
-void TDiskCalls::Post(std::function<void()> call) {
-    if (!worker_) worker_ = std::make_unique<TDetachedWorker>();
-    worker_->Post(std::move(call));
+void TDiskCalls::MarkPlaceNotAnswering(const std::string& place) {
+    if (place.empty() || !deadMounts_.insert(place).second || !notAnswering_) return;
+    if (const TMountPoint* mount = MountAt(place)) notAnswering_(*mount);
 }
 
-WaitEnd TDiskCalls::WaitFor(const std::function<bool()>& done,
-                            const std::function<int64_t()>& callStarted, bool stoppable) {
-    const int64_t deadline = int64_t(DiskDeadlineMs()) * CounterFrequency() / 1000;
-    bool overdue = false;
-    const WaitEnd end = WaitUntil(
-        [&] {
-            if (done()) return true;
-            overdue = CounterNow() - callStarted() > deadline;
-            return overdue;
-        },
-        INT_MAX, stoppable ? stop_ : std::function<bool()>(), flags_);
-    return overdue ? WaitEnd::Deadline : end;
+void TDiskCalls::MarkDeviceNotAnswering(dev_t device) {
+    for (auto m = mounts_->rbegin(); m != mounts_->rend(); ++m)
+        if (m->device == device) return MarkPlaceNotAnswering(m->path);
 }
 
-void TDiskCalls::Drive(const std::vector<std::string>& gbPaths,
-                       const std::shared_ptr<Progress>& state,
-                       const std::function<void(size_t, unsigned)>& run,
-                       const std::function<void(size_t)>& progress) {
+void TDiskCalls::Drive(const std::vector<std::string>& gbPaths, Progress& state,
+                       const std::function<void(size_t)>& run,
+                       const std::function<void(size_t)>& progress, bool change) {
     const size_t count = gbPaths.size();
-    const int64_t deadline = int64_t(DiskDeadlineMs()) * CounterFrequency() / 1000;
     size_t from = 0;
     while (from < count && !stopped_) {
-        unsigned worker;
-        {
-            std::lock_guard lock(state->mutex);
-            worker = state->worker;
-            state->next = from;
-            state->started = CounterNow();
-        }
-        run(from, worker);
-        // A local disk answers within microseconds: wait on the worker alone for a moment
-        // before handling window events.
-        {
-            std::unique_lock lock(state->mutex);
-            state->changed.wait_for(lock, std::chrono::milliseconds(2),
-                                    [&] { return state->next == count; });
-        }
-        size_t shown = from;
-        bool overdue = false;
-        const WaitEnd end = WaitUntil(
-            [&] {
-                size_t next;
-                {
-                    std::lock_guard lock(state->mutex);
-                    next = state->next;
-                    overdue = next < count && CounterNow() - state->started > deadline;
-                }
-                if (progress && next != shown) progress(shown = next);
-                return next == count || overdue;
-            },
-            INT_MAX, stop_, flags_);
-        if (end == WaitEnd::Stopped) stopped_ = true;
-        if (end == WaitEnd::Done && !overdue) break;
-        // The worker is stuck in a call (or the wait stopped): abandon it.
-        size_t stuck;
-        {
-            std::lock_guard lock(state->mutex);
-            stuck = state->next;
-            ++state->worker;
-        }
+        state.next = from; // the worker is abandoned or not started: no lock needed
+        run(from);
+        size_t next = from, shown = from;
+        bool told = false;
+        const WaitEnd end = worker_.Wait([&] { return (next = state.next) == count; },
+                                         change ? nullptr : stop_, flags_, 2, !change,
+                                         [&] {
+                                             if (progress && next != shown) progress(shown = next);
+                                             if (change && !told && worker_.Overdue()) {
+                                                 told = true;
+                                                 const TMountPoint* mount =
+                                                     MountAt(worker_.StuckPlace());
+                                                 if (mount && waiting_) waiting_(*mount);
+                                             }
+                                         });
+        if (end == WaitEnd::Done) break;
+        // The worker is stuck in a call (or the wait stopped): abandon it, charged to the
+        // place it waits on.
+        const std::string stuck = worker_.StuckPlace();
         Abandon();
-        if (stopped_) break;
-        MarkNotAnswering(gbPaths[stuck]);
-        from = stuck + 1;
+        if (end == WaitEnd::Stopped) {
+            stopped_ = true;
+            break;
+        }
+        MarkPlaceNotAnswering(stuck);
+        from = next + 1;
     }
 }

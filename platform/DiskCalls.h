@@ -6,35 +6,30 @@
 #pragma once
 
 #include "platform/Clock.h"
-#include "platform/DetachedWorker.h"
-#include "platform/EventWait.h"
+#include "platform/DeadlineWorker.h"
 #include "platform/MountTable.h"
+#include "platform/ReachGate.h"
 
 #include <QEventLoop>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// How long one call may take before its mount counts as not answering: long enough for a
-// sleeping disk to spin up (5 to 10 s) and a share to come back from a short network drop.
-constexpr int kDiskDeadlineMs = 15000;
-int DiskDeadlineMs();
-void SetDiskDeadlineMs(int ms); // tests shorten it
-
 class TDiskCalls {
 public:
     // `notAnswering` runs on the UI thread once per mount that misses the deadline (the
     // command's history line); `stop` ends a wait at once (a break or a close); `flags` are
     // the events let through while waiting.
+    // `waiting` runs once per change that has run past the deadline and is still waited for
+    // (the history names the mount).
     TDiskCalls(std::function<void(const TMountPoint&)> notAnswering, std::function<bool()> stop,
-               QEventLoop::ProcessEventsFlags flags = QEventLoop::ExcludeUserInputEvents);
+               QEventLoop::ProcessEventsFlags flags = QEventLoop::ExcludeUserInputEvents,
+               std::function<void(const TMountPoint&)> waiting = {});
     TDiskCalls(const TDiskCalls&) = delete;
     TDiskCalls& operator=(const TDiskCalls&) = delete;
 
@@ -45,96 +40,138 @@ public:
     // Counts the mount that holds the register path as not answering from now on (a call
     // made elsewhere, such as a read ahead, missed the deadline on it).
     void MarkNotAnswering(std::string_view gbPath);
+    // The same for the place a call was charged to (a mount point), or for the mount of a
+    // device.
+    void MarkPlaceNotAnswering(const std::string& place);
+    void MarkDeviceNotAnswering(dev_t device);
 
     // fn(path) for each register path, in order, on the worker; an item has no answer when
     // its mount does not answer or the wait stopped. `progress(done)` runs on the UI thread
-    // now and then. `fn` must own what it touches: it may outlive the command.
+    // now and then. `fn` must own what it touches: it may outlive the command. An abandoned
+    // worker holds the path in hand and `fn`, not the command's other paths or results.
+    // With `change`, each call changes the disk (a rename, a move, a delete, a commit): it is
+    // waited for without a deadline and without a stop, the window's events handled, so that
+    // the register and the disk agree whenever the share answers; a change is never given up
+    // and left to happen behind the program's back.
     template <class R, class F>
     std::vector<std::optional<R>> Map(std::vector<std::string> gbPaths, F fn,
-                                      const std::function<void(size_t)>& progress = {});
-    // One call: fn() for the register path `gbPath`.
+                                      const std::function<void(size_t)>& progress = {},
+                                      bool change = false);
+    // One call: fn() for the register path `gbPath`; Change for a call that changes the disk.
     template <class F> auto Call(std::string_view gbPath, F fn) -> std::optional<decltype(fn())> {
-        using R = decltype(fn());
-        return std::move(Map<R>({std::string(gbPath)}, [fn = std::move(fn)](const std::string&) {
-                             return fn();
-                         }).front());
+        return One(gbPath, std::move(fn), false);
+    }
+    template <class F> auto Change(std::string_view gbPath, F fn) -> std::optional<decltype(fn())> {
+        return One(gbPath, std::move(fn), true);
     }
 
     // For work that reports its own progress (a long copy): `call` runs on the command's
     // worker after the calls before it, and must own what it touches.
-    void Post(std::function<void()> call);
-    // Waits as the other calls wait until `done` holds. Deadline when the worker's call in
-    // hand, begun at the counter reading `callStarted()`, has run past the disk deadline (the
-    // caller then names the mount and calls Abandon); Stopped on `stop`, when `stoppable`.
-    WaitEnd WaitFor(const std::function<bool()>& done, const std::function<int64_t()>& callStarted,
-                    bool stoppable);
+    void Post(std::function<void(TDeadlineWorker::Clock&)> call) { worker_.Post(std::move(call)); }
+    // Waits as the other calls wait until `done` holds (asked under the worker's lock):
+    // Deadline when the worker's call in hand has run past its deadline (the caller then
+    // names the mount and calls Abandon); Stopped on `stop`, when `stoppable`. A `change`
+    // has no deadline and no stop, as Change.
+    WaitEnd WaitFor(const std::function<bool()>& done, bool stoppable, bool change = false) {
+        return worker_.Wait(done, stoppable && !change ? stop_ : std::function<bool()>(), flags_, 0,
+                            !change);
+    }
     // Leaves the worker to the call it is stuck in; later calls get a new one.
-    void Abandon() { worker_.reset(); }
+    void Abandon() { worker_.Abandon(); }
+    // The place a call on the real path is charged to: its mount point.
+    std::string PlaceOfReal(std::string_view realPath) const;
+    // The place the worker's call in hand was charged to last.
+    std::string StuckPlace() const { return worker_.StuckPlace(); }
 
 private:
+    template <class F>
+    auto One(std::string_view gbPath, F fn, bool change) -> std::optional<decltype(fn())> {
+        using R = decltype(fn());
+        return std::move(Map<R>(
+                             {std::string(gbPath)},
+                             [fn = std::move(fn)](const std::string&) { return fn(); }, {}, change)
+                             .front());
+    }
     struct Progress {
-        std::mutex mutex;
-        std::condition_variable changed;
-        size_t next = 0;     // items before it are finished
-        int64_t started = 0; // counter reading when item `next` started
-        unsigned worker = 0; // the worker whose results count
+        size_t next = 0; // items before it are finished
     };
-    // Starts `run(from, worker)` on a new worker, waits, and restarts it past an item that
-    // missed the deadline, until every item is finished or the wait stopped.
-    void Drive(const std::vector<std::string>& gbPaths, const std::shared_ptr<Progress>& state,
-               const std::function<void(size_t, unsigned)>& run,
-               const std::function<void(size_t)>& progress);
+    // Starts `run(from)` on the worker, waits, and restarts it past an item that missed the
+    // deadline, until every item is finished or the wait stopped.
+    void Drive(const std::vector<std::string>& gbPaths, Progress& state,
+               const std::function<void(size_t)>& run, const std::function<void(size_t)>& progress,
+               bool change);
+    const TMountPoint* MountAt(const std::string& place) const;
+    // The place a call for the register path is charged to: its mount point.
+    static std::string PlaceOf(const std::vector<TMountPoint>& mounts, std::string_view gbPath);
 
-    std::vector<TMountPoint> mounts_;
-    std::set<std::string> deadMounts_; // register forms of the mount points
-    std::function<void(const TMountPoint&)> notAnswering_;
+    std::shared_ptr<const std::vector<TMountPoint>> mounts_;
+    std::set<std::string> deadMounts_; // mount points
+    std::function<void(const TMountPoint&)> notAnswering_, waiting_;
     std::function<bool()> stop_;
     QEventLoop::ProcessEventsFlags flags_;
-    std::unique_ptr<TDetachedWorker> worker_; // made at the first call, dropped when stuck
+    TDeadlineWorker worker_;
     bool stopped_ = false;
 };
 
 template <class R, class F>
 std::vector<std::optional<R>> TDiskCalls::Map(std::vector<std::string> gbPaths, F fn,
-                                              const std::function<void(size_t)>& progress) {
+                                              const std::function<void(size_t)>& progress,
+                                              bool change) {
     struct Batch : Progress {
+        std::vector<std::string> paths;
+        std::vector<char> skip; // written by the UI thread between runs only
         std::vector<std::optional<R>> results;
     };
     auto batch = std::make_shared<Batch>();
-    batch->results.resize(gbPaths.size());
-    auto paths = std::make_shared<const std::vector<std::string>>(std::move(gbPaths));
+    batch->paths = std::move(gbPaths);
+    batch->skip.resize(batch->paths.size());
+    batch->results.resize(batch->paths.size());
     auto shared = std::make_shared<F>(std::move(fn));
-    std::vector<char> skip(paths->size());
-    auto run = [&](size_t from, unsigned worker) {
-        for (size_t i = from; i < paths->size(); ++i)
-            skip[i] = !Answering((*paths)[i]);
-        Post([batch, paths, shared, skip, from, worker] {
+    auto run = [&](size_t from) {
+        for (size_t i = from; i < batch->paths.size(); ++i)
+            batch->skip[i] = !Answering(batch->paths[i]);
+        auto dead = std::make_shared<const std::set<std::string>>(deadMounts_);
+        Post([weak = std::weak_ptr<Batch>(batch), shared, mounts = mounts_, dead,
+              from](TDeadlineWorker::Clock& clock) {
+            // Each call is charged to the mount it reaches, links followed.
+            TReachGate gate(*mounts, [&clock, &dead](const TMountPoint& m) {
+                clock.Charge(m.path);
+                return !dead->contains(m.path);
+            });
             int64_t lastWake = CounterNow();
-            for (size_t i = from; i < paths->size(); ++i) {
-                {
-                    std::lock_guard lock(batch->mutex);
-                    if (batch->worker != worker) return; // abandoned
-                    batch->started = CounterNow();
-                }
+            for (size_t i = from;; ++i) {
+                std::string path;
+                bool taken = false, skip = false, last = false;
+                const auto take = [&] {
+                    const std::shared_ptr<Batch> b = weak.lock();
+                    if (!b || i >= b->paths.size()) return;
+                    taken = true;
+                    path = b->paths[i];
+                    skip = b->skip[i];
+                    last = i + 1 == b->paths.size();
+                };
+                if (!clock.Under(take) || !taken || !clock.Begin(PlaceOf(*mounts, path))) return;
                 std::optional<R> result;
-                if (!skip[i]) result = (*shared)((*paths)[i]);
-                {
-                    std::lock_guard lock(batch->mutex);
-                    if (batch->worker != worker) return;
-                    batch->results[i] = std::move(result);
-                    batch->next = i + 1;
+                try {
+                    if (!skip) result = (*shared)(path);
+                } catch (const ENoAnswer&) {
+                    // the path runs through a mount that does not answer
                 }
-                batch->changed.notify_all();
                 // The UI thread looks again at the end and every few milliseconds.
-                if (i + 1 == paths->size() || CounterNow() - lastWake > CounterFrequency() / 200) {
-                    lastWake = CounterNow();
-                    WakeEventWait();
-                }
+                const bool wake = last || CounterNow() - lastWake > CounterFrequency() / 200;
+                if (wake) lastWake = CounterNow();
+                if (!clock.Finish(
+                        [&] {
+                            if (const std::shared_ptr<Batch> b = weak.lock()) {
+                                b->results[i] = std::move(result);
+                                b->next = i + 1;
+                            }
+                        },
+                        wake))
+                    return;
             }
         });
     };
-    Drive(*paths, batch, run, progress);
-    std::lock_guard lock(batch->mutex);
-    ++batch->worker; // a worker still running after a stop writes nothing more
+    Drive(batch->paths, *batch, run, progress, change);
     return std::move(batch->results);
 }

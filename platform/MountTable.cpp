@@ -118,15 +118,19 @@ bool IsNetworkFileSystem(std::string_view type) {
     return network.contains(type);
 }
 
-const TMountPoint* MountOfRegisterPath(const std::vector<TMountPoint>& mounts,
-                                       std::string_view gbPath) {
+namespace {
+
+// The mount whose point, as `pointOf` spells it, is the longest that prefixes the path.
+template <class PointOf>
+const TMountPoint* LongestMountPrefix(const std::vector<TMountPoint>& mounts, std::string_view path,
+                                      PointOf pointOf) {
     const TMountPoint* best = nullptr;
     size_t bestLength = 0;
     for (const TMountPoint& m : mounts) {
-        const std::string& form = m.registerForm;
-        const bool fits = form == "/" ? gbPath.starts_with('/')
-                                      : gbPath.starts_with(form) && (gbPath.size() == form.size() ||
-                                                                     gbPath[form.size()] == '/');
+        const std::string& form = pointOf(m);
+        const bool fits = form == "/" ? path.starts_with('/')
+                                      : path.starts_with(form) && (path.size() == form.size() ||
+                                                                   path[form.size()] == '/');
         // The later of two mounts on one point is the one that is seen.
         if (fits && (!best || form.size() >= bestLength)) {
             best = &m;
@@ -134,4 +138,18 @@ const TMountPoint* MountOfRegisterPath(const std::vector<TMountPoint>& mounts,
         }
     }
     return best;
+}
+
+} // namespace
+
+const TMountPoint* MountOfRegisterPath(const std::vector<TMountPoint>& mounts,
+                                       std::string_view gbPath) {
+    return LongestMountPrefix(
+        mounts, gbPath, [](const TMountPoint& m) -> const std::string& { return m.registerForm; });
+}
+
+const TMountPoint* MountOfRealPath(const std::vector<TMountPoint>& mounts,
+                                   std::string_view realPath) {
+    return LongestMountPrefix(mounts, realPath,
+                              [](const TMountPoint& m) -> const std::string& { return m.path; });
 }

@@ -34,3 +34,6 @@ bool IsNetworkFileSystem(std::string_view type);
 // path). Only the text is compared, nothing is asked of the disk.
 const TMountPoint* MountOfRegisterPath(const std::vector<TMountPoint>& mounts,
                                        std::string_view gbPath);
+// The same for a real path whose links are resolved (the bytes the kernel follows).
+const TMountPoint* MountOfRealPath(const std::vector<TMountPoint>& mounts,
+                                   std::string_view realPath);

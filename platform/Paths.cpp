@@ -2,6 +2,7 @@
 
 #include "platform/FileId.h"
 #include "platform/GbText.h"
+#include "platform/ReachGate.h"
 
 #include <algorithm>
 #include <dirent.h>
@@ -132,6 +133,7 @@ struct FolderStat {
 };
 
 std::optional<FolderStat> StatFolder(const std::string& dir) {
+    Reaching(dir);
     struct stat st;
     if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
     return FolderStat{{st.st_dev, st.st_ino}, st.st_mtim};
@@ -242,6 +244,7 @@ public:
 
 private:
     void Found(const std::string& real) {
+        Reaching(real);
         struct stat st;
         if (stat(real.c_str(), &st) != 0) return; // a link that leads nowhere
         for (const DiskEntry& known : out_)
@@ -345,6 +348,7 @@ std::vector<DiskEntry> FindOnDisk(const RealPath& folder, const RegisterPath& be
 }
 
 bool DiskEntry::StillSame() const {
+    Reaching(real.Bytes());
     struct stat st;
     return stat(real.c_str(), &st) == 0 && st.st_dev == dev && st.st_ino == ino;
 }
@@ -405,6 +409,7 @@ EntryKind KindOf(const RegisterPath& path) {
 }
 
 EntryKind KindOf(const RealPath& path) {
+    Reaching(path.Bytes());
     struct stat st;
     return stat(path.c_str(), &st) != 0 ? EntryKind::None : KindOfMode(st.st_mode);
 }

@@ -1,5 +1,6 @@
 // The disk calls of one command run from the window: each mount that stops answering gets
-// its history line, and BreakFlag (the break button or the window's close) ends any wait.
+// its history line, and BreakFlag (the break button or the window's close) ends any wait but
+// a change's, which names the mount it waits for once the deadline has passed.
 #pragma once
 
 #include "platform/DiskCalls.h"

@@ -36,7 +36,9 @@ enum class Phase { Pending, Reading, Done, Dropped };
 
 struct Job {
     std::string real;
-    TFileId id{};
+    TFileId id{};      // a link's: the listed folder's device and the link's inode
+    bool link = false; // the lookup of what a link leads to
+    dev_t waitsOn = 0; // the device the call in hand is charged to
     TFolderReadAhead::Key key;
     uint64_t order = 0; // tells apart two pending folders that got the same key by different ways
     Phase phase = Phase::Pending;
@@ -72,10 +74,11 @@ struct TFolderReadAhead::State {
     bool closed = false;
 
     // Under the lock.
-    void Queue(std::string real, TFileId id, Key key) {
+    void Queue(std::string real, TFileId id, Key key, bool link) {
         auto job = std::make_shared<Job>();
         job->real = std::move(real);
         job->id = id;
+        job->link = link;
         job->key = std::move(key);
         job->order = nextOrder++;
         pending.emplace(std::pair(job->key, job->order), job);
@@ -103,6 +106,36 @@ struct TFolderReadAhead::State {
         pending.erase(std::pair(job->key, job->order));
         return job;
     }
+    // What the link of the job leads to, looked up as a call charged to the device it leads
+    // into: a target on a device that does not answer costs the walk that entry alone (the
+    // job is dropped, and the walk names it).
+    enum class LinkLookUp { Abandoned, Dropped, Looked };
+    LinkLookUp LookUpLink(const std::shared_ptr<Job>& job, unsigned self,
+                          std::vector<TFolderEntry>& entries) {
+        const dev_t target = LinkTargetDevice(job->real);
+        bool dropped, wake;
+        {
+            std::lock_guard lock(mutex);
+            if (closed || retired.contains(self)) return LinkLookUp::Abandoned;
+            if (target != 0) {
+                job->waitsOn = target;
+                job->started = CounterNow();
+            }
+            dropped = deadDevices.contains(job->waitsOn);
+            wake = dropped && job == wanted;
+            if (dropped) {
+                std::erase(reading, job);
+                job->phase = Phase::Dropped;
+            }
+        }
+        if (wake) {
+            answered.notify_one();
+            WakeEventWait();
+        }
+        if (dropped) return LinkLookUp::Dropped;
+        entries = ResolveLinkEntry(job->real);
+        return LinkLookUp::Looked;
+    }
     void Run(unsigned self) {
         for (;;) {
             std::shared_ptr<Job> job;
@@ -118,11 +151,18 @@ struct TFolderReadAhead::State {
                 job->phase = Phase::Reading;
                 job->started = CounterNow();
                 job->worker = self;
+                job->waitsOn = job->id.dev;
                 reading.push_back(job);
             }
-            std::vector<TFolderEntry> entries =
-                ReadFolderEntries(job->real, job->id.dev, job->id.ino);
-            const bool remote = RoundTrips(job->id.dev);
+            std::vector<TFolderEntry> entries;
+            if (!job->link) {
+                entries = ReadFolderEntries(job->real, job->id.dev, job->id.ino);
+            } else if (const LinkLookUp look = LookUpLink(job, self, entries);
+                       look != LinkLookUp::Looked) {
+                if (look == LinkLookUp::Abandoned) return;
+                continue;
+            }
+            const bool remote = RoundTrips(job->waitsOn);
             bool wake;
             size_t queuedNow = 0;
             {
@@ -131,11 +171,15 @@ struct TFolderReadAhead::State {
                 std::erase(reading, job);
                 for (size_t i = 0; i < entries.size(); ++i) {
                     const TFolderEntry& e = entries[i];
-                    if (!e.folder || deadDevices.contains(e.dev) || queued.contains({e.dev, e.ino}))
+                    const bool link = e.kind == TFolderEntry::Kind::Link;
+                    if (e.kind == TFolderEntry::Kind::File || deadDevices.contains(e.dev) ||
+                        queued.contains({e.dev, e.ino}))
                         continue;
+                    // A link's folder is read under the link's own path and place.
                     Key key = job->key;
-                    key.push_back(uint32_t(i));
-                    Queue(Below(job->real, e.name), {e.dev, e.ino}, std::move(key));
+                    if (!job->link) key.push_back(uint32_t(i));
+                    Queue(job->link ? job->real : Below(job->real, e.name), {e.dev, e.ino},
+                          std::move(key), link);
                     ++queuedNow;
                 }
                 job->entries = std::move(entries);
@@ -171,10 +215,14 @@ TFolderReadAhead::TFolderReadAhead(unsigned readsInFlight) : state_(std::make_sh
 
 TFolderReadAhead::~TFolderReadAhead() {
     {
+        // A worker stuck in a call keeps the state alive: it holds nothing of the walk's.
         std::lock_guard lock(state_->mutex);
         state_->closed = true;
         state_->pending.clear();
         state_->jobs.clear();
+        state_->queued.clear();
+        state_->reading.clear();
+        state_->wanted.reset();
     }
     state_->work.notify_all();
 }
@@ -200,7 +248,7 @@ void TFolderReadAhead::AbandonOverdue() {
             }
             job.phase = Phase::Dropped;
             s.retired.insert(job.worker);
-            s.deadDevices.insert(job.id.dev);
+            s.deadDevices.insert(job.waitsOn);
             it = s.reading.erase(it);
             ++abandoned;
         }
@@ -218,7 +266,7 @@ void TFolderReadAhead::AbandonOverdue() {
 
 TFolderReadAhead::Answer TFolderReadAhead::Take(const std::string& real, dev_t dev, ino_t ino,
                                                 const Key& key, std::vector<TFolderEntry>& entries,
-                                                const std::function<bool()>& stop) {
+                                                const std::function<bool()>& stop, bool link) {
     State& s = *state_;
     const TFileId id{dev, ino};
     std::shared_ptr<Job> job;
@@ -243,7 +291,7 @@ TFolderReadAhead::Answer TFolderReadAhead::Take(const std::string& real, dev_t d
         auto it = s.jobs.find(id);
         if (it == s.jobs.end()) {
             if (s.deadDevices.contains(dev)) return Answer::NotAnswering;
-            s.Queue(real, id, key);
+            s.Queue(real, id, key, link);
             it = s.jobs.find(id);
         }
         job = it->second;

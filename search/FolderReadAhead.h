@@ -35,9 +35,11 @@ public:
 
     // The listing of the folder (device, inode) reached at `real`, at `key` in walk order
     // (UI thread). Waits with window events processed until it is read, its device does
-    // not answer, or `stop` holds.
+    // not answer, or `stop` holds. With `link`, the entry that the link at `real` (a Link
+    // entry's device and inode) leads to, none or one, is taken instead.
     Answer Take(const std::string& real, dev_t dev, ino_t ino, const Key& key,
-                std::vector<TFolderEntry>& entries, const std::function<bool()>& stop);
+                std::vector<TFolderEntry>& entries, const std::function<bool()>& stop,
+                bool link = false);
 
 private:
     struct State;

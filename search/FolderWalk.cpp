@@ -55,7 +55,7 @@ void TFolderWalk::WalkLocation(const std::string& location) {
             return;
         case TFolderReadAhead::Answer::NotAnswering:
             missed = true;
-            lookups_.MarkNotAnswering(location);
+            lookups_.MarkDeviceNotAnswering(folder.dev);
             NotSearched(location);
             break;
         case TFolderReadAhead::Answer::Listed:
@@ -78,22 +78,38 @@ void TFolderWalk::CollectSubDirs(size_t index, std::vector<TFolderEntry> entries
     subKey.push_back(0);
     for (size_t i = 0; i < entries.size(); ++i) {
         if (BreakFlag) break;
-        TFolderEntry& e = entries[i];
-        if (!e.folder) {
+        subKey.back() = uint32_t(i);
+        TFolderEntry e = std::move(entries[i]);
+        std::string subReal = realBase + e.name;
+        if (e.kind == TFolderEntry::Kind::Link) {
+            // What the link leads to, looked up on its own: a dead target costs this entry.
+            std::vector<TFolderEntry> target;
+            switch (readAhead_.Take(subReal, e.dev, e.ino, subKey, target, Broken, true)) {
+            case TFolderReadAhead::Answer::Stopped:
+                return;
+            case TFolderReadAhead::Answer::NotAnswering:
+                NotSearched(base + RegisterFormOfName(e.name));
+                PumpEvents();
+                continue;
+            case TFolderReadAhead::Answer::Listed:
+                if (target.empty()) continue; // dangling, or neither file nor folder
+                target.front().name = std::move(e.name);
+                e = std::move(target.front());
+            }
+        }
+        if (e.kind == TFolderEntry::Kind::File) {
             list_[index].fileNames.push_back(RegisterFormOfName(e.name));
             list_[index].realNames.push_back(std::move(e.name));
         } else if (entered_.insert({e.dev, e.ino}).second) {
             std::string full = base + RegisterFormOfName(e.name);
             shell_.SetStatusText(1, GbToQString(full));
-            subKey.back() = uint32_t(i);
-            std::string subReal = realBase + e.name;
             std::vector<TFolderEntry> sub;
             switch (readAhead_.Take(subReal, e.dev, e.ino, subKey, sub, Broken)) {
             case TFolderReadAhead::Answer::Stopped:
                 list_.emplace_back().path = std::move(full);
                 return;
             case TFolderReadAhead::Answer::NotAnswering:
-                lookups_.MarkNotAnswering(full);
+                lookups_.MarkDeviceNotAnswering(e.dev);
                 NotSearched(full);
                 break;
             case TFolderReadAhead::Answer::Listed:

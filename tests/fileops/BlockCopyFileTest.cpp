@@ -2,6 +2,7 @@
 
 #include "fileops/BlockCopyFile.h"
 #include "fileops/FileHelpers.h"
+#include "fileops/RenameCommands.h"
 #include "platform/FileErrors.h"
 #include "register/ShellDiskCalls.h"
 #include "support/ShortDiskDeadline.h"
@@ -140,6 +141,27 @@ TEST_F(BlockCopy, AShareThatStopsAnsweringMidFileFailsAfterTheDeadline) {
     for (int i = 0; i < 500 && !fs::is_empty(root / "out"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(fs::is_empty(root / "out"));
+}
+
+// A change is never given up: a rename that the share carries out after the deadline is
+// waited for, the history names the share, and register and disk agree.
+TEST_F(BlockCopy, ARenameOnAShareSlowerThanTheDeadlineIsWaitedFor) {
+    ASSERT_EQ(TSlowShare::Unavailable(), "");
+    MakeFile(root / "Src" / "movie.avi", 5);
+    TSlowShare share((root / "Src").string(), (root / "Share").string(), 0, 0, 1000000);
+    ASSERT_TRUE(share.Mounted());
+    ShortDiskDeadline deadline(300);
+    const int row = AddRow(root / "Share", "MOVIE", ".AVI", "");
+    SelectRows(row, row);
+    dialogs.input = [](QString& value) {
+        value = "MOVIE2";
+        return true;
+    };
+    RenameRowFile(ctx);
+    EXPECT_EQ(reg.Cell(colName, row), "MOVIE2");
+    EXPECT_TRUE(fs::exists(root / "Src" / "MOVIE2.AVI"));
+    EXPECT_EQ(shell.history, QStringList(QStringLiteral("正在等待位置应答: ") +
+                                         QString::fromStdString((root / "Share").string())));
 }
 
 TEST_F(BlockCopy, BreakDuringTheLastWholeBlockStillFails) {

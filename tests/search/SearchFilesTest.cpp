@@ -10,6 +10,7 @@
 #include "search/SearchFiles.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -125,6 +126,27 @@ TEST_F(SearchFilesTest, RegistersMatchingFilesOfTheWholeTree) {
     EXPECT_EQ(reg.Cell(colNumber, 1), "    1");
     EXPECT_EQ(reg.Cell(colNumber, 6), "    6");
     EXPECT_EQ(shell.history, QStringList(TwinLine(LaterTwin(root_ / "Mixed", "a.avi", "A.avi"))));
+}
+
+// Each folder is opened below an open one, so a tree deeper than the path limit is searched;
+// the test removes it the same way, as a path-based removal cannot.
+TEST_F(SearchFilesTest, FoldersDeeperThanThePathLimitAreSearched) {
+    const std::string name(200, 'd');
+    std::vector<int> fds{open(root_.c_str(), O_RDONLY | O_DIRECTORY)};
+    for (int i = 0; i < 25; ++i) {
+        mkdirat(fds.back(), name.c_str(), 0755);
+        fds.push_back(openat(fds.back(), name.c_str(), O_RDONLY | O_DIRECTORY));
+    }
+    close(openat(fds.back(), "deep.avi", O_CREAT | O_WRONLY, 0644));
+    SearchFiles(false, {Location()}, {"AVI"}, work, reg, shell);
+    EXPECT_EQ(reg.LastRow(), 1);
+    EXPECT_EQ(reg.Cell(colName, 1), "DEEP");
+    unlinkat(fds.back(), "deep.avi", 0);
+    for (size_t i = fds.size() - 1; i > 0; --i) {
+        close(fds[i]);
+        unlinkat(fds[i - 1], name.c_str(), AT_REMOVEDIR);
+    }
+    close(fds.front());
 }
 
 TEST_F(SearchFilesTest, NamesWithoutDotsAndWithSeveralDots) {

@@ -42,15 +42,17 @@ public:
         return why.empty();
     }
 
-    // Mounts `source` at `mountPoint` (made when missing), each call answered after `delayUs`,
-    // entries and attributes kept by the kernel for `timeoutS` seconds. Mounted() tells
-    // whether it came up.
-    TSlowShare(const std::string& source, std::string mountPoint, int delayUs, double timeoutS)
+    // Mounts `source` at `mountPoint` (made when missing), each call answered after `delayUs`
+    // and each change (create, rename, remove) after `changeDelayUs` more, entries and
+    // attributes kept by the kernel for `timeoutS` seconds. Mounted() tells whether it came up.
+    TSlowShare(const std::string& source, std::string mountPoint, int delayUs, double timeoutS,
+               int changeDelayUs = 0)
         : mountPoint_(std::move(mountPoint)) {
         if (!Unavailable().empty()) return;
         mkdir(mountPoint_.c_str(), 0755);
         const std::string delay = std::to_string(delayUs);
         const std::string timeout = std::to_string(timeoutS);
+        const std::string changeDelay = std::to_string(changeDelayUs);
         const pid_t parent = getpid();
         pid_ = fork();
         if (pid_ == 0) {
@@ -59,7 +61,7 @@ public:
             if (getppid() != parent) _exit(1);
 #ifdef TAVLORA_SLOWSHARE_FS
             execl(TAVLORA_SLOWSHARE_FS, "slowsharefs", source.c_str(), mountPoint_.c_str(),
-                  delay.c_str(), timeout.c_str(), static_cast<char*>(nullptr));
+                  delay.c_str(), timeout.c_str(), changeDelay.c_str(), static_cast<char*>(nullptr));
 #endif
             _exit(127);
         }

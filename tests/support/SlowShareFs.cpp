@@ -2,8 +2,9 @@
 // answers every call after a fixed delay, with fixed entry and attribute timeouts, as a NAS
 // over SMB or NFS does. Listings carry the entry types (file, folder, link) as those give
 // them, so a walk needs no stat to tell files from folders. Freezing it is done from outside
-// by stopping this process; no handler ever blocks on purpose.
-//   slowsharefs SOURCE MOUNTPOINT DELAY_US TIMEOUT_S
+// by stopping this process; no handler ever blocks on purpose. A call that changes the share
+// (create, rename, remove) waits CHANGE_DELAY_US more, as a busy NAS carrying it out.
+//   slowsharefs SOURCE MOUNTPOINT DELAY_US TIMEOUT_S [CHANGE_DELAY_US]
 #define FUSE_USE_VERSION 35
 #include <fuse3/fuse.h>
 
@@ -23,6 +24,7 @@ struct Share {
     int root; // the source folder
     useconds_t delay;
     double timeout;
+    useconds_t changeDelay;
 };
 
 Share& TheShare() {
@@ -33,6 +35,12 @@ Share& TheShare() {
 const char* Enter(const char* path) {
     usleep(TheShare().delay);
     return path[1] ? path + 1 : ".";
+}
+
+// A handler that changes the share starts here.
+const char* EnterChange(const char* path) {
+    usleep(TheShare().changeDelay);
+    return Enter(path);
 }
 
 int Result(int r) {
@@ -87,7 +95,7 @@ int Open(const char* path, fuse_file_info* fi) {
 }
 
 int Create(const char* path, mode_t mode, fuse_file_info* fi) {
-    const int fd = openat(TheShare().root, Enter(path), fi->flags | O_CREAT, mode);
+    const int fd = openat(TheShare().root, EnterChange(path), fi->flags | O_CREAT, mode);
     if (fd < 0) return -errno;
     fi->fh = uint64_t(fd);
     return 0;
@@ -113,20 +121,20 @@ int StatFs(const char* path, struct statvfs* st) {
 }
 
 int Unlink(const char* path) {
-    return Result(unlinkat(TheShare().root, Enter(path), 0));
+    return Result(unlinkat(TheShare().root, EnterChange(path), 0));
 }
 
 int RemoveDir(const char* path) {
-    return Result(unlinkat(TheShare().root, Enter(path), AT_REMOVEDIR));
+    return Result(unlinkat(TheShare().root, EnterChange(path), AT_REMOVEDIR));
 }
 
 int MakeDir(const char* path, mode_t mode) {
-    return Result(mkdirat(TheShare().root, Enter(path), mode));
+    return Result(mkdirat(TheShare().root, EnterChange(path), mode));
 }
 
 int Rename(const char* from, const char* to, unsigned int flags) {
     const int root = TheShare().root;
-    return Result(renameat2(root, Enter(from), root, to[1] ? to + 1 : ".", flags));
+    return Result(renameat2(root, EnterChange(from), root, to[1] ? to + 1 : ".", flags));
 }
 
 int Truncate(const char* path, off_t size, fuse_file_info* fi) {
@@ -156,12 +164,14 @@ int Access(const char* path, int mode) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s SOURCE MOUNTPOINT DELAY_US TIMEOUT_S\n", argv[0]);
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: %s SOURCE MOUNTPOINT DELAY_US TIMEOUT_S [CHANGE_DELAY_US]\n",
+                     argv[0]);
         return 2;
     }
     Share share{open(argv[1], O_RDONLY | O_DIRECTORY | O_CLOEXEC),
-                useconds_t(std::strtoul(argv[3], nullptr, 10)), std::strtod(argv[4], nullptr)};
+                useconds_t(std::strtoul(argv[3], nullptr, 10)), std::strtod(argv[4], nullptr),
+                useconds_t(argc == 6 ? std::strtoul(argv[5], nullptr, 10) : 0)};
     if (share.root < 0) {
         std::perror(argv[1]);
         return 1;

@@ -1,0 +1,50 @@
+// What a disk call made on a worker thread really reaches. The path functions tell the gate
+// of their thread each path before they ask the file system about it; the gate resolves the
+// path's links as the call will and charges the call to the mount reached, so that a call
+// stuck past its deadline marks that mount alone, and a path that runs through a mount that
+// does not answer gets no answer at once, without a call.
+#pragma once
+
+#include "platform/MountTable.h"
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// Thrown out of the call when the path reaches a mount that does not answer: the call has
+// no answer, which is never "missing".
+struct ENoAnswer {};
+
+class TReachGate {
+public:
+    // Opens the gate on this thread for the calls until its end. `enter(mount)` charges the
+    // call in hand to the mount and tells whether the mount still answers.
+    TReachGate(const std::vector<TMountPoint>& mounts,
+               std::function<bool(const TMountPoint&)> enter);
+    ~TReachGate();
+    TReachGate(const TReachGate&) = delete;
+    TReachGate& operator=(const TReachGate&) = delete;
+
+    // The gate of this thread; none outside a timed call.
+    static TReachGate* Current();
+    // Charges the call to the mount that `real` reaches; throws ENoAnswer when it does not
+    // answer.
+    void Reach(const std::string& real);
+
+private:
+    const std::string& Reached(const std::string& folder);
+
+    const std::vector<TMountPoint>& mounts_;
+    std::function<bool(const TMountPoint&)> enter_;
+    std::function<bool(const TMountPoint&)> allowed_; // enter_, noting a refusal
+    bool refused_ = false;
+    std::unordered_map<std::string, std::string> folders_; // resolved folder paths
+    TReachGate* outer_;
+};
+
+// Called by the path functions before they ask the file system about `real` (an absolute
+// path as the call spells it); nothing without a gate.
+inline void Reaching(const std::string& real) {
+    if (TReachGate* gate = TReachGate::Current()) gate->Reach(real);
+}
