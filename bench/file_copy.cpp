@@ -33,7 +33,8 @@ class BenchDialogs : public IDialogs {
 public:
     QString folder;
     QString SelectFolder(const QString&) override { return folder; }
-    QStringList OpenFiles(const QString&, const QString&) override { return {}; }
+    QStringList OpenFiles(const QString&, const QString&, const QString&) override { return {}; }
+    QString LastOpenFolder() override { return {}; }
     Answer AskYesNoCancel(const QString&, const QString&) override { return Answer::Yes; }
     bool InputQuery(const QString&, const QString&, QString&) override { return false; }
     void Information(const QString&, const QString& text) override {

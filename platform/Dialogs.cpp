@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QSettings>
+#include <QUrl>
 
 QString ApplicationTitle() {
     return QStringLiteral("星澜影库通");
@@ -35,8 +37,15 @@ QString QtDialogs::SelectFolder(const QString& title) {
                                              QFileDialog::ShowDirsOnly);
 }
 
-QStringList QtDialogs::OpenFiles(const QString& title, const QString& filters) {
-    return QFileDialog::getOpenFileNames(parent_, title, QString(), filters);
+QStringList QtDialogs::OpenFiles(const QString& title, const QString& filters,
+                                 const QString& startFolder) {
+    return QFileDialog::getOpenFileNames(parent_, title, startFolder, filters);
+}
+
+QString QtDialogs::LastOpenFolder() {
+    // Where Qt's own file dialog keeps the folder it last showed, across runs.
+    QSettings settings(QSettings::UserScope, QStringLiteral("QtProject"));
+    return settings.value(QStringLiteral("FileDialog/lastVisited")).toUrl().toLocalFile();
 }
 
 IDialogs::Answer QtDialogs::AskYesNoCancel(const QString& caption, const QString& text) {
@@ -66,9 +75,10 @@ QString PreparedDialogs::SelectFolder(const QString& title) {
     return dialogs_.SelectFolder(title);
 }
 
-QStringList PreparedDialogs::OpenFiles(const QString& title, const QString& filters) {
+QStringList PreparedDialogs::OpenFiles(const QString& title, const QString& filters,
+                                       const QString& startFolder) {
     beforeOpen_();
-    return dialogs_.OpenFiles(title, filters);
+    return dialogs_.OpenFiles(title, filters, startFolder);
 }
 
 IDialogs::Answer PreparedDialogs::AskYesNoCancel(const QString& caption, const QString& text) {

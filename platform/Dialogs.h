@@ -14,8 +14,12 @@ public:
     virtual ~IDialogs() = default;
     // The folder picker, opening in the user's home folder; "" when cancelled.
     virtual QString SelectFolder(const QString& title) = 0;
-    // The open-file dialog with multi-select; empty when cancelled.
-    virtual QStringList OpenFiles(const QString& title, const QString& filters) = 0;
+    // The open-file dialog with multi-select, opening in `startFolder`; empty when cancelled.
+    virtual QStringList OpenFiles(const QString& title, const QString& filters,
+                                  const QString& startFolder) = 0;
+    // The folder the open-file dialog would open in by itself (the one last used); "" when
+    // none. Only its name is read: whether it answers is asked off the UI thread.
+    virtual QString LastOpenFolder() = 0;
     // A question with Yes, No and Cancel.
     virtual Answer AskYesNoCancel(const QString& caption, const QString& text) = 0;
     // The one-line input box; false when cancelled, value keeps the proposal then.
@@ -31,7 +35,9 @@ class QtDialogs : public IDialogs {
 public:
     explicit QtDialogs(QWidget* parent) : parent_(parent) {}
     QString SelectFolder(const QString& title) override;
-    QStringList OpenFiles(const QString& title, const QString& filters) override;
+    QStringList OpenFiles(const QString& title, const QString& filters,
+                          const QString& startFolder) override;
+    QString LastOpenFolder() override;
     Answer AskYesNoCancel(const QString& caption, const QString& text) override;
     bool InputQuery(const QString& caption, const QString& prompt, QString& value) override;
     void Information(const QString& caption, const QString& text) override;
@@ -48,7 +54,9 @@ public:
     PreparedDialogs(IDialogs& dialogs, std::function<void()> beforeOpen)
         : dialogs_(dialogs), beforeOpen_(std::move(beforeOpen)) {}
     QString SelectFolder(const QString& title) override;
-    QStringList OpenFiles(const QString& title, const QString& filters) override;
+    QStringList OpenFiles(const QString& title, const QString& filters,
+                          const QString& startFolder) override;
+    QString LastOpenFolder() override { return dialogs_.LastOpenFolder(); }
     Answer AskYesNoCancel(const QString& caption, const QString& text) override;
     bool InputQuery(const QString& caption, const QString& prompt, QString& value) override;
     void Information(const QString& caption, const QString& text) override;

@@ -77,7 +77,8 @@ struct FakeDialogs : IDialogs {
         EXPECT_EQ(title, QStringLiteral("选择一个目的文件夹"));
         return folder;
     }
-    QStringList OpenFiles(const QString&, const QString&) override { return {}; }
+    QStringList OpenFiles(const QString&, const QString&, const QString&) override { return {}; }
+    QString LastOpenFolder() override { return {}; }
     Answer AskYesNoCancel(const QString& caption, const QString& text) override {
         EXPECT_EQ(caption, QStringLiteral("确认操作"));
         questions << text;

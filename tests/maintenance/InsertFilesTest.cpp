@@ -4,6 +4,9 @@
 #include "platform/GbText.h"
 #include "register/NewRecord.h"
 #include "support/FakeDialogs.h"
+#include "support/ShortDiskDeadline.h"
+#include "support/SlowShare.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +50,29 @@ TEST(InsertFiles, BlankRowIsFilledAndCancelChangesNothing) {
     dialogs.files.push_back({"/v/One.avi"});
     InsertFromOpenDialog(reg, shell, dialogs);
     EXPECT_EQ(Column(reg, 2), (std::vector<std::string>{"ONE", "ONE"}));
+}
+
+// The folder the dialog would open by itself is asked first, off the UI thread: one on a
+// share that does not answer gives way to the home folder, and the history says why.
+TEST(InsertFiles, TheDialogOpensInTheLastFolderOnlyWhenItAnswers) {
+    ASSERT_EQ(TSlowShare::Unavailable(), "");
+    TempDir dir;
+    dir.MakeDir("Nas/Films");
+    const QString films = QString::fromStdString(dir.Path() + "Mnt/Films");
+    TSlowShare share(dir.Path() + "Nas", dir.Path() + "Mnt", 0, 0);
+    ASSERT_TRUE(share.Mounted());
+    ShortDiskDeadline deadline(300);
+    VideoRegister reg;
+    SetRows(reg, {});
+    FakeShell shell;
+    FakeDialogs dialogs;
+    dialogs.files = {{}, {}};
+    dialogs.lastOpenFolder = films;
+    InsertFromOpenDialog(reg, shell, dialogs);
+    share.Freeze();
+    InsertFromOpenDialog(reg, shell, dialogs);
+    EXPECT_EQ(dialogs.starts, QStringList({films, QDir::homePath()}));
+    EXPECT_EQ(shell.history.back(), QStringLiteral("上次的文件夹无响应，从主文件夹打开: ") + films);
 }
 
 TEST(InsertFiles, RecordCellsFollowTheUpperCasedPath) {

@@ -20,6 +20,8 @@ public:
     QStringList calls;  // "SelectFolder: title", "Ask: caption | text", ...
     QStringList errors; // texts given to Error
     QStringList infos;  // texts given to Information
+    QStringList starts; // the folders OpenFiles opened in
+    QString lastOpenFolder;
 
     std::function<void()> onOpen; // runs as each dialog opens, to look at the window then
 
@@ -28,11 +30,14 @@ public:
         Opened();
         return Take(folders, "SelectFolder");
     }
-    QStringList OpenFiles(const QString& title, const QString& filters) override {
+    QStringList OpenFiles(const QString& title, const QString& filters,
+                          const QString& startFolder) override {
         calls << QStringLiteral("OpenFiles: ") + title + QStringLiteral(" | ") + filters;
+        starts << startFolder;
         Opened();
         return Take(files, "OpenFiles");
     }
+    QString LastOpenFolder() override { return lastOpenFolder; }
     Answer AskYesNoCancel(const QString& caption, const QString& text) override {
         calls << QStringLiteral("Ask: ") + caption + QStringLiteral(" | ") + text;
         Opened();
