@@ -1,7 +1,7 @@
 #include "app/FolderTreeModel.h"
 
+#include "platform/DeadlineWorker.h"
 #include "platform/DetachedCall.h"
-#include "platform/DiskCalls.h"
 #include "platform/DiskLabels.h"
 #include "platform/EventWait.h"
 #include "platform/FolderListing.h"
@@ -81,30 +81,46 @@ void TFolderTreeModel::FollowMountTable() {
 void TFolderTreeModel::ShowMounts(std::vector<TMountPoint> mounts) {
     mounts_ = std::move(mounts);
     labels_ = ReadDiskLabels(mounts_);
-    answers_ = {};
-    const int seen = ++mountsSeen_;
+    // Answers about mount points that are gone are forgotten; the others stay, so that a
+    // change of the mount table asks nothing again.
+    std::set<QString> points;
+    for (const TMountPoint& m : mounts_)
+        points.insert(QString::fromStdString(m.path));
+    std::erase_if(answered_, [&](const QString& p) { return !points.contains(p); });
+    std::erase_if(answers_.notFolders, [&](const QString& p) { return !points.contains(p); });
+    std::erase_if(answers_.gvfsShares, [&](const auto& a) { return !points.contains(a.first); });
     ShowAnsweredPlaces();
-    // What only the mounted file systems can tell is asked of them, one worker each, so
-    // that one that does not answer holds up nothing else.
+    // What only the mounted file systems can tell is asked of them, one worker each, so that
+    // one that does not answer holds up nothing else; one question per place at a time,
+    // whatever the mount table does meanwhile.
+    auto ask = [this](const QString& point) {
+        return !answered_.contains(point) && asking_.insert(point).second;
+    };
     for (const TDiskPlace& place : places_) {
-        if (!place.askIfFolder) continue;
+        if (!place.askIfFolder || !ask(place.path)) continue;
         RunDetached(
             handOver_, [path = place.path] { return IsFolder(path); },
-            [this, seen, path = place.path](bool folder) {
-                if (seen != mountsSeen_ || folder) return;
-                answers_.notFolders.insert(path);
+            [this, path = place.path](bool folder) {
+                Answered(path);
+                if (!folder) answers_.notFolders.insert(path);
                 ShowAnsweredPlaces();
             });
     }
     for (const QString& point : GvfsMountPoints(mounts_)) {
+        if (!ask(point)) continue;
         RunDetached(
             handOver_, [point] { return ListFolders(point); },
-            [this, seen, point](QStringList shares) {
-                if (seen != mountsSeen_) return;
+            [this, point](QStringList shares) {
+                Answered(point);
                 answers_.gvfsShares[point] = std::move(shares);
                 ShowAnsweredPlaces();
             });
     }
+}
+
+void TFolderTreeModel::Answered(const QString& point) {
+    asking_.erase(point);
+    answered_.insert(point);
 }
 
 void TFolderTreeModel::ShowAnsweredPlaces() {
@@ -120,19 +136,22 @@ void TFolderTreeModel::ShowPlaces(const std::vector<TDiskPlace>& places) {
                                  [&](const TDiskPlace& p) { return p.path == path; });
         if (!stays) top->removeRow(row);
     }
-    for (int row = 0; row < int(places.size()); ++row) {
-        const TDiskPlace& place = places[size_t(row)];
-        int at = row;
-        while (at < top->rowCount() && top->child(at)->data(kPathRole).toString() != place.path)
-            ++at;
-        if (at == top->rowCount()) {
-            QStandardItem* node = MakeNode(place.path, place.name, PlaceIcon(icons_, place.kind));
-            node->setToolTip(place.path);
-            top->insertRow(row, node);
-        } else {
-            if (at != row) top->insertRow(row, top->takeRow(at));
+    // A place that stays keeps its node where it is, never taken out and put back: its open
+    // folders and the indexes held on it stay valid. A new place goes after the places
+    // before it in the new order.
+    int at = 0;
+    for (const TDiskPlace& place : places) {
+        int row = 0;
+        while (row < top->rowCount() && top->child(row)->data(kPathRole).toString() != place.path)
+            ++row;
+        if (row < top->rowCount()) {
             top->child(row)->setText(place.name);
+            at = std::max(at, row + 1);
+            continue;
         }
+        QStandardItem* node = MakeNode(place.path, place.name, PlaceIcon(icons_, place.kind));
+        node->setToolTip(place.path);
+        top->insertRow(at++, node);
     }
 }
 
@@ -202,13 +221,32 @@ void TFolderTreeModel::fetchMore(const QModelIndex& parent) {
     StartListing(parent);
 }
 
+// A mount that holds a listing past the deadline is asked nothing more until that listing
+// returns (at most one stuck worker per mount): a folder on it asked again waits for its
+// listing still on the way, and any other gets no answer at once.
 void TFolderTreeModel::StartListing(const QModelIndex& parent) {
-    const int request = ++requests_;
-    itemFromIndex(parent)->setData(request, kRequestRole);
-    listing_[request] = QPersistentModelIndex(parent);
-    RunDetached(
-        handOver_, [path = PathOf(parent)] { return ListFolders(path); },
-        [this, request](QStringList names) { Listed(request, std::move(names)); });
+    QStandardItem* node = itemFromIndex(parent);
+    const QString path = PathOf(parent);
+    const TMountPoint* mount = MountOfRealPath(mounts_, path.toStdString());
+    const std::string place = mount ? mount->path : std::string();
+    auto asked = listing_.end();
+    if (stuck_.contains(place)) {
+        asked = std::find_if(listing_.begin(), listing_.end(),
+                             [&](const auto& l) { return l.second.path == path; });
+        if (asked == listing_.end()) {
+            if (StateOf(parent) != Reading) return; // the folders shown stay
+            node->setData(NoAnswer, kStateRole);
+            ShowPending(node, QStringLiteral("无响应"));
+            return;
+        }
+    }
+    const int request = asked != listing_.end() ? asked->first : ++requests_;
+    node->setData(request, kRequestRole);
+    listing_[request] = {QPersistentModelIndex(parent), path, place};
+    if (asked == listing_.end())
+        RunDetached(
+            handOver_, [path] { return ListFolders(path); },
+            [this, request](QStringList names) { Listed(request, std::move(names)); });
     QTimer::singleShot(DiskDeadlineMs(), this, [this, request] { Overdue(request); });
 }
 
@@ -216,7 +254,8 @@ void TFolderTreeModel::StartListing(const QModelIndex& parent) {
 void TFolderTreeModel::Listed(int request, QStringList names) {
     auto it = listing_.find(request);
     if (it == listing_.end()) return;
-    QStandardItem* node = itemFromIndex(it->second);
+    QStandardItem* node = itemFromIndex(it->second.node);
+    stuck_.erase(it->second.place);
     listing_.erase(it);
     if (!node) return;
     if (StateOf(node->index()) == Read) {
@@ -256,8 +295,9 @@ void TFolderTreeModel::ShowListedAgain(QStandardItem* node, const QStringList& n
 void TFolderTreeModel::Overdue(int request) {
     auto it = listing_.find(request);
     if (it == listing_.end()) return;
-    QStandardItem* node = itemFromIndex(it->second);
-    if (!node || node->data(kRequestRole).toInt() != request || StateOf(it->second) != Reading)
+    stuck_.insert(it->second.place);
+    QStandardItem* node = itemFromIndex(it->second.node);
+    if (!node || node->data(kRequestRole).toInt() != request || StateOf(it->second.node) != Reading)
         return;
     node->setData(NoAnswer, kStateRole);
     ShowPending(node, QStringLiteral("无响应"));

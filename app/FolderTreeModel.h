@@ -14,6 +14,8 @@
 #include <QPersistentModelIndex>
 #include <QStandardItemModel>
 #include <map>
+#include <set>
+#include <string>
 
 class QTreeView;
 class TMountTableWatch;
@@ -47,6 +49,7 @@ private:
     // its own, what only they can tell.
     void ShowMounts(std::vector<TMountPoint> mounts);
     void ShowAnsweredPlaces();
+    void Answered(const QString& point);
     // Asks a worker for the folders of a node's folder.
     void StartListing(const QModelIndex& parent);
     void Listed(int request, QStringList names);
@@ -60,8 +63,14 @@ private:
     std::vector<TMountPoint> mounts_;
     std::map<std::string, QString> labels_;
     TMountAnswers answers_;
+    std::set<QString> asking_, answered_; // mount points asked what only they can tell
     std::vector<TDiskPlace> places_;
-    int mountsSeen_ = 0; // answers about an older mount table are dropped
     int requests_ = 0;
-    std::map<int, QPersistentModelIndex> listing_; // node of each listing not answered yet
+    struct Listing {
+        QPersistentModelIndex node; // the node that shows it
+        QString path;
+        std::string place; // the mount point that holds the folder
+    };
+    std::map<int, Listing> listing_; // each listing not answered yet
+    std::set<std::string> stuck_;    // mount points holding a listing past the deadline
 };

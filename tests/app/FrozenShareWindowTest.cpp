@@ -60,6 +60,14 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     w.stDir->collapse(place);
     w.stDir->expand(place);
     EXPECT_EQ(tree->index(0, 0, place).data().toString(), QStringLiteral("正在读取…"));
+    // A change of the mount table that adds a place and orders the others anew keeps every
+    // node that stays, and the indexes held on it.
+    std::vector<TDiskPlace> places{{QStringLiteral("/elsewhere"), "elsewhere", TDiskPlace::Disk}};
+    for (int row = tree->rowCount() - 1; row >= 0; --row)
+        places.push_back({tree->PathOf(tree->index(row, 0)), "", TDiskPlace::Disk});
+    tree->ShowPlaces(places);
+    EXPECT_EQ(tree->PathOf(place), mount);
+    EXPECT_EQ(tree->index(0, 0, place).data().toString(), QStringLiteral("正在读取…"));
     const QString notSearched = QString::fromUtf8("文件夹无响应，未搜索: ") + mount.toUpper();
 
     // A search into it names the location once the deadline has passed, and goes on.
@@ -75,7 +83,7 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
 
     // "中断搜索>>" ends a search that waits on the share, well before the deadline.
     w.mmHis->clear();
-    w.lstDirs->takeItem(1);
+    delete w.lstDirs->takeItem(1); // the caller owns a taken item
     SetDiskDeadlineMs(60000);
     QTimer::singleShot(100, &w, [&] {
         EXPECT_EQ(w.btnSearchAppend->text(), QStringLiteral("中断搜索>>"));
