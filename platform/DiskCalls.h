@@ -151,6 +151,7 @@ std::vector<std::optional<R>> TDiskCalls::Map(std::vector<std::string> gbPaths, 
                     last = i + 1 == b->paths.size();
                 };
                 if (!clock.Under(take) || !taken || !clock.Begin(PlaceOf(*mounts, path))) return;
+                gate.NewCall();
                 std::optional<R> result;
                 try {
                     if (!skip) result = (*shared)(path);

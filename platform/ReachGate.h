@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // Thrown out of the call when the path reaches a mount that does not answer: the call has
@@ -31,15 +32,27 @@ public:
     // Charges the call to the mount that `real` reaches; throws ENoAnswer when it does not
     // answer.
     void Reach(const std::string& real);
+    // A new call starts (its worker charged it anew): the next mount reached is charged again.
+    void NewCall();
 
 private:
-    const std::string& Reached(const std::string& folder);
+    struct Folder {
+        std::string reached;                // the path with its links followed
+        const TMountPoint* mount = nullptr; // the mount that holds it
+    };
+    // What the path reaches, remembered for the gate's calls.
+    const Folder& Reached(const std::string& path);
+    // enter_ once per mount in a row; false (noted) when the mount does not answer.
+    bool Charge(const TMountPoint* mount);
 
     const std::vector<TMountPoint>& mounts_;
     std::function<bool(const TMountPoint&)> enter_;
-    std::function<bool(const TMountPoint&)> allowed_; // enter_, noting a refusal
+    std::function<bool(const TMountPoint&)> allowed_; // Charge, for ReachedPath
+    std::unordered_set<std::string> points_;          // the mount points
+    const TMountPoint* charged_ = nullptr;
+    bool answers_ = true; // what enter_ said of charged_
     bool refused_ = false;
-    std::unordered_map<std::string, std::string> folders_; // resolved folder paths
+    std::unordered_map<std::string, Folder> folders_; // resolved paths
     TReachGate* outer_;
 };
 
