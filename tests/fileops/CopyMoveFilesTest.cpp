@@ -2,6 +2,8 @@
 
 #include "fileops/CopyMoveFiles.h"
 #include "platform/FileErrors.h"
+#include "support/ShortDiskDeadline.h"
+#include "support/SlowShare.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -87,6 +89,20 @@ TEST_F(CopyMove, CancelledPickerMissingOrUnstorableFolderDoesNothing) {
     EXPECT_EQ(reg.Cell(colPath, 1), RegDir(src));
     EXPECT_FALSE(shell.pb2.everShown);
     EXPECT_TRUE(fs::exists(src / "f1.mkv"));
+}
+
+// The chosen folder is charged to the share it lies on, whatever its spelling: a share that
+// does not answer is named, never the local disk above it.
+TEST_F(CopyMove, ATargetOnAShareThatDoesNotAnswerIsChargedToTheShare) {
+    ASSERT_EQ(TSlowShare::Unavailable(), "");
+    MakeRows({10});
+    TSlowShare share(dst.string(), (root / "Share").string(), 0, 0);
+    ASSERT_TRUE(share.Mounted());
+    ShortDiskDeadline deadline(300);
+    share.Freeze();
+    dialogs.folder = Q(root / "Share");
+    CopySelectedFiles(ctx, volumes);
+    EXPECT_EQ(shell.history, QStringList(QStringLiteral("位置无响应: ") + Q(root / "Share")));
 }
 
 TEST_F(CopyMove, FreeSpaceMustExceedTheTotalStrictly) {
