@@ -3,6 +3,7 @@
 #include "platform/FileErrors.h"
 #include "platform/LineReader.h"
 #include "platform/Paths.h"
+#include "platform/ReachGate.h"
 #include "register/GridStore.h"
 #include "register/Shell.h"
 
@@ -75,6 +76,8 @@ TFileCheck CheckFile(const std::string& gbPath) {
     if (!file.exists) return file;
     try {
         file.size = GetFileSizeBytes(gbPath);
+    } catch (const ENoAnswer&) {
+        throw; // no answer is no failure of the file: the call has none
     } catch (...) {
         file.error = std::current_exception();
     }
