@@ -4,25 +4,35 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace {
 
-// Workers whose last graph call returned, kept for the next call (UI thread only): a call in
-// flight holds its own, so a graph call made inside the wait for another does not queue
-// behind it.
-std::vector<std::unique_ptr<TDeadlineWorker>>& IdleWorkers() {
-    static auto* idle = new std::vector<std::unique_ptr<TDeadlineWorker>>;
-    return *idle;
-}
+// Workers whose last graph call returned, kept for the next call: a call in flight holds its
+// own, so a graph call made inside the wait for another does not queue behind it. Any thread.
+class IdleWorkers {
+public:
+    static IdleWorkers& Of() {
+        static auto* idle = new IdleWorkers; // outlives the calls still on their way at exit
+        return *idle;
+    }
+    std::unique_ptr<TDeadlineWorker> Take() {
+        std::lock_guard lock(mutex_);
+        if (workers_.empty()) return std::make_unique<TDeadlineWorker>();
+        std::unique_ptr<TDeadlineWorker> worker = std::move(workers_.back());
+        workers_.pop_back();
+        return worker;
+    }
+    void Keep(std::unique_ptr<TDeadlineWorker> worker) {
+        std::lock_guard lock(mutex_);
+        workers_.push_back(std::move(worker));
+    }
 
-std::unique_ptr<TDeadlineWorker> TakeWorker() {
-    auto& idle = IdleWorkers();
-    if (idle.empty()) return std::make_unique<TDeadlineWorker>();
-    std::unique_ptr<TDeadlineWorker> worker = std::move(idle.back());
-    idle.pop_back();
-    return worker;
-}
+private:
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<TDeadlineWorker>> workers_;
+};
 
 struct Outcome {
     bool done = false;
@@ -52,12 +62,12 @@ std::shared_ptr<Outcome> Start(TDeadlineWorker& worker, GstElement* graph,
 TGraphCall CallGraphDetached(GstElement* graph, std::function<int(GstElement*)> work,
                              QEventLoop::ProcessEventsFlags flags,
                              const std::function<bool()>& stop, int quietMs) {
-    std::unique_ptr<TDeadlineWorker> worker = TakeWorker();
+    std::unique_ptr<TDeadlineWorker> worker = IdleWorkers::Of().Take();
     const std::shared_ptr<Outcome> outcome = Start(*worker, graph, std::move(work));
     const WaitEnd end = worker->Wait([&] { return outcome->done; }, stop, flags,
                                      std::min(quietMs, DiskDeadlineMs()));
     if (end == WaitEnd::Done) {
-        IdleWorkers().push_back(std::move(worker));
+        IdleWorkers::Of().Keep(std::move(worker));
         return {TGraphCallEnd::Done, outcome->result};
     }
     worker->Abandon(); // the call empties the graph when it returns
@@ -65,7 +75,7 @@ TGraphCall CallGraphDetached(GstElement* graph, std::function<int(GstElement*)> 
 }
 
 void ReleaseGraphDetached(GstElement* graph, int quietMs) {
-    std::unique_ptr<TDeadlineWorker> worker = TakeWorker();
+    std::unique_ptr<TDeadlineWorker> worker = IdleWorkers::Of().Take();
     const std::shared_ptr<Outcome> outcome = Start(*worker, graph, [](GstElement* g) {
         return int(gst_element_set_state(g, GST_STATE_NULL));
     });
@@ -73,5 +83,5 @@ void ReleaseGraphDetached(GstElement* graph, int quietMs) {
     // Waits quietly only: a graph that does not answer is left to the worker.
     if (worker->Wait([&] { return outcome->done; }, [] { return true; }, QEventLoop::AllEvents,
                      quietMs) == WaitEnd::Done)
-        IdleWorkers().push_back(std::move(worker));
+        IdleWorkers::Of().Keep(std::move(worker));
 }
