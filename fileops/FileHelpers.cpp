@@ -14,6 +14,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -75,7 +76,7 @@ TFileCheck CheckFile(const std::string& gbPath) {
     file.exists = FileExists(RegisterPath(gbPath));
     if (!file.exists) return file;
     try {
-        file.size = GetFileSizeBytes(gbPath);
+        std::tie(file.size, file.modifiedNs) = GetFileSizeAndTime(gbPath);
     } catch (const ENoAnswer&) {
         throw; // no answer is no failure of the file: the call has none
     } catch (...) {
@@ -86,13 +87,17 @@ TFileCheck CheckFile(const std::string& gbPath) {
 }
 
 uint64_t GetFileSizeBytes(std::string_view gbPath) {
+    return GetFileSizeAndTime(gbPath).first;
+}
+
+std::pair<uint64_t, int64_t> GetFileSizeAndTime(std::string_view gbPath) {
     int fd = OpenRegularFile(ResolvePath(RegisterPath(gbPath)), gbPath);
     struct stat st;
     int rc = fstat(fd, &st);
     int err = errno;
     close(fd);
     if (rc != 0) ThrowOpenError(gbPath, err);
-    return uint64_t(st.st_size);
+    return {uint64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 uint64_t GetDiskFreeBytes(std::string_view gbPath) {

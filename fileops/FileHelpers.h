@@ -11,6 +11,7 @@ class IShell;
 #include <exception>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The copy unit of BlockCopyFile: one progress step and one break test per block.
@@ -34,6 +35,7 @@ CheckedDeletion DeleteCheckedFile(const DiskEntry& entry);
 struct TFileCheck {
     bool exists = false;
     uint64_t size = 0;
+    int64_t modifiedNs = 0;   // the modification time, ns since the epoch
     std::string real;         // the file on disk
     std::exception_ptr error; // the size could not be read: what GetFileSizeBytes threw
 };
@@ -49,6 +51,8 @@ TRowFiles FindRowFiles(const std::string& gbPath);
 
 // The length of the file. Throws EFileError as OpenRegularFile does (a pipe is not opened).
 uint64_t GetFileSizeBytes(std::string_view gbPath);
+// The same with the modification time, ns since the epoch, from the same open file.
+std::pair<uint64_t, int64_t> GetFileSizeAndTime(std::string_view gbPath);
 
 // The bytes free for the user on the file system that holds the path; 0 when the query fails.
 uint64_t GetDiskFreeBytes(std::string_view gbPath);

@@ -1,9 +1,8 @@
 #include "media/FilterGraph.h"
 
-#include "media/Discover.h"
 #include "media/FilterPropertyDialog.h"
 #include "media/GraphElements.h"
-#include "media/MpegAudioFrames.h"
+#include "media/GraphFacts.h"
 #include "platform/DiskCalls.h"
 #include "platform/EventWait.h"
 #include "register/Shell.h"
@@ -87,14 +86,6 @@ void HoldOnGraph(GstElement* graph, const char* key, GstElement* sink) {
 GstElement* HeldOnGraph(GstElement* graph, const char* key) {
     return GST_ELEMENT(g_object_get_data(G_OBJECT(graph), key));
 }
-
-// Keeps to the clock as a video sink does, so that a probe's start and pause take as long
-// as they do with the pane.
-GstElement* MakeFakeVideoSink() {
-    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
-    g_object_set(sink, "sync", TRUE, nullptr);
-    return sink;
-}
 } // namespace
 
 GstElement* TFilterGraph::MakeAudioSink() {
@@ -106,16 +97,8 @@ GstElement* TFilterGraph::MakeAudioSink() {
 }
 
 void TFilterGraph::CreateGraph() {
-    pipeline_ = gst_element_factory_make("playbin", "FG");
+    pipeline_ = MakePlaybin("FG");
     if (!pipeline_) return;
-    gst_object_ref_sink(pipeline_);
-    // Subtitles are not shown by the pane. The software colour balance is not used either: its
-    // stage would convert every frame at the size it is shown (four times the work of the
-    // conversion before the scaler for a 1080p film on a 3840x2160 screen).
-    constexpr guint kPlayText = 1 << 2, kPlaySoftColourBalance = 1 << 10;
-    guint flags = 0;
-    g_object_get(pipeline_, "flags", &flags, nullptr);
-    g_object_set(pipeline_, "flags", flags & ~(kPlayText | kPlaySoftColourBalance), nullptr);
     if (GstElement* sink = MakeAudioSink()) g_object_set(pipeline_, "audio-sink", sink, nullptr);
     // A probe's pictures go nowhere, and so do a film's without a video pane (playbin would
     // pick a desktop sink). The graph holds both sinks, so either lives while swapped out.
@@ -387,12 +370,7 @@ void TFilterGraph::SetVolume(int volume) {
 bool TFilterGraph::QueryDurationMs(int64_t& ms) {
     if (!pipeline_ || !rendered_) return false;
     if (graphDurationMs_ == kDurationNotAsked) {
-        const TGraphCall query = CallGraph([](GstElement* g) {
-            gint64 d = 0;
-            return gst_element_query_duration(g, GST_FORMAT_TIME, &d) && d >= 0
-                       ? int(d / GST_MSECOND)
-                       : -1;
-        });
+        const TGraphCall query = CallGraph(&PlaybinDurationMs);
         if (query.end != TGraphCallEnd::Done) return false;
         graphDurationMs_ = query.result;
     }
@@ -421,10 +399,8 @@ int TFilterGraph::DurationMs() {
     // worker as the state changes do, and one that does not answer leaves the graph behind
     // with it. Asked once per file.
     if (fileDurationMs_ < 0) {
-        const TGraphCall read = CallGraph([path = path_, uri = uri_](GstElement*) {
-            const int64_t counted = MpegAudioDurationMs(path);
-            return int(counted >= 0 ? counted : DiscoverDurationMs(uri, 5000));
-        });
+        const TGraphCall read = CallGraph(
+            [path = path_, uri = uri_](GstElement*) { return FileDurationMs(path, uri); });
         if (read.end != TGraphCallEnd::Done) return 0;
         fileDurationMs_ = read.result;
     }
@@ -445,20 +421,7 @@ bool TFilterGraph::SeekMs(int64_t ms) {
 
 bool TFilterGraph::VideoSize(int& width, int& height) {
     width = height = 0;
-    if (!pipeline_ || !rendered_) return false;
-    GstPad* pad = nullptr;
-    g_signal_emit_by_name(pipeline_, "get-video-pad", 0, &pad);
-    if (!pad) return false;
-    bool ok = false;
-    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
-        GstStructure* s = gst_caps_get_structure(caps, 0);
-        ok = gst_structure_get_int(s, "width", &width) &&
-             gst_structure_get_int(s, "height", &height);
-        if (!ok) width = height = 0;
-        gst_caps_unref(caps);
-    }
-    gst_object_unref(pad);
-    return ok;
+    return pipeline_ && rendered_ && PlaybinVideoSize(pipeline_, width, height);
 }
 
 namespace {

@@ -163,6 +163,7 @@ public:
     // clock-synchronised fake sink without a sound device) and the bound of OpenMediaFile.
     void SetAudioSinkFactory(std::function<GstElement*()> factory);
     void SetRenderTimeoutMs(int ms) { renderTimeoutMs_ = ms; }
+    int RenderTimeoutMs() const { return renderTimeoutMs_; }
     GstElement* Pipeline() const { return pipeline_; }
 
     std::function<void(TFilterGraph* sender, int result, GstElement* renderer)> OnGraphComplete;

@@ -1,6 +1,7 @@
 #include "media/MediaAnalysis.h"
 
 #include "fileops/FileHelpers.h"
+#include "media/ProbesAhead.h"
 #include "platform/GbText.h"
 #include "platform/Paths.h"
 #include "register/GridStore.h"
@@ -37,7 +38,8 @@ void ReadVideoSize(TFilterGraph& FG, int& width, int& height) {
 }
 
 TProbeEnd ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path,
-                         const TFileCheck& file, ProbeResult& result) {
+                         const TFileCheck& file, ProbeResult& result, int row,
+                         TProbesAhead* ahead) {
     FG.StopPlayback();
     FG.EmptyGraph();
     shell.PB2().SetSuffix(QStringLiteral("%  获取信息 ") + GbToQString(path));
@@ -45,6 +47,18 @@ TProbeEnd ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& pat
     if (file.error) std::rethrow_exception(file.error);
     result.size = file.size;
     if (BreakFlag) return TProbeEnd::Stopped;
+    // The row's values as its probe ahead read them; its file changed since, or a row not
+    // probed ahead, is probed here.
+    switch (ahead ? ahead->Take(row, file, result) : TProbesAhead::TTaken::NotAhead) {
+    case TProbesAhead::TTaken::Read:
+        return TProbeEnd::Read;
+    case TProbesAhead::TTaken::NoAnswer:
+        return TProbeEnd::NoAnswer;
+    case TProbesAhead::TTaken::Stopped:
+        return TProbeEnd::Stopped;
+    case TProbesAhead::TTaken::NotAhead:
+        break;
+    }
     struct EmptyAfter {
         TFilterGraph& FG;
         ~EmptyAfter() {
@@ -72,14 +86,15 @@ TProbeEnd ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& pat
     return TProbeEnd::Read;
 }
 
-void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell, TDiskCalls& calls) {
+void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell, TDiskCalls& calls,
+                TProbesAhead* ahead) {
     const std::string path = RowFilePath(reg, row);
     if (path.empty()) return;
     const std::optional<TFileCheck> file = calls.Call(path, [path] { return CheckFile(path); });
     if (calls.Stopped()) return;
     ProbeResult probe;
     TProbeEnd end = TProbeEnd::NoAnswer;
-    if (file && file->exists) end = ProbeMediaFile(FG, shell, path, *file, probe);
+    if (file && file->exists) end = ProbeMediaFile(FG, shell, path, *file, probe, row, ahead);
     if (end == TProbeEnd::Stopped) return;
     if (end == TProbeEnd::NoAnswer) {
         // The file's check passed but the graph's change of state did not return: its mount
@@ -112,15 +127,21 @@ void AnalyseSelectedRows(VideoRegister& reg, TFilterGraph& FG, IShell& shell) {
     } restore{shell, FG};
     FG.SetWaitEvents(QEventLoop::AllEvents);
     shell.ShowBreakButton(true);
+    // The break button stays live while a file check waits on a disk.
+    TDiskCalls calls = ShellDiskCalls(shell, QEventLoop::AllEvents);
+    // The first row is probed on the player's graph at its turn, as it always was; the rows
+    // after it are probed ahead from the first wait on, each next one during the wait after
+    // the row before it. The results of rows past a break or a failure go with `ahead`.
+    TProbesAhead ahead(reg, bottom, calls, FG.RenderTimeoutMs());
+    ahead.Fill(top + 1);
     shell.DelayMs(200);
     shell.PB2().SetVisible(true);
     shell.PB2().SetMax(bottom - top + 1);
-    // The break button stays live while a file check waits on a disk.
-    TDiskCalls calls = ShellDiskCalls(shell, QEventLoop::AllEvents);
     for (int row = top; row <= bottom; ++row) {
         shell.PB2().SetPosition(row - top + 1);
         if (BreakFlag) break;
-        AnalyseRow(reg, row, FG, shell, calls);
+        AnalyseRow(reg, row, FG, shell, calls, &ahead);
+        ahead.Fill(row + 1);
         shell.DelayMs(100);
     }
 }

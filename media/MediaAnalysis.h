@@ -19,6 +19,8 @@ std::string FormatSizeCell(uint64_t size);
 // "%4.4dx%3.3d" of width and height.
 std::string FormatResolution(int width, int height);
 
+class TProbesAhead;
+
 struct ProbeResult {
     uint64_t size = 0;
     int width = 0, height = 0;
@@ -30,14 +32,17 @@ void ReadVideoSize(TFilterGraph& FG, int& width, int& height);
 // How a probe ended: values read, stopped by BreakFlag before or during rendering, or a state
 // change of the graph that its disk did not let return within the deadline.
 enum class TProbeEnd { Read, Stopped, NoAnswer };
-// Builds the graph for the file (a register path, checked as `file`) and reads its values. A
-// file that cannot be rendered still gives its size, with 0 x 0 and no duration. Throws
-// EFileError when the file cannot be opened.
+// Builds the graph for the file (a register path, checked as `file`) and reads its values,
+// or takes them from the row's probe ahead when its file has not changed since. A file that
+// cannot be rendered still gives its size, with 0 x 0 and no duration. Throws EFileError when
+// the file cannot be opened.
 TProbeEnd ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& path,
-                         const TFileCheck& file, ProbeResult& result);
+                         const TFileCheck& file, ProbeResult& result, int row = 0,
+                         TProbesAhead* ahead = nullptr);
 // Probes the row's file and writes columns 4 to 6; a missing file, or one on a mount that
 // does not answer in this run of `calls` (its file check or the graph's state changes), gives
 // the history line "文件不存在 " + path instead.
-void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell, TDiskCalls& calls);
+void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell, TDiskCalls& calls,
+                TProbesAhead* ahead = nullptr);
 // The command over the rows of the selection (mnCalClick without the grid's repaint).
 void AnalyseSelectedRows(VideoRegister& reg, TFilterGraph& FG, IShell& shell);

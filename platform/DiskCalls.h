@@ -76,6 +76,11 @@ public:
         return worker_.Wait(done, stoppable && !change ? stop_ : std::function<bool()>(), flags_, 0,
                             !change);
     }
+    // Waits on a worker of the caller's own (a probe ahead on a graph of its own) as WaitFor
+    // waits on the command's worker, with the command's stop and events.
+    WaitEnd WaitOn(TDeadlineWorker& worker, const std::function<bool()>& done) const {
+        return worker.Wait(done, stop_, flags_, 0);
+    }
     // Leaves the worker to the call it is stuck in; later calls get a new one.
     void Abandon() { worker_.Abandon(); }
     // The place a call on the real path is charged to: its mount point.

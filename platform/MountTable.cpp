@@ -4,7 +4,9 @@
 
 #include <charconv>
 #include <fcntl.h>
+#include <fstream>
 #include <set>
+#include <string>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -116,6 +118,22 @@ bool IsNetworkFileSystem(std::string_view type) {
         "nfs",   "nfs4",        "cifs",        "smb3", "smbfs", "fuse.sshfs", "sshfs",
         "davfs", "fuse.davfs2", "fuse.rclone", "9p",   "afs",   "autofs"};
     return network.contains(type);
+}
+
+bool ReachedByRoundTrips(std::string_view type) {
+    return IsNetworkFileSystem(type) || type.starts_with("fuse.");
+}
+
+// The kernel lists a disk's queue beside the disk, and a partition inside its disk's folder.
+bool OnRotatingDisk(const TMountPoint& mount) {
+    const std::string device = "/sys/dev/block/" + std::to_string(major(mount.device)) + ":" +
+                               std::to_string(minor(mount.device));
+    for (const char* queue : {"/queue/rotational", "/../queue/rotational"}) {
+        std::ifstream flag(device + queue);
+        int rotational = 0;
+        if (flag >> rotational) return rotational == 1;
+    }
+    return false;
 }
 
 namespace {

@@ -29,6 +29,12 @@ std::string FileSystemOfDevice(const std::vector<TMountPoint>& mounts, dev_t dev
 // Whether mounts of that kind reach their files over a network (automount points included,
 // as they mostly stand for shares).
 bool IsNetworkFileSystem(std::string_view type);
+// Whether files of that kind are reached through round trips, over a network or through a
+// process of their own (FUSE): then every call in flight keeps the link busy.
+bool ReachedByRoundTrips(std::string_view type);
+// Whether the mount's block device is a rotating disk (each seek costs milliseconds); false
+// for any other device and when the kernel does not tell.
+bool OnRotatingDisk(const TMountPoint& mount);
 // The mount that holds a register path (GB18030, upper case): the one with the longest mount
 // point that prefixes the path, compared in register form; null when none does (a relative
 // path). Only the text is compared, nothing is asked of the disk.

@@ -28,8 +28,7 @@ constexpr size_t kUnclaimedListings = 4096;
 // process of their own (FUSE): then every read in flight keeps the link busy. On a disk whose
 // folders the cache holds, more threads than cores only contend for the cores.
 bool ReadsByRoundTrips(dev_t device) {
-    const std::string type = FileSystemOfDevice(ReadMountTable(), device);
-    return IsNetworkFileSystem(type) || type.starts_with("fuse.");
+    return ReachedByRoundTrips(FileSystemOfDevice(ReadMountTable(), device));
 }
 
 enum class Phase { Pending, Reading, Done, Dropped };

@@ -4,11 +4,14 @@
 
 #include "fileops/FileHelpers.h"
 #include "media/MediaAnalysis.h"
+#include "media/ProbesAhead.h"
 #include "platform/FileErrors.h"
 #include "platform/GbText.h"
 #include "platform/Paths.h"
 #include "register/GridStore.h"
+#include "register/ShellDiskCalls.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -70,7 +73,17 @@ TEST(MediaAnalysis, SelectionWithGoodMissingAudioOnlyAndBrokenFiles) {
     FG.SetRenderTimeoutMs(4000);
     RecordingShell shell;
     std::vector<bool> lockedDuringWaits;
-    shell.onDelay = [&] { lockedDuringWaits.push_back(shell.locked && shell.breakVisible); };
+    // With the rows after the first probed ahead, the cells and the history still come row by
+    // row, each at its row's turn.
+    std::vector<int> filledAtWaits, historyAtWaits;
+    shell.onDelay = [&] {
+        lockedDuringWaits.push_back(shell.locked && shell.breakVisible);
+        int filled = 0;
+        for (int r = 1; r <= 7; ++r)
+            filled += !reg.Cell(colDuration, r).empty();
+        filledAtWaits.push_back(filled);
+        historyAtWaits.push_back(int(shell.history.size()));
+    };
 
     AnalyseSelectedRows(reg, FG, shell);
 
@@ -89,6 +102,8 @@ TEST(MediaAnalysis, SelectionWithGoodMissingAudioOnlyAndBrokenFiles) {
               QStringLiteral("%  获取信息 ") + GbToQString(RowFilePath(reg, 1)));
     EXPECT_EQ(shell.delays, (std::vector<int>{200, 100, 100, 100, 100, 100, 100, 100}));
     EXPECT_EQ(lockedDuringWaits, std::vector<bool>(8, true));
+    EXPECT_EQ(filledAtWaits, (std::vector<int>{0, 1, 1, 2, 3, 4, 4, 5}));
+    EXPECT_EQ(historyAtWaits, (std::vector<int>{0, 0, 1, 1, 1, 1, 1, 1}));
     EXPECT_FALSE(shell.locked);
     EXPECT_FALSE(shell.breakVisible);
     EXPECT_FALSE(shell.pb2.visible);
@@ -149,4 +164,28 @@ TEST(MediaAnalysis, PlaybackStopsAndAnUnreadableFileEndsTheCommand) {
     EXPECT_FALSE(shell.locked);
     EXPECT_FALSE(shell.pb2.visible);
     chmod(unreadable.c_str(), 0644);
+}
+
+TEST(MediaAnalysis, ProbeAheadOfAFileChangedBeforeItsTurnIsNotTaken) {
+    const std::string changing = Media().dir + "/ahead.avi";
+    std::filesystem::copy_file(Media().avi, changing,
+                               std::filesystem::copy_options::overwrite_existing);
+    VideoRegister reg;
+    reg.SetRowCount(3);
+    PutFile(reg, 1, changing);
+    PutFile(reg, 2, Media().twoTracks);
+    RecordingShell shell;
+    TDiskCalls calls = ShellDiskCalls(shell);
+    TProbesAhead ahead(reg, 2, calls, 10000);
+    ahead.Fill(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ahead.Finished(1); }, 60000));
+    std::filesystem::copy_file(Media().twoTracks, changing,
+                               std::filesystem::copy_options::overwrite_existing);
+    ProbeResult read;
+    EXPECT_EQ(ahead.Take(1, CheckFile(RowFilePath(reg, 1)), read), TProbesAhead::TTaken::NotAhead);
+    ahead.Fill(2);
+    EXPECT_EQ(ahead.Take(2, CheckFile(RowFilePath(reg, 2)), read), TProbesAhead::TTaken::Read);
+    EXPECT_EQ(FormatSizeCell(read.size), SizeText(Media().twoTracks));
+    EXPECT_EQ(FormatHMS(read.durationMs / 1000), "00:00:03");
+    EXPECT_EQ(FormatResolution(read.width, read.height), "0320x240");
 }

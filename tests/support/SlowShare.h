@@ -43,16 +43,18 @@ public:
     }
 
     // Mounts `source` at `mountPoint` (made when missing), each call answered after `delayUs`
-    // and each change (create, rename, remove) after `changeDelayUs` more, entries and
-    // attributes kept by the kernel for `timeoutS` seconds. Mounted() tells whether it came up.
+    // and each change (create, rename, remove) after `changeDelayUs` more, each read or write
+    // of file data after `readDelayUs` instead (when given), entries and attributes kept by the
+    // kernel for `timeoutS` seconds. Mounted() tells whether it came up.
     TSlowShare(const std::string& source, std::string mountPoint, int delayUs, double timeoutS,
-               int changeDelayUs = 0)
+               int changeDelayUs = 0, int readDelayUs = -1)
         : mountPoint_(std::move(mountPoint)) {
         if (!Unavailable().empty()) return;
         mkdir(mountPoint_.c_str(), 0755);
         const std::string delay = std::to_string(delayUs);
         const std::string timeout = std::to_string(timeoutS);
         const std::string changeDelay = std::to_string(changeDelayUs);
+        const std::string readDelay = std::to_string(readDelayUs < 0 ? delayUs : readDelayUs);
         const pid_t parent = getpid();
         pid_ = fork();
         if (pid_ == 0) {
@@ -61,7 +63,8 @@ public:
             if (getppid() != parent) _exit(1);
 #ifdef TAVLORA_SLOWSHARE_FS
             execl(TAVLORA_SLOWSHARE_FS, "slowsharefs", source.c_str(), mountPoint_.c_str(),
-                  delay.c_str(), timeout.c_str(), changeDelay.c_str(), static_cast<char*>(nullptr));
+                  delay.c_str(), timeout.c_str(), changeDelay.c_str(), readDelay.c_str(),
+                  static_cast<char*>(nullptr));
 #endif
             _exit(127);
         }

@@ -3,8 +3,9 @@
 // over SMB or NFS does. Listings carry the entry types (file, folder, link) as those give
 // them, so a walk needs no stat to tell files from folders. Freezing it is done from outside
 // by stopping this process; no handler ever blocks on purpose. A call that changes the share
-// (create, rename, remove) waits CHANGE_DELAY_US more, as a busy NAS carrying it out.
-//   slowsharefs SOURCE MOUNTPOINT DELAY_US TIMEOUT_S [CHANGE_DELAY_US]
+// (create, rename, remove) waits CHANGE_DELAY_US more, as a busy NAS carrying it out; a read or
+// a write of file data waits READ_DELAY_US instead of DELAY_US, when given.
+//   slowsharefs SOURCE MOUNTPOINT DELAY_US TIMEOUT_S [CHANGE_DELAY_US [READ_DELAY_US]]
 #define FUSE_USE_VERSION 35
 #include <fuse3/fuse.h>
 
@@ -25,6 +26,7 @@ struct Share {
     useconds_t delay;
     double timeout;
     useconds_t changeDelay;
+    useconds_t readDelay; // of a read or a write of file data
 };
 
 Share& TheShare() {
@@ -102,12 +104,12 @@ int Create(const char* path, mode_t mode, fuse_file_info* fi) {
 }
 
 int Read(const char*, char* buffer, size_t size, off_t offset, fuse_file_info* fi) {
-    usleep(TheShare().delay);
+    usleep(TheShare().readDelay);
     return Result(int(pread(int(fi->fh), buffer, size, offset)));
 }
 
 int Write(const char*, const char* buffer, size_t size, off_t offset, fuse_file_info* fi) {
-    usleep(TheShare().delay);
+    usleep(TheShare().readDelay);
     return Result(int(pwrite(int(fi->fh), buffer, size, offset)));
 }
 
@@ -164,14 +166,18 @@ int Access(const char* path, int mode) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5 && argc != 6) {
-        std::fprintf(stderr, "usage: %s SOURCE MOUNTPOINT DELAY_US TIMEOUT_S [CHANGE_DELAY_US]\n",
+    if (argc < 5 || argc > 7) {
+        std::fprintf(stderr,
+                     "usage: %s SOURCE MOUNTPOINT DELAY_US TIMEOUT_S [CHANGE_DELAY_US "
+                     "[READ_DELAY_US]]\n",
                      argv[0]);
         return 2;
     }
-    Share share{open(argv[1], O_RDONLY | O_DIRECTORY | O_CLOEXEC),
-                useconds_t(std::strtoul(argv[3], nullptr, 10)), std::strtod(argv[4], nullptr),
-                useconds_t(argc == 6 ? std::strtoul(argv[5], nullptr, 10) : 0)};
+    const useconds_t delay = useconds_t(std::strtoul(argv[3], nullptr, 10));
+    Share share{open(argv[1], O_RDONLY | O_DIRECTORY | O_CLOEXEC), delay,
+                std::strtod(argv[4], nullptr),
+                useconds_t(argc >= 6 ? std::strtoul(argv[5], nullptr, 10) : 0),
+                argc == 7 ? useconds_t(std::strtoul(argv[6], nullptr, 10)) : delay};
     if (share.root < 0) {
         std::perror(argv[1]);
         return 1;
