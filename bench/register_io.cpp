@@ -1,6 +1,8 @@
 // LoadRegister and SaveRegister of a 1,000,000-row database, against `cat FILE >/dev/null`
 // and `cp FILE COPY && sync COPY` of the same file, and the resident memory after loading.
 //   build/bench/bench_register_io [rows] [folder]
+//   build/bench/bench_register_io blank [lines] [folder]   a database of line ends only: the
+//       memory a loaded (and so renumbered) blank row costs
 #include "BenchUtil.h"
 #include "RegisterGenerator.h"
 
@@ -10,8 +12,36 @@
 #include <QCoreApplication>
 #include <filesystem>
 
+namespace {
+
+int BlankLines(int lines, const std::string& dir) {
+    const std::string file = dir + "/blank.vdb";
+    {
+        std::ofstream out(file, std::ios::binary);
+        const std::string chunk(2 << 20, '\n');
+        for (int left = lines; left > 0; left -= int(chunk.size()))
+            out.write(chunk.data(), std::min<long>(left, long(chunk.size())));
+    }
+    VideoRegister reg;
+    const long long before = ResidentBytes(), peakBefore = PeakResidentBytes();
+    const double seconds = Time([&] { LoadRegister(reg, file); });
+    const long long resident = ResidentBytes() - before, peak = PeakResidentBytes() - peakBefore;
+    std::printf("blank rows %d, load %.2f s, resident %.0f MB = %.1f bytes a row, peak +%.0f MB\n",
+                reg.LastRow(), seconds, double(resident) / 1e6, double(resident) / lines,
+                double(peak) / 1e6);
+    std::filesystem::remove(file);
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc > 1 && std::string_view(argv[1]) == "blank") {
+        const std::string dir = argc > 3 ? argv[3] : "/tmp/tavlora-bench";
+        std::filesystem::create_directories(dir);
+        return BlankLines(argc > 2 ? std::atoi(argv[2]) : 20'000'000, dir);
+    }
     int rows = argc > 1 ? std::atoi(argv[1]) : 1'000'000;
     std::string dir = argc > 2 ? argv[2] : "/tmp/tavlora-bench";
     std::filesystem::create_directories(dir);

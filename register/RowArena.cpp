@@ -1,5 +1,6 @@
 #include "register/RowArena.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 #include <sys/mman.h>
@@ -53,9 +54,14 @@ char* RowArena::Data(Block* block) {
 
 char* RowArena::Allocate(size_t size, Block*& block) {
     if (size > kBlockSize - kHeader) return nullptr;
-    if (!current_ || used_ + size > kBlockSize) {
+    if (!current_ || used_ + size > current_->bytes) {
         if (current_) Release(current_);
-        current_ = NewBlock(kBlockSize - kHeader);
+        // From a small block up, doubling: an arena that holds a few rows (a register's
+        // header) takes a few pages, not a huge one.
+        while (blockSize_ < kBlockSize && blockSize_ < kHeader + size)
+            blockSize_ *= 2;
+        current_ = NewBlock(blockSize_ - kHeader);
+        blockSize_ = std::min(blockSize_ * 2, kBlockSize);
         used_ = kHeader;
     }
     char* at = reinterpret_cast<char*>(current_) + used_;

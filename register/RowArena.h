@@ -38,4 +38,5 @@ public:
 private:
     Block* current_ = nullptr; // counted as a row while being filled
     size_t used_ = 0;
+    size_t blockSize_ = size_t(64) << 10; // of the next block
 };
