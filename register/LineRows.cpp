@@ -7,26 +7,33 @@
 namespace {
 
 constexpr int kCells = PackedRow::kCells;
-// Separators the byte reading must find so that its missed ones among the first twelve are
-// all seen: each separator of the character reading overlaps at most two of the bytes'.
-constexpr int kByteSeparators = kCells + 2 * (kCells - 1);
 
-// The offsets of the line's leftmost separators, up to `most`, and their number. Read by
-// characters, a separator starts on a character boundary; read by bytes, at any byte.
-int FindSeparators(std::string_view line, bool byChars, size_t* at, int most) {
+// Whether the run of carets from `at` is of even length: after a lead byte that takes its
+// first caret as a character, the rest of the run would leave one caret over.
+bool EvenCaretRun(std::string_view line, size_t at) {
+    size_t end = at;
+    while (end < line.size() && line[end] == '^')
+        ++end;
+    return (end - at) % 2 == 0;
+}
+
+// The offsets of the line's leftmost separators, up to twelve, and their number. A separator
+// starts on a character boundary; with `splitLeads`, a lead byte followed by an even run of
+// carets stands alone, as a cell saved before separators were read by characters may end
+// in one (the character reading would miss the separator after it).
+int FindSeparators(std::string_view line, bool splitLeads, size_t* at) {
     int found = 0;
     size_t boundary = 0; // a character boundary at or before the caret looked at
-    for (size_t from = 0; found < most;) {
+    for (size_t from = 0; found < kCells;) {
         const size_t sep = line.find("^^", from);
         if (sep == line.npos) break;
         from = sep + 1;
-        if (byChars) {
-            while (boundary < sep)
-                boundary += GbCharLength(line, boundary);
-            if (boundary != sep) { // the caret is the second byte of a character
-                from = boundary;
-                continue;
-            }
+        while (boundary < sep)
+            boundary += GbCharLength(line, boundary);
+        // Past it: the caret is the second byte of the character before it.
+        if (boundary != sep && !(splitLeads && EvenCaretRun(line, sep))) {
+            from = boundary;
+            continue;
         }
         at[found++] = sep;
         from = boundary = sep + PackedRow::kSeparator.size();
@@ -37,28 +44,10 @@ int FindSeparators(std::string_view line, bool byChars, size_t* at, int most) {
 } // namespace
 
 PackedRow::CellTexts CellsOfLine(std::string_view line) {
-    size_t chars[kCells], bytes[kByteSeparators], at[kCells];
-    const int nChars = FindSeparators(line, true, chars, kCells);
-    int n = 0;
-    if (nChars == kCells) {
-        std::copy(chars, chars + kCells, at);
-        n = kCells;
-    } else {
-        // A cell saved before separators were read by characters may end in a lone lead
-        // byte, whose character reading takes the separator's first caret: the separators
-        // that reading missed (those no separator of it overlaps) are taken by bytes.
-        const int nBytes = FindSeparators(line, false, bytes, kByteSeparators);
-        for (int c = 0, b = 0; n < kCells && (c < nChars || b < nBytes);) {
-            if (b == nBytes || (c < nChars && chars[c] <= bytes[b])) {
-                at[n++] = chars[c++];
-            } else {
-                const size_t p = bytes[b++];
-                const bool overlaps =
-                    (c < nChars && chars[c] <= p + 1) || (c > 0 && chars[c - 1] + 1 >= p);
-                if (!overlaps) at[n++] = p;
-            }
-        }
-    }
+    size_t at[kCells];
+    int n = FindSeparators(line, false, at);
+    // Fewer than twelve: the separators that reading missed are taken where they are.
+    if (n < kCells) n = FindSeparators(line, true, at);
     PackedRow::CellTexts cells{};
     size_t cell = 0;
     for (int i = 0; i < n; ++i) {

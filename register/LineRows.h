@@ -1,8 +1,9 @@
 // The rows of a database text: one per line, its cells split at the leftmost separators
 // "^^" read by characters (GbCharLength). Where that reading finds fewer than twelve, the
 // line may hold cells saved before separators were read by characters (a raw-byte name
-// ending in a lone lead byte): the separators it missed are taken where the byte reading
-// finds them, and every other one stays where the character reading puts it.
+// ending in a lone lead byte): at a lead byte followed by an even run of carets, which the
+// character reading leaves one caret over, the byte stands alone and the separator is taken
+// after it; everywhere else (頭 before a separator) the character reading holds.
 #pragma once
 
 #include "register/LineScan.h"

@@ -122,31 +122,32 @@ inline std::string Text(Mix& m, size_t length, bool storable) {
 
 // ---- the plain model of the file format ----
 
-inline std::vector<size_t> Separators(std::string_view line, bool byChars) {
+// Separators start on a character boundary; with `splitLeads`, a lead byte whose trail is a
+// caret stands alone where an even run of carets follows it (an old raw-byte cell's end).
+inline std::vector<size_t> Separators(std::string_view line, bool splitLeads) {
     std::vector<size_t> at;
     for (size_t i = 0; i + 1 < line.size();) {
         if (line[i] == '^' && line[i + 1] == '^') {
             at.push_back(i);
             i += 2;
-        } else {
-            i += byChars ? GbCharLength(line, i) : 1;
+            continue;
         }
+        size_t len = GbCharLength(line, i);
+        if (splitLeads && len == 2 && line[i + 1] == '^') {
+            size_t carets = 0;
+            while (i + 1 + carets < line.size() && line[i + 1 + carets] == '^')
+                ++carets;
+            if (carets % 2 == 0) len = 1;
+        }
+        i += len;
     }
     return at;
 }
 
-// The leftmost twelve separators read by characters; where there are fewer, those the byte
-// reading finds that overlap none of them are added.
+// The leftmost twelve separators; where there are fewer, read again splitting lead bytes.
 inline Row ParseLine(std::string_view line) {
-    std::vector<size_t> at = Separators(line, true);
-    if (at.size() < 12) {
-        const std::vector<size_t> chars = at;
-        for (size_t b : Separators(line, false))
-            if (std::none_of(chars.begin(), chars.end(),
-                             [&](size_t c) { return c + 1 >= b && c <= b + 1; }))
-                at.push_back(b);
-        std::sort(at.begin(), at.end());
-    }
+    std::vector<size_t> at = Separators(line, false);
+    if (at.size() < 12) at = Separators(line, true);
     at.resize(std::min<size_t>(at.size(), 12));
     Row row;
     size_t cell = 0;
