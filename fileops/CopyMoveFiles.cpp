@@ -73,7 +73,7 @@ public:
             shell.SetStatusText(1, (kind_ == Transfer::Copy ? QStringLiteral("成功拷贝文件 ")
                                                             : QStringLiteral("成功移动文件 ")) +
                                        QString::number(done_) + QStringLiteral("个"));
-            if (done_ > 0) SaveRegister(ctx_.reg, ctx_.vdbPath);
+            if (done_ > 0) SaveRegisterByCommand(ctx_.reg, ctx_.vdbPath, shell);
         }
         if (kind_ == Transfer::Copy) RenumberRows(ctx_.reg);
     }
@@ -161,7 +161,7 @@ private:
             // Rows already moved point at their new folder; keep that on disk as well.
             if (kind_ == Transfer::Move && done_ > 0) {
                 try {
-                    SaveRegister(ctx_.reg, ctx_.vdbPath);
+                    SaveRegisterByCommand(ctx_.reg, ctx_.vdbPath, ctx_.shell);
                 } catch (...) {
                 }
             }

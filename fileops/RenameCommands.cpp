@@ -156,7 +156,7 @@ void RenameRowFile(const FileOpsContext& ctx) {
     }
     reg.SetCell(colName, row, *newName);
     ctx.shell.SetStatusText(1, QStringLiteral("改名成功,新文件名: ") + GbToQString(*newName));
-    SaveRegister(reg, ctx.vdbPath);
+    SaveRegisterByCommand(reg, ctx.vdbPath, ctx.shell);
 }
 
 void RenameRowFolder(const FileOpsContext& ctx) {
@@ -223,5 +223,5 @@ void RenameRowFolder(const FileOpsContext& ctx) {
     }
     RewriteFolderRows(reg, oldDir, newDir, keep);
     ctx.shell.SetStatusText(1, QStringLiteral("文件夹改名成功, 新文件夹: ") + GbToQString(newDir));
-    SaveRegister(reg, ctx.vdbPath);
+    SaveRegisterByCommand(reg, ctx.vdbPath, ctx.shell);
 }

@@ -5,6 +5,7 @@
 #include "platform/ReachGate.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <list>
 #include <memory>
@@ -412,6 +413,12 @@ EntryKind KindOf(const RealPath& path) {
     Reaching(path.Bytes());
     struct stat st;
     return stat(path.c_str(), &st) != 0 ? EntryKind::None : KindOfMode(st.st_mode);
+}
+
+bool NothingThere(const RealPath& path) {
+    Reaching(path.Bytes());
+    struct stat st;
+    return stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
 bool FileExists(const RegisterPath& path) {

@@ -92,6 +92,9 @@ std::string GbPathOfReal(std::string_view realPath);
 enum class EntryKind { None, File, Folder, Other };
 EntryKind KindOf(const RegisterPath& path);
 EntryKind KindOf(const RealPath& path);
+// Whether nothing is there: the path fails for want of the entry or of a folder on its way,
+// not for a loop of links, a permission or a disk error.
+bool NothingThere(const RealPath& path);
 bool FileExists(const RegisterPath& path); // KindOf is File
 bool FileExists(const RealPath& path);
 bool DirectoryExists(const RegisterPath& path); // KindOf is Folder

@@ -9,6 +9,7 @@
 #include "register/RowNumbers.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <utility>
@@ -59,21 +60,24 @@ void LoadRegister(VideoRegister& reg, std::string_view path) {
     try {
         // A pipe, device or socket under the name is not read: the reader reports it.
         const RealPath real = RealPath::OfGb(path);
-        if (EntryKind kind = KindOf(real); kind == EntryKind::File || kind == EntryKind::Other) {
+        if (!NothingThere(real)) {
+            if (KindOf(real) == EntryKind::Folder) ThrowOpenError(path, EISDIR);
             numbered = ReadFileRows(real, rows);
         }
-    } catch (...) {
+    } catch (const std::exception& e) {
         reg.SetRowCount(2);
         SetHeaderRow(reg, ColumnTitles());
         RenumberRows(reg);
+        reg.SetUnreadDatabase(e.what());
         throw;
     }
+    reg.SetUnreadDatabase({});
     reg.ReplaceRows(std::move(rows));
     SetHeaderRow(reg, ColumnTitles());
     if (!numbered) RenumberRows(reg);
 }
 
-void SaveRegister(const VideoRegister& reg, std::string_view path) {
+void SaveRegister(VideoRegister& reg, std::string_view path) {
     // The lines go out in blocks of about this size, past the writer's own buffer so that
     // it passes them straight on; a longer line gets a block of its size.
     constexpr size_t kChunk = size_t(4) << 20;
@@ -96,6 +100,19 @@ void SaveRegister(const VideoRegister& reg, std::string_view path) {
     }
     writer.Write(std::string_view(chunk.data(), used));
     writer.Commit();
+    reg.SetUnreadDatabase({});
+}
+
+bool SaveRegisterByCommand(VideoRegister& reg, std::string_view path, IShell& shell) {
+    if (reg.UnreadDatabase().empty()) {
+        SaveRegister(reg, path);
+        return true;
+    }
+    if (reg.TellUnreadOnce())
+        shell.AddHistory(QStringLiteral("登记库文件未能读入，命令不自动保存登记库：") +
+                         GbToQString(path) + QStringLiteral("（") +
+                         QString::fromUtf8(reg.UnreadDatabase().c_str()) + QStringLiteral("）"));
+    return false;
 }
 
 void SetHeaderRow(VideoRegister& reg, const std::vector<std::string>& titles) {

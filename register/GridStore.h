@@ -2,6 +2,7 @@
 // "视频登记库.vdb" (one line per data row, every cell followed by "^^", CR LF).
 #pragma once
 
+#include "register/Shell.h"
 #include "register/VideoRegister.h"
 
 #include <string>
@@ -27,10 +28,16 @@ enum RegisterColumn {
 const std::vector<std::string>& ColumnTitles();
 
 // Replaces the table with the file's rows, sets the header row and renumbers. A missing
-// file gives the blank register. A read failure leaves the blank register and throws.
+// file gives the blank register. Anything else in its place that cannot be read (a folder,
+// a loop of links, a file without read permission, a read error) leaves the blank register,
+// marked as not holding the file's catalogue (UnreadDatabase), and throws.
 void LoadRegister(VideoRegister& reg, std::string_view path);
 // Writes rows 1 to last through a safe write; a failure keeps the previous file and throws.
-void SaveRegister(const VideoRegister& reg, std::string_view path);
+// The register then is the file's catalogue.
+void SaveRegister(VideoRegister& reg, std::string_view path);
+// The save a command makes by itself (after a rename, a copy, a move): none over a database
+// that was not read, which the history is told once. Whether it saved.
+bool SaveRegisterByCommand(VideoRegister& reg, std::string_view path, IShell& shell);
 
 void SetHeaderRow(VideoRegister& reg, const std::vector<std::string>& titles);
 void RenumberRows(VideoRegister& reg, int col, int first, char pad, int width);

@@ -18,6 +18,7 @@
 #include <QAbstractTableModel>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 struct GridRect {
@@ -73,6 +74,17 @@ public:
     // selected rows" walks.
     RowRange SelectedRows() const;
 
+    // The database file the register was to be loaded from could not be read, for `reason`
+    // (empty once a load or a save succeeded): what the register holds is not that file's
+    // catalogue, and only the user may decide to replace the file with it.
+    const std::string& UnreadDatabase() const { return unreadDatabase_; }
+    void SetUnreadDatabase(std::string reason) {
+        unreadDatabase_ = std::move(reason);
+        unreadTold_ = false;
+    }
+    // Whether the history was told that commands do not save over it; telling it once.
+    bool TellUnreadOnce() { return !std::exchange(unreadTold_, true); }
+
     // While a BulkChange lives, cell and row changes send no per-cell notifications; views
     // are told once at its end that everything may have changed.
     class BulkChange {
@@ -111,6 +123,8 @@ private:
     void Announce(int oldCol, int oldRow, const GridRect& oldSelection);
 
     std::vector<PackedRow> rows_;
+    std::string unreadDatabase_;
+    bool unreadTold_ = false;
     // Where the numbers of blank rows go (a load of blank lines renumbers each of them).
     RowArena arena_;
     int curCol_ = 1, curRow_ = 1;

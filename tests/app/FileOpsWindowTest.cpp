@@ -91,6 +91,7 @@ TEST_F(FileOpsWindow, OddDatabasesAndCaseVariantFolders) {
     QFile::remove(db);
     WriteFile(QStringLiteral("kept.vdb"), QStringLiteral("old\r\n"));
     QFile::link(QStringLiteral("kept.vdb"), db);
+    w.mnReloadVDBClick(); // the database read: the commands save it again
     AddFile(w, "a.mkv", 10);
     w.SelectAllRows();
     QDir().mkpath(dir_ + "dst/videos");

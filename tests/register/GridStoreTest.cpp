@@ -2,6 +2,7 @@
 
 #include "platform/FileErrors.h"
 #include "platform/GbText.h"
+#include "support/FakeShell.h"
 #include "support/TempDir.h"
 
 #include "register/FileRows.h"
@@ -261,9 +262,24 @@ TEST(GridStore, ReadFailureLeavesTheBlankRegisterAndReports) {
     TempDir t;
     VideoRegister reg;
     Fill(reg, 5);
-    t.MakeDir("folder.vdb"); // a folder is not a database file: blank register, no error
-    LoadRegister(reg, t.Gb("folder.vdb"));
-    EXPECT_EQ(reg.RowCount(), 2);
+    // A folder or a loop of links in the database's place is reported; the blank register
+    // left is never saved over it by a command, only by the user's own save.
+    t.MakeDir("folder.vdb");
+    symlink("loop.vdb", (t.Path() + "loop.vdb").c_str());
+    for (const char* name : {"folder.vdb", "loop.vdb"}) {
+        EXPECT_THROW(LoadRegister(reg, t.Gb(name)), EFileError) << name;
+        EXPECT_EQ(reg.RowCount(), 2);
+        EXPECT_FALSE(reg.UnreadDatabase().empty());
+    }
+    t.Write("kept.vdb", "    1^^/A/^^B^^.AVI^^\r\n");
+    FakeShell shell;
+    for (int i = 0; i < 2; ++i)
+        EXPECT_FALSE(SaveRegisterByCommand(reg, t.Gb("kept.vdb"), shell));
+    EXPECT_EQ(shell.history.size(), 1);
+    EXPECT_EQ(t.Read("kept.vdb"), "    1^^/A/^^B^^.AVI^^\r\n");
+    SaveRegister(reg, t.Gb("kept.vdb"));
+    EXPECT_TRUE(reg.UnreadDatabase().empty());
+    EXPECT_TRUE(SaveRegisterByCommand(reg, t.Gb("kept.vdb"), shell));
 
     // Reading /proc/self/mem at offset 0 fails with EIO: a read error after a good open.
     symlink("/proc/self/mem", (t.Path() + "bad.vdb").c_str());

@@ -15,7 +15,7 @@
 namespace {
 
 // The database file the register holds now, as SaveRegister writes it.
-std::string SavedBytes(const VideoRegister& reg, const TempDir& t) {
+std::string SavedBytes(VideoRegister& reg, const TempDir& t) {
     SaveRegister(reg, t.Gb("saved.vdb"));
     return t.Read("saved.vdb");
 }
