@@ -44,6 +44,14 @@ QStandardItem* MakeNode(const QString& path, const QString& name, const QIcon& i
     return item;
 }
 
+// The node of folder `name` listed in `parent`'s folder: its path joined as text, so that no
+// call reaches the disk on this thread.
+QStandardItem* ChildNode(const QStandardItem* parent, const QString& name, const QIcon& icon) {
+    QString path = parent->data(kPathRole).toString();
+    if (!path.endsWith(u'/')) path += u'/';
+    return MakeNode(path + name, name, icon);
+}
+
 // The one child of a node whose folders are not known yet: "正在读取…" or "无响应".
 void ShowPending(QStandardItem* node, const QString& text) {
     if (node->rowCount() > 0) {
@@ -264,11 +272,10 @@ void TFolderTreeModel::Listed(int request, QStringList names) {
     }
     node->setData(Read, kStateRole);
     node->removeRows(0, node->rowCount());
-    const QDir dir(node->data(kPathRole).toString());
     const QIcon folder = icons_.icon(QFileIconProvider::Folder);
     QList<QStandardItem*> children;
     for (const QString& name : names)
-        children << MakeNode(dir.filePath(name), name, folder);
+        children << ChildNode(node, name, folder);
     node->appendRows(children);
 }
 
@@ -278,12 +285,11 @@ void TFolderTreeModel::ShowListedAgain(QStandardItem* node, const QStringList& n
     const QSet<QString> listed(names.begin(), names.end());
     for (int row = node->rowCount() - 1; row >= 0; --row)
         if (!listed.contains(node->child(row)->text())) node->removeRow(row);
-    const QDir dir(node->data(kPathRole).toString());
     const QIcon folder = icons_.icon(QFileIconProvider::Folder);
     int row = 0;
     for (const QString& name : names) {
         if (row >= node->rowCount() || node->child(row)->text() != name)
-            node->insertRow(row, MakeNode(dir.filePath(name), name, folder));
+            node->insertRow(row, ChildNode(node, name, folder));
         QStandardItem* child = node->child(row++);
         // A folder found empty before gets its expand button back: it may hold folders now.
         if (StateOf(child->index()) == Read && child->rowCount() == 0)

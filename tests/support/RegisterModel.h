@@ -270,6 +270,16 @@ private:
         return text;
     }
 
+    // What a clean-up command leaves: the rows (1-based) for which `gone` holds removed, the
+    // rest renumbered.
+    template <typename Gone> void CleanUp(Gone gone) {
+        std::vector<int> rows;
+        for (int k = 1; k <= int(model_.size()); ++k)
+            if (gone(k)) rows.push_back(k);
+        Delete(model_, rows);
+        Renumber(model_);
+    }
+
     std::string Apply(VideoRegister& reg, const Step& s) {
         Mix m{uint64_t(s.b) << 32 | s.c};
         FakeShell shell;
@@ -357,38 +367,24 @@ private:
             const int top = std::min(r, Pick(s.c)), bottom = std::max(r, Pick(s.c));
             reg.SetSelection(GridRect{1, top, 11, bottom});
             DeleteSelectedRows(reg);
-            std::vector<int> gone;
-            for (int k = top; k <= bottom; ++k)
-                gone.push_back(k);
-            Delete(model_, gone);
-            Renumber(model_);
+            CleanUp([&](int k) { return k >= top && k <= bottom; });
             break;
         }
-        case kRemoveRepeated: {
+        case kRemoveRepeated:
             RemoveRepeatedNames(reg, shell);
-            std::vector<int> gone;
-            for (int k = 2; k <= rows; ++k)
-                for (int above = 1; above < k; ++above)
-                    if (model_[size_t(above - 1)][2] == model_[size_t(k - 1)][2]) {
-                        gone.push_back(k);
-                        break;
-                    }
-            Delete(model_, gone);
-            Renumber(model_);
+            CleanUp([&](int k) {
+                return std::any_of(model_.begin(), model_.begin() + (k - 1), [&](const Row& above) {
+                    return above[2] == model_[size_t(k - 1)][2];
+                });
+            });
             break;
-        }
-        case kPurge: {
+        case kPurge:
             PurgeMissingFiles(reg, shell);
-            std::vector<int> gone;
-            for (int k = 1; k <= rows; ++k) {
+            CleanUp([&](int k) {
                 const Row& row = model_[size_t(k - 1)];
-                if (row[1] != keepFolder_ || row[2] != "KEEP" || row[3] != ".AVI")
-                    gone.push_back(k);
-            }
-            Delete(model_, gone);
-            Renumber(model_);
+                return row[1] != keepFolder_ || row[2] != "KEEP" || row[3] != ".AVI";
+            });
             break;
-        }
         case kSort:
             return Sort(reg, s.c % 6);
         case kSwap:
