@@ -4,18 +4,15 @@
 #include "platform/LineReader.h"
 #include "platform/Paths.h"
 #include "platform/ReachGate.h"
+#include "platform/fs/FileCalls.h"
 #include "register/GridStore.h"
 #include "register/Shell.h"
 
 #include <QFile>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <tuple>
-#include <unistd.h>
 
 namespace {
 
@@ -23,8 +20,8 @@ namespace {
 std::optional<dev_t> DeviceOf(std::string_view gbPath) {
     std::string real = ResolvePath(RegisterPath(gbPath)).Bytes();
     for (;;) {
-        struct stat st;
-        if (!real.empty() && stat(real.c_str(), &st) == 0) return st.st_dev;
+        if (real.empty()) return std::nullopt;
+        if (const std::optional<FileStatus> st = StatusOf(RealPath(real))) return st->dev;
         while (real.size() > 1 && real.back() == '/')
             real.pop_back();
         size_t slash = real.rfind('/');
@@ -49,25 +46,25 @@ std::string RowFilePath(const VideoRegister& reg, int row) {
 
 bool ForceDeleteFile(std::string_view gbPath) {
     const std::vector<DiskEntry> found = FindOnDisk(RegisterPath(gbPath));
-    return !found.empty() && S_ISREG(found.front().mode) &&
+    return !found.empty() && IsFileMode(found.front().mode) &&
            DeleteCheckedFile(found.front()) == CheckedDeletion::Deleted;
 }
 
 CheckedDeletion DeleteCheckedFile(const DiskEntry& entry) {
-    struct stat st;
-    if (stat(entry.real.c_str(), &st) != 0) return CheckedDeletion::Gone;
-    if (st.st_dev != entry.dev || st.st_ino != entry.ino) return CheckedDeletion::Changed;
+    const std::optional<FileStatus> st = StatusOf(entry.real);
+    if (!st) return CheckedDeletion::Gone;
+    if (st->dev != entry.dev || st->ino != entry.ino) return CheckedDeletion::Changed;
     // A read-only mode does not stop unlink (only the folder's rights count), so there is
     // no attribute to clear first.
     FolderEntryChange change(entry.real);
-    if (unlink(entry.real.c_str()) != 0) return CheckedDeletion::Failed;
+    if (!RemoveFile(entry.real)) return CheckedDeletion::Failed;
     change.Removed();
     return CheckedDeletion::Deleted;
 }
 
 TRowFiles FindRowFiles(const std::string& gbPath) {
     TRowFiles files{FindOnDisk(RegisterPath(gbPath))};
-    files.exists = !files.found.empty() && S_ISREG(files.found.front().mode);
+    files.exists = !files.found.empty() && IsFileMode(files.found.front().mode);
     return files;
 }
 
@@ -92,18 +89,15 @@ uint64_t GetFileSizeBytes(std::string_view gbPath) {
 
 std::pair<uint64_t, int64_t> GetFileSizeAndTime(std::string_view gbPath) {
     int fd = OpenRegularFile(ResolvePath(RegisterPath(gbPath)), gbPath);
-    struct stat st;
-    int rc = fstat(fd, &st);
-    int err = errno;
-    close(fd);
-    if (rc != 0) ThrowOpenError(gbPath, err);
-    return {uint64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    const std::optional<FileStatus> st = StatusOfOpen(fd);
+    const int err = errno;
+    CloseFile(fd);
+    if (!st) ThrowOpenError(gbPath, err);
+    return {st->size, st->modifiedNs};
 }
 
 uint64_t GetDiskFreeBytes(std::string_view gbPath) {
-    struct statvfs vfs;
-    if (statvfs(ResolvePath(RegisterPath(gbPath)).c_str(), &vfs) != 0) return 0;
-    return uint64_t(vfs.f_bavail) * uint64_t(vfs.f_frsize);
+    return FreeBytesAt(ResolvePath(RegisterPath(gbPath)));
 }
 
 bool SameDrive(std::string_view a, std::string_view b) {

@@ -2,6 +2,7 @@
 
 #include "platform/LineReader.h"
 #include "platform/OverlappedRead.h"
+#include "platform/fs/FileCalls.h"
 #include "register/LineRows.h"
 #include "register/RowArena.h"
 #include "register/RowNumbers.h"
@@ -14,8 +15,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -189,10 +188,10 @@ bool ReadFileRows(const RealPath& path, std::vector<PackedRow>& rows, size_t chu
     const int fd = OpenRegularFile(path);
     struct Closer {
         int fd;
-        ~Closer() { ::close(fd); }
+        ~Closer() { CloseFile(fd); }
     } closer{fd};
-    struct stat st;
-    const size_t expected = (fstat(fd, &st) == 0 ? size_t(st.st_size) : 0) + 1; // +1 sees growth
+    const std::optional<FileStatus> st = StatusOfOpen(fd);
+    const size_t expected = (st ? size_t(st->size) : 0) + 1; // +1 sees growth
     // Room for a line of every 48 bytes: growing the vector would copy it several times.
     // Untouched room costs address space.
     const size_t before = rows.size();

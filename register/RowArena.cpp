@@ -1,9 +1,10 @@
 #include "register/RowArena.h"
 
+#include "platform/memory/MappedPages.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <new>
-#include <sys/mman.h>
 
 struct RowArena::Block {
     size_t rows = 0;
@@ -27,25 +28,16 @@ RowArena::Block* RowArena::NewBlock(size_t size) {
     // Mapped from a huge page's boundary: the kernel puts huge pages only where a whole one
     // fits, so a block that began between two would take small pages (a fault each) for
     // much of its first and last 2 MiB.
-    const size_t slack = length < kHugePage ? 0 : kHugePage;
-    void* memory =
-        mmap(nullptr, length + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED) throw std::bad_alloc();
-    char* const mapped = static_cast<char*>(memory);
-    char* begin = mapped;
-    if (slack) {
-        begin += (kHugePage - reinterpret_cast<uintptr_t>(mapped) % kHugePage) % kHugePage;
-        if (begin > mapped) munmap(mapped, size_t(begin - mapped));
-        munmap(begin + length, size_t(mapped + slack - begin));
-    }
-    madvise(begin, length, MADV_HUGEPAGE); // a hint: without it, small pages
+    char* const begin = static_cast<char*>(MapPages(length, length < kHugePage ? 0 : kHugePage));
+    if (!begin) throw std::bad_alloc();
+    HintHugePages(begin, length); // without it, small pages
     return new (begin) Block{1, bytes};
 }
 
 void RowArena::AdviseHugePages(void* data, size_t bytes) {
     const uintptr_t from = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
     const uintptr_t to = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
-    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+    if (to > from) HintHugePages(reinterpret_cast<void*>(from), to - from);
 }
 
 char* RowArena::Data(Block* block) {
@@ -76,5 +68,5 @@ void RowArena::Retain(Block* block) {
 }
 
 void RowArena::Release(Block* block) {
-    if (--block->rows == 0) munmap(block, block->bytes);
+    if (--block->rows == 0) UnmapPages(block, block->bytes);
 }
