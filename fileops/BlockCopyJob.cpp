@@ -6,11 +6,9 @@
 #include "platform/FileErrors.h"
 #include "platform/LineReader.h"
 #include "platform/SafeFile.h"
+#include "platform/fs/FileCalls.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -28,7 +26,7 @@ public:
     void Copy(uint64_t count) {
         while (count > 0 && inKernel_) {
             begin_(Side::Source);
-            ssize_t n = copy_file_range(from_, nullptr, to_, nullptr, size_t(count), 0);
+            ptrdiff_t n = CopyInKernel(from_, to_, size_t(count));
             if (n > 0) {
                 count -= uint64_t(n);
             } else if (n == 0) {
@@ -49,12 +47,12 @@ private:
         buffer_.resize(kCopyBlockSize);
         size_t want = size_t(std::min<uint64_t>(count, kCopyBlockSize));
         begin_(Side::Source);
-        ssize_t got = read(from_, buffer_.data(), want);
+        ptrdiff_t got = ReadSome(from_, buffer_.data(), want);
         if (got < 0 && errno == EINTR) return 0;
         if (got <= 0) ThrowReadError();
         begin_(Side::Target);
-        for (ssize_t done = 0; done < got;) {
-            ssize_t n = write(to_, buffer_.data() + done, size_t(got - done));
+        for (ptrdiff_t done = 0; done < got;) {
+            ptrdiff_t n = WriteSome(to_, buffer_.data() + done, size_t(got - done));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) ThrowWriteError();
             done += n;
@@ -78,7 +76,7 @@ std::string PartialCopyPath(const std::string& realTarget) {
 }
 
 void CloseOnce(int& fd) {
-    if (fd >= 0) close(fd);
+    if (fd >= 0) CloseFile(fd);
     fd = -1;
 }
 
@@ -138,23 +136,22 @@ void TBlockCopyJob::Copy() {
     try {
         Begin(Side::Source);
         from_ = OpenRegularFile(files_.source, files_.gbSource);
-        struct stat st;
-        if (fstat(from_, &st) != 0) ThrowOpenError(files_.gbSource, errno);
+        const std::optional<FileStatus> st = StatusOfOpen(from_);
+        if (!st) ThrowOpenError(files_.gbSource, errno);
         const std::string& target = files_.target.Bytes();
         Begin(Side::Target);
-        struct stat existing;
-        if (stat(target.c_str(), &existing) == 0 && existing.st_dev == st.st_dev &&
-            existing.st_ino == st.st_ino) {
+        const std::optional<FileStatus> existing = StatusOf(files_.target);
+        if (existing && existing->dev == st->dev && existing->ino == st->ino) {
             CloseOnce(from_); // emptying the target would empty the source
             return Publish([](State& s) { s.finished = true; });
         }
         partial_ = PartialCopyPath(target);
         FolderEntryChange creation{RealPath(partial_)};
-        to_ = open(partial_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        to_ = CreateEmptyFile(RealPath(partial_));
         if (to_ < 0) ThrowCreateError(files_.gbTarget, errno);
         creation.Added();
-        fstat(to_, &created_);
-        const uint64_t size = uint64_t(st.st_size);
+        created_ = StatusOfOpen(to_);
+        const uint64_t size = st->size;
         Publish([size](State& s) {
             s.opened = true;
             s.size = size;
@@ -170,9 +167,9 @@ void TBlockCopyJob::Copy() {
         pump.Copy(size % kCopyBlockSize);
         if (durability_ == CopyDurability::OnDisk) {
             Begin(Side::Target, size); // the cache may hold the whole file unwritten
-            struct stat written;
-            if (fsync(to_) != 0 || fstat(to_, &written) != 0 || uint64_t(written.st_size) != size)
-                ThrowWriteError();
+            if (!FlushToDisk(to_)) ThrowWriteError();
+            const std::optional<FileStatus> written = StatusOfOpen(to_);
+            if (!written || written->size != size) ThrowWriteError();
         }
     } catch (...) {
         return Fail();
@@ -194,10 +191,11 @@ void TBlockCopyJob::Commit() {
         Begin(Side::Target, state_.size); // a share may write the file at its close
         const int to = to_;
         to_ = -1;
-        if (close(to) != 0) ThrowWriteError();
+        if (!CloseFile(to)) ThrowWriteError();
         const std::string& target = files_.target.Bytes();
         FolderEntryChange left{RealPath(partial_)}, arrived{files_.target};
-        if (rename(partial_.c_str(), target.c_str()) != 0) ThrowCreateError(files_.gbTarget, errno);
+        if (!RenameEntry(RealPath(partial_), files_.target))
+            ThrowCreateError(files_.gbTarget, errno);
         left.Removed();
         arrived.Added();
         if (durability_ == CopyDurability::OnDisk) SyncFolderOf(target);
@@ -225,11 +223,12 @@ void TBlockCopyJob::Discard() {
     CloseOnce(to_);
     if (!partial_.empty()) {
         Begin(Side::Target);
-        struct stat named;
         FolderEntryChange removal{RealPath(partial_)};
-        if (S_ISREG(created_.st_mode) && lstat(partial_.c_str(), &named) == 0 &&
-            named.st_dev == created_.st_dev && named.st_ino == created_.st_ino &&
-            unlink(partial_.c_str()) == 0)
+        const auto unchanged = [&] {
+            const std::optional<FileStatus> named = LinkStatusOf(RealPath(partial_));
+            return named && named->dev == created_->dev && named->ino == created_->ino;
+        };
+        if (created_ && IsFileMode(created_->mode) && unchanged() && RemoveFile(RealPath(partial_)))
             removal.Removed();
         partial_.clear();
     }

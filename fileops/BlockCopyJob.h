@@ -6,6 +6,7 @@
 
 #include "fileops/BlockCopyFile.h"
 #include "platform/DeadlineWorker.h"
+#include "platform/fs/FileCalls.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -13,8 +14,8 @@
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
-#include <sys/stat.h>
 
 class TBlockCopyJob {
 public:
@@ -69,7 +70,7 @@ private:
     TDeadlineWorker::Clock* clock_ = nullptr; // while a step runs
     std::string partial_;                     // the hidden file the blocks go to
     int from_ = -1, to_ = -1;
-    struct stat created_ {};
+    std::optional<FileStatus> created_; // what the partial file was when created
 
     std::mutex mutex_;
     std::condition_variable changed_;

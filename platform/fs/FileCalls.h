@@ -4,6 +4,7 @@
 
 #include "platform/Paths.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -16,7 +17,10 @@ struct FileStatus {
     int64_t modifiedNs = 0; // since the epoch
 };
 
-std::optional<FileStatus> StatusOf(const RealPath& path); // links followed
+// From what a stat call of the system filled in (for the calls relative to a folder).
+FileStatus StatusFromStat(const struct stat& st);
+std::optional<FileStatus> StatusOf(const RealPath& path);     // links followed
+std::optional<FileStatus> LinkStatusOf(const RealPath& path); // a link itself
 std::optional<FileStatus> StatusOfOpen(int fd);
 
 bool IsFileMode(mode_t mode); // a regular file
@@ -26,5 +30,17 @@ bool IsFolderMode(mode_t mode);
 bool RemoveFile(const RealPath& path);
 // The bytes free for the user on the file system that holds the path; 0 when unknown.
 uint64_t FreeBytesAt(const RealPath& path);
+// Renames an entry, replacing what has the new name; false when the system refused.
+bool RenameEntry(const RealPath& from, const RealPath& to);
+// Opens the file for reading and writing, created or emptied; -1 when refused (errno).
+int CreateEmptyFile(const RealPath& path);
+// One call each, with errno on failure as the system's own: the bytes moved (0 at the end
+// of the file, -1 on failure). CopyInKernel copies from offset to offset without a buffer
+// where the file systems allow it.
+ptrdiff_t ReadSome(int fd, char* buffer, size_t size);
+ptrdiff_t WriteSome(int fd, const char* bytes, size_t size);
+ptrdiff_t CopyInKernel(int from, int to, size_t size);
+// Waits until the file's bytes are on the disk; false when the disk reported a failure.
+bool FlushToDisk(int fd);
 // Closes a handle; false when the close reported an error (a share may write at its close).
 bool CloseFile(int fd);
