@@ -8,7 +8,6 @@
 //   `a -> .` (every upper-case component fits twice), against the same lookup through 18
 //   real folders, with the memory it takes (goal: under 0.1 s and 10 MB);
 //   bench_clean_up [folder for the files]   (default: cleanup_tree beside the program)
-#include "BenchShell.h"
 #include "BenchUtil.h"
 #include "app/uFrmMain.h"
 #include "fileops/FileHelpers.h"
@@ -16,6 +15,7 @@
 #include "platform/GbText.h"
 #include "platform/Paths.h"
 #include "register/GridStore.h"
+#include "support/FakeShell.h"
 
 #include <QAction>
 #include <QApplication>
@@ -90,7 +90,7 @@ void BenchRepeats() {
     VideoRegister big, small;
     Fill(big, RowsWithRepeats(kRows));
     Fill(small, RowsWithRepeats(kLiteralRows));
-    BenchShell shell;
+    FakeShell shell = FakeShell::ForBenchmark();
     int removed = 0, literalRemoved = 0;
     const double mine = Time([&] { removed = RemoveRepeatedNames(big, shell); });
     const double literal = Time([&] { literalRemoved = LiteralRemoveRepeats(small, shell); });
@@ -152,7 +152,7 @@ void BenchPurge(const fs::path& root) {
         bestStat = std::min(bestStat, TimeShell(stat));
         VideoRegister reg;
         Fill(reg, rows);
-        BenchShell shell;
+        FakeShell shell = FakeShell::ForBenchmark();
         ClearResolverCache();
         bestPurge = std::min(bestPurge, Time([&] { count = PurgeMissingFiles(reg, shell); }));
         left = reg.LastRow();

@@ -11,6 +11,7 @@
 #include "app/uFrmMain.h"
 #include "platform/GbText.h"
 #include "register/GridStore.h"
+#include "support/FakeDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,22 +29,6 @@ namespace {
 
 constexpr int kSmallFiles = 1000;
 constexpr uint64_t kMiB = 1 << 20;
-
-class BenchDialogs : public IDialogs {
-public:
-    QString folder;
-    QString SelectFolder(const QString&) override { return folder; }
-    QStringList OpenFiles(const QString&, const QString&, const QString&) override { return {}; }
-    QString LastOpenFolder() override { return {}; }
-    Answer AskYesNoCancel(const QString&, const QString&) override { return Answer::Yes; }
-    bool InputQuery(const QString&, const QString&, QString&) override { return false; }
-    void Information(const QString&, const QString& text) override {
-        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-    }
-    void Error(const QString& text) override {
-        std::fprintf(stderr, "error: %s\n", text.toUtf8().constData());
-    }
-};
 
 void WriteFile(const fs::path& path, uint64_t size, unsigned seed) {
     std::ofstream out(path, std::ios::binary);
@@ -126,7 +111,7 @@ int main(int argc, char** argv) {
         if (!fs::exists(f) || fs::file_size(f) != kMiB) WriteFile(f, kMiB, unsigned(i));
     }
 
-    BenchDialogs dialogs;
+    FakeDialogs dialogs;
     TFrmMain w(Utf8ToGb(work.string()) + "/", &dialogs);
     w.show();
     QCoreApplication::processEvents();
@@ -178,6 +163,11 @@ int main(int argc, char** argv) {
         move.anchor = std::min(
             move.anchor, TimeShell("mv '" + moveSrc.string() + "'/* '" + moveOut.string() + "'"));
     }
+    // What the commands told the user (a full disk, a failure) is said beside the figures.
+    for (const QString& text : dialogs.information)
+        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
+    for (const QString& text : dialogs.errors)
+        std::fprintf(stderr, "error: %s\n", text.toUtf8().constData());
     if (wanted("big")) Report("copy 1 x 1 GiB", big, 1024 * kMiB, "cp");
     if (wanted("many")) Report("copy 1,000 x 1 MiB", many, kSmallFiles * kMiB, "cp");
     if (wanted("move")) Report("move 1,000 files, one file system", move, 0, "mv");

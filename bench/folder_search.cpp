@@ -3,13 +3,13 @@
 //   program, the search's own number of reads)
 // The tree (20,000 folders, 200,000 files, about a quarter of them .avi/.mkv/.rmvb in mixed
 // case, some hidden folders) is made once and reused by later runs.
-#include "BenchShell.h"
 #include "BenchUtil.h"
 #include "platform/GbText.h"
 #include "register/GridStore.h"
 #include "register/Shell.h"
 #include "search/SearchFiles.h"
 #include "search/SearchLocations.h"
+#include "support/FakeShell.h"
 
 #include <QApplication>
 #include <chrono>
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < 5; ++run) {
         bestFind = std::min(bestFind, TimeFind(root, found));
         VideoRegister reg;
-        BenchShell shell;
+        FakeShell shell = FakeShell::ForBenchmark();
         TSearchWork work;
         BreakFlag = false;
         auto start = std::chrono::steady_clock::now();

@@ -5,14 +5,14 @@
 // - the break of a search into the share: from the break to the search's return;
 // - the purge of 1,000 rows on the share, against the deadline.
 //   bench_frozen_share
-#include "BenchShell.h"
 #include "BenchUtil.h"
-#include "SlowShare.h"
 #include "app/uFrmMain.h"
 #include "maintenance/CleanUp.h"
 #include "platform/GbText.h"
 #include "register/GridStore.h"
 #include "search/SearchFiles.h"
+#include "support/FakeShell.h"
+#include "support/SlowShare.h"
 
 #include <QApplication>
 #include <QDir>
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     const std::string location = UpperCase(Utf8ToGb(base + "/mnt/films"));
     {
         VideoRegister reg;
-        BenchShell shell;
+        FakeShell shell = FakeShell::ForBenchmark();
         TSearchWork work;
         BreakFlag = false;
         std::chrono::steady_clock::time_point broke;
@@ -97,12 +97,12 @@ int main(int argc, char** argv) {
             rows.emplace_back(cells);
         }
         reg.AppendRows(std::move(rows));
-        BenchShell shell;
+        FakeShell shell = FakeShell::ForBenchmark();
         int purged = 0;
         const double purge = Time([&] { purged = PurgeMissingFiles(reg, shell); });
         std::printf("purge of 1,000 rows on it: %.2f s (deadline %.0f s), %d rows removed, "
                     "%d history line(s)\n",
-                    purge, DiskDeadlineMs() / 1000.0, purged, shell.HistoryLines());
+                    purge, DiskDeadlineMs() / 1000.0, purged, shell.historyLines);
     }
     return 0;
 }

@@ -3,9 +3,9 @@
 // export and the workbook export, with the time of each step and the resident memory after
 // it. Each step's result is checked, so a fast wrong answer does not pass.
 //   build/bench/bench_load_run [rows] [folder]      (defaults: 1000000, /tmp/tavlora-load-run)
-#include "BenchShell.h"
 #include "BenchUtil.h"
 #include "RegisterGenerator.h"
+#include "support/FakeShell.h"
 
 #include "export/TextExport.h"
 #include "export/WorkbookExport.h"
@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     Report("start", 0, "");
 
     VideoRegister reg;
-    BenchShell shell;
+    FakeShell shell = FakeShell::ForBenchmark();
     double t = Time([&] { LoadRegister(reg, vdb); });
     Require(reg.LastRow() == rows, "load: wrong row count");
     Report("load", t, std::to_string(reg.LastRow()) + " rows");
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     std::unordered_set<std::string_view> names;
     for (int r = 1; r <= reg.LastRow(); ++r)
         Require(names.insert(reg.Cell(colName, r)).second, "repeat removal: a repeat is left");
-    Require(removed + reg.LastRow() == rows && shell.HistoryLines() == removed,
+    Require(removed + reg.LastRow() == rows && shell.historyLines == removed,
             "repeat removal: counts");
     Report("repeat removal", t, std::to_string(removed) + " removed");
 

@@ -7,7 +7,7 @@
 // timed as well.
 //   bench_media_analysis [folder] [count] [read delay us] [metadata delay us]
 #include "MediaBenchFiles.h"
-#include "SlowShare.h"
+#include "support/SlowShare.h"
 
 #include "app/uFrmMain.h"
 #include "media/MediaAnalysis.h"

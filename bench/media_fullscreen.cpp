@@ -7,7 +7,7 @@
 // program's playbin flags). TAVLORA_VIDEO_SINK picks the program's presenter.
 //   bench_media_fullscreen [folder] [seconds] [pane]
 #include "MediaBenchFiles.h"
-#include "Xvfb.h"
+#include "support/Xvfb.h"
 
 #include "media/FilterGraph.h"
 #include "media/VideoWindow.h"

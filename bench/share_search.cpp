@@ -3,12 +3,12 @@
 //   bench_share_search [tree folder]   (default: share_tree beside the program)
 // The tree holds 2,000 folders and 20,000 files. Each tool gets a fresh mount, so none
 // finds entries or attributes cached by the one before it.
-#include "BenchShell.h"
 #include "BenchUtil.h"
-#include "SlowShare.h"
 #include "register/GridStore.h"
 #include "search/SearchFiles.h"
 #include "search/SearchLocations.h"
+#include "support/FakeShell.h"
+#include "support/SlowShare.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     auto search = [&](unsigned readsInFlight) {
         return OnFreshMount(tree, mount, [&](const std::string& at) {
             VideoRegister reg;
-            BenchShell shell;
+            FakeShell shell = FakeShell::ForBenchmark();
             TSearchWork work;
             BreakFlag = false;
             SearchFiles(false, {RegisterFormOfPath(at)}, {"AVI", "MKV"}, work, reg, shell,

@@ -1,48 +1,15 @@
-// Shared pieces of the export tests: a recording shell, registers to export, and the
-// independent workbook reader (xlrd, through /usr/bin/python3).
+// Shared pieces of the export tests: the fake shell, registers to export, and the independent
+// workbook reader (xlrd, through /usr/bin/python3).
 #pragma once
 
-#include "register/Shell.h"
 #include "register/VideoRegister.h"
+#include "support/FakeShell.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
-
-struct FakeProgress : IProgress {
-    int max = -1, position = -1, positionChanges = 0;
-    bool visible = false, everShown = false;
-    QString suffix;
-    void SetMax(int m) override { max = m; }
-    void SetPosition(int p) override { position = p, ++positionChanges; }
-    void SetSuffix(const QString& s) override { suffix = s; }
-    void SetVisible(bool v) override { visible = v, everShown = everShown || v; }
-};
-
-struct FakeShell : IShell {
-    std::map<int, QString> status;
-    bool breakButton = false, breakButtonShown = false;
-    int processed = 0;
-    std::function<void()> onProcessEvents;
-    FakeProgress pb2, pb3;
-
-    void SetStatusText(int panel, const QString& text) override { status[panel] = text; }
-    void AddHistory(const QString&) override {}
-    void ClearHistory() override {}
-    void ShowHistoryPage() override {}
-    void LockControls(bool) override {}
-    void ShowBreakButton(bool v) override { breakButton = v, breakButtonShown |= v; }
-    void ProcessEvents() override {
-        ++processed;
-        if (onProcessEvents) onProcessEvents();
-    }
-    void DelayMs(int) override {}
-    IProgress& PB2() override { return pb2; }
-    IProgress& PB3() override { return pb3; }
-};
 
 // A register with the header row and `rows` data rows; cell (c, r) is made by `cell`, or
 // is the row number padded to 5 (column 0) and "<c>-<r>" elsewhere.

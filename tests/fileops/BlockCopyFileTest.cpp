@@ -40,7 +40,7 @@ TEST_F(BlockCopy, BlockCountsProgressAndContentForEveryShapeOfSize) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
         shell.pb3 = FakeProgress();
-        shell.processEvents = 0;
+        shell.processed = 0;
         fs::path src = root / ("src" + std::to_string(c.size)), dst = root / "out" / "copy";
         MakeFile(src, c.size, unsigned(c.size));
         fs::create_directories(dst.parent_path());
@@ -48,7 +48,7 @@ TEST_F(BlockCopy, BlockCountsProgressAndContentForEveryShapeOfSize) {
         EXPECT_EQ(ReadAll(dst), ReadAll(src));
         EXPECT_EQ(shell.pb3.max, c.max);
         EXPECT_EQ(shell.pb3.position, c.max);
-        EXPECT_EQ(shell.processEvents, c.max - 1); // once after each whole block
+        EXPECT_EQ(shell.processed, c.max - 1); // once after each whole block
         EXPECT_TRUE(shell.pb3.everShown);
         EXPECT_FALSE(shell.pb3.visible);
         ASSERT_FALSE(shell.pb3.suffixes.isEmpty());
@@ -91,7 +91,7 @@ TEST_F(BlockCopy, TheTargetNameAppearsOnlyWhenTheCopyIsWhole) {
         MakeFile(folder / (".~" + name.substr(0, 240) + ".part"), 3 * kCopyBlockSize, 2);
         const std::string before = ReadAll(dst);
         int checked = 0;
-        shell.onProcessEvents = [&](int) {
+        shell.onProcessEvents = [&] {
             EXPECT_EQ(ReadAll(dst), before) << "the target changed before the copy was whole";
             ++checked;
         };
@@ -106,13 +106,13 @@ TEST_F(BlockCopy, TheTargetNameAppearsOnlyWhenTheCopyIsWhole) {
 TEST_F(BlockCopy, BreakStopsBeforeTheNextBlockAndRemovesThePartialTarget) {
     fs::path src = root / "big", dst = root / "partial";
     MakeFile(src, 10 * kCopyBlockSize + 7);
-    shell.onProcessEvents = [](int count) {
-        if (count == 3) BreakFlag = true;
+    shell.onProcessEvents = [this] {
+        if (shell.processed == 3) BreakFlag = true;
     };
     EXPECT_FALSE(BlockCopyFile(Files(src, dst), shell, calls));
     EXPECT_EQ(Entries(root), std::vector<std::string>{"big"}) << "a partial copy is left";
     EXPECT_EQ(fs::file_size(src), 10 * kCopyBlockSize + 7);
-    EXPECT_EQ(shell.processEvents, 3);
+    EXPECT_EQ(shell.processed, 3);
     EXPECT_EQ(shell.pb3.suffixes.back(), QStringLiteral("%  正在关闭文件,稍等"));
     EXPECT_FALSE(shell.pb3.visible);
 }
@@ -129,8 +129,8 @@ TEST_F(BlockCopy, AShareThatStopsAnsweringMidFileFailsAfterTheDeadline) {
         ASSERT_TRUE(share.Mounted());
         ShortDiskDeadline deadline(400);
         TDiskCalls shareCalls = ShellDiskCalls(shell, QEventLoop::AllEvents);
-        shell.onProcessEvents = [&](int n) {
-            if (n == 1) share.Freeze();
+        shell.onProcessEvents = [&] {
+            if (shell.processed == 1) share.Freeze();
         };
         EXPECT_FALSE(
             BlockCopyFile(Files(root / "Share" / "big", root / "out" / "big"), shell, shareCalls));
@@ -167,8 +167,8 @@ TEST_F(BlockCopy, ARenameOnAShareSlowerThanTheDeadlineIsWaitedFor) {
 TEST_F(BlockCopy, BreakDuringTheLastWholeBlockStillFails) {
     fs::path src = root / "two", dst = root / "two.copy";
     MakeFile(src, 2 * kCopyBlockSize + 1);
-    shell.onProcessEvents = [](int count) {
-        if (count == 2) BreakFlag = true;
+    shell.onProcessEvents = [this] {
+        if (shell.processed == 2) BreakFlag = true;
     };
     EXPECT_FALSE(BlockCopyFile(Files(src, dst), shell, calls));
     EXPECT_FALSE(fs::exists(dst));

@@ -60,7 +60,7 @@ TEST_F(CopyMove, CopiesTheSelectedRowsWithHistoryStatusSaveAndRenumber) {
                                           QStringLiteral("文件拷贝成功:") + DstQ("F3.MKV")}));
     EXPECT_EQ(shell.historyCleared, 1);
     EXPECT_TRUE(shell.historyShown);
-    EXPECT_EQ(shell.status.back(), QStringLiteral("成功拷贝文件 3个"));
+    EXPECT_EQ(shell.statusLog.back(), QStringLiteral("成功拷贝文件 3个"));
     EXPECT_EQ(shell.pb2.max, 3);
     EXPECT_EQ(shell.pb2.positions, std::vector<int>({0, 1, 2, 3}));
     EXPECT_EQ(shell.pb2.suffixes.back(), QStringLiteral("%  正在拷贝... ") + RegQ(src, "F3.MKV"));
@@ -74,17 +74,17 @@ TEST_F(CopyMove, CopiesTheSelectedRowsWithHistoryStatusSaveAndRenumber) {
 
 TEST_F(CopyMove, CancelledPickerMissingOrUnstorableFolderDoesNothing) {
     MakeRows({10});
-    dialogs.folder.clear();
+    dialogs.folder = QString();
     CopySelectedFiles(ctx, volumes);
     dialogs.folder = Q(root / "nowhere");
     MoveSelectedFiles(ctx, volumes);
     EXPECT_TRUE(fs::is_empty(dst));
-    EXPECT_TRUE(shell.status.isEmpty());
+    EXPECT_TRUE(shell.statusLog.isEmpty());
     // A folder that no path cell can hold.
     fs::create_directories(root / "a^^b");
     dialogs.folder = Q(root / "a^^b");
     MoveSelectedFiles(ctx, volumes);
-    EXPECT_EQ(shell.status,
+    EXPECT_EQ(shell.statusLog,
               QStringList{QStringLiteral("无法登记的文件夹名: ") + Q(root / "a^^b") + "/"});
     EXPECT_EQ(reg.Cell(colPath, 1), RegDir(src));
     EXPECT_FALSE(shell.pb2.everShown);
@@ -127,7 +127,7 @@ TEST_F(CopyMove, FreeSpaceMustExceedTheTotalStrictly) {
     CopySelectedFiles(ctx, volumes);
     EXPECT_EQ(dialogs.information.size(), 2);
     EXPECT_EQ(asked, Utf8ToGb(dst.string()) + "/");
-    EXPECT_EQ(shell.status.back(), QStringLiteral("成功拷贝文件 2个"));
+    EXPECT_EQ(shell.statusLog.back(), QStringLiteral("成功拷贝文件 2个"));
 }
 
 TEST_F(CopyMove, MoveCountsOnlyFilesThatLeaveTheirFileSystem) {
@@ -135,7 +135,7 @@ TEST_F(CopyMove, MoveCountsOnlyFilesThatLeaveTheirFileSystem) {
     volumes.diskFree = [](std::string_view) -> uint64_t { return 1; };
     MoveSelectedFiles(ctx, volumes); // both stay on this file system: renamed, no space needed
     EXPECT_TRUE(dialogs.information.isEmpty());
-    EXPECT_EQ(shell.status.back(), QStringLiteral("成功移动文件 2个"));
+    EXPECT_EQ(shell.statusLog.back(), QStringLiteral("成功移动文件 2个"));
 
     MakeFile(src / "f1.mkv", 1000);
     reg.SetCell(colPath, 1, RegDir(src));
@@ -154,8 +154,8 @@ TEST_F(CopyMove, MissingFilesAreReportedInPreflightAndLoopButStepThePosition) {
     QString missing2 = QStringLiteral("文件不存在 ") + RegQ(src, "F2.MKV");
     QString missing4 = QStringLiteral("文件不存在 ") + RegQ(src, "F4.MKV");
     CopySelectedFiles(ctx, volumes);
-    EXPECT_EQ(shell.status, QStringList({missing2, missing4, missing2, missing4,
-                                         QStringLiteral("成功拷贝文件 3个")}));
+    EXPECT_EQ(shell.statusLog, QStringList({missing2, missing4, missing2, missing4,
+                                            QStringLiteral("成功拷贝文件 3个")}));
     EXPECT_EQ(shell.pb2.positions, std::vector<int>({0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(shell.history.size(), 3);
 }
@@ -166,7 +166,7 @@ TEST_F(CopyMove, RowsAlreadyInTheTargetFolderArePassedOverWithoutSaving) {
     dialogs.folder = Q(src);
     CopySelectedFiles(ctx, volumes);
     EXPECT_TRUE(dialogs.questions.isEmpty());
-    EXPECT_EQ(shell.status.back(), QStringLiteral("成功拷贝文件 0个"));
+    EXPECT_EQ(shell.statusLog.back(), QStringLiteral("成功拷贝文件 0个"));
     EXPECT_TRUE(SavedLines().empty());
     EXPECT_EQ(reg.Cell(colNumber, 1), "    1"); // the copy still renumbers
     EXPECT_EQ(fs::file_size(src / "f1.mkv"), 10u);
@@ -200,7 +200,7 @@ TEST_F(CopyMove, CaseVariantFoldersAreToldApart) {
     SelectRows(1, 1);
     dialogs.folder = Q(upper);
     CopySelectedFiles(ctx, volumes);
-    EXPECT_EQ(shell.status.back(), QStringLiteral("成功拷贝文件 1个"));
+    EXPECT_EQ(shell.statusLog.back(), QStringLiteral("成功拷贝文件 1个"));
     EXPECT_EQ(fs::file_size(upper / "A.MKV"), 10u);
 
     MakeFile(src / "b.mkv", 20);
@@ -232,7 +232,7 @@ TEST_F(CopyMove, OverwriteQuestionYesNoCancel) {
     EXPECT_EQ(ReadAll(dst / "F2.MKV"), ReadAll(src / "f2.mkv"));
     EXPECT_EQ(fs::file_size(dst / "F3.MKV"), 1u); // Cancel: untouched, and the loop ends
     EXPECT_EQ(fs::file_size(dst / "F4.MKV"), 1u);
-    EXPECT_EQ(shell.status.back(), QStringLiteral("成功拷贝文件 1个"));
+    EXPECT_EQ(shell.statusLog.back(), QStringLiteral("成功拷贝文件 1个"));
     EXPECT_EQ(shell.pb2.positions.back(), 3);
     EXPECT_TRUE(BreakFlag);
     EXPECT_EQ(SavedLines().size(), 4u);
@@ -240,15 +240,15 @@ TEST_F(CopyMove, OverwriteQuestionYesNoCancel) {
 
 TEST_F(CopyMove, BreakDuringALargeFileLogsItAsFailedAndLeavesTheRest) {
     MakeRows({100, 8 * kCopyBlockSize, 300});
-    shell.onProcessEvents = [](int count) {
-        if (count == 3) BreakFlag = true;
+    shell.onProcessEvents = [this] {
+        if (shell.processed == 3) BreakFlag = true;
     };
     CopySelectedFiles(ctx, volumes);
     EXPECT_TRUE(fs::exists(dst / "F1.MKV"));
     EXPECT_FALSE(fs::exists(dst / "F2.MKV"));
     EXPECT_FALSE(fs::exists(dst / "F3.MKV"));
     EXPECT_EQ(shell.history.back(), QStringLiteral("原文件拷贝失败:") + RegQ(src, "F2.MKV"));
-    EXPECT_EQ(shell.status.back(), QStringLiteral("成功拷贝文件 1个"));
+    EXPECT_EQ(shell.statusLog.back(), QStringLiteral("成功拷贝文件 1个"));
     EXPECT_EQ(shell.pb2.positions.back(), 2);
     EXPECT_FALSE(shell.locked);
     EXPECT_EQ(SavedLines().size(), 3u);

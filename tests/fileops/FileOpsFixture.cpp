@@ -13,9 +13,21 @@ void FileOpsTest::SetUp() {
     ClearResolverCache();
     ctx.vdbPath = Utf8ToGb((root / "db.vdb").string());
     BreakFlag = false;
+    // The rename tests cancel by leaving the input box unscripted.
+    dialogs.input = [](QString&) { return false; };
 }
 
 void FileOpsTest::TearDown() {
+    // The file commands ask only under their own captions and report no error by dialog.
+    for (const QString& call : dialogs.calls) {
+        if (call.startsWith(QStringLiteral("SelectFolder: "))) {
+            EXPECT_EQ(call, QStringLiteral("SelectFolder: 选择一个目的文件夹"));
+        }
+        if (call.startsWith(QStringLiteral("Ask: "))) {
+            EXPECT_TRUE(call.startsWith(QStringLiteral("Ask: 确认操作 | "))) << call.toStdString();
+        }
+    }
+    EXPECT_EQ(dialogs.errors, QStringList());
     std::error_code ec;
     fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(root, ec);

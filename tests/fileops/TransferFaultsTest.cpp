@@ -22,30 +22,6 @@ namespace {
 // Thrown by a hook: the work stops at that point as if the program had failed there.
 struct Interrupted {};
 
-struct HookedProgress : FakeProgress {
-    std::function<void(bool)> onVisible;
-    std::function<void(const QString&)> onSuffix;
-    void SetVisible(bool v) override {
-        FakeProgress::SetVisible(v);
-        if (onVisible) onVisible(v);
-    }
-    void SetSuffix(const QString& s) override {
-        FakeProgress::SetSuffix(s);
-        if (onSuffix) onSuffix(s);
-    }
-};
-
-struct HookedShell : FakeShell {
-    HookedProgress hpb2, hpb3;
-    std::function<void(const QString&)> onHistory;
-    void AddHistory(const QString& text) override {
-        FakeShell::AddHistory(text);
-        if (onHistory) onHistory(text);
-    }
-    IProgress& PB2() override { return hpb2; }
-    IProgress& PB3() override { return hpb3; }
-};
-
 // A tmpfs of `size` mounted on the folder while it lives.
 class SmallVolume {
 public:
@@ -76,8 +52,7 @@ protected:
         fs::create_directories(src);
         fs::create_directories(dst);
         dialogs.folder = QString::fromStdString(dst.string());
-        hctx.vdbPath = ctx.vdbPath;
-        shell = HookedShell();
+        shell = FakeShell();
         content.clear();
     }
     void TearDown() override {
@@ -140,8 +115,6 @@ protected:
     fs::path src, dst;
     std::map<std::string, std::string> content; // register name -> bytes
     VolumeQueries volumes;
-    HookedShell shell;
-    FileOpsContext hctx{reg, shell, dialogs, {}};
     std::optional<SmallVolume> volume;
 };
 
@@ -161,12 +134,12 @@ TEST_F(TransferFaults, FileRemovedBetweenSearchAndCopyOrMove) {
         fs::remove(src / "b.mkv");
         content.erase("B.MKV");
 
-        kind == 0 ? CopySelectedFiles(hctx, volumes) : MoveSelectedFiles(hctx, volumes);
+        kind == 0 ? CopySelectedFiles(ctx, volumes) : MoveSelectedFiles(ctx, volumes);
 
         const QString missing = QStringLiteral("文件不存在 ") + GbToQString(gonePath);
-        EXPECT_EQ(shell.status.count(missing), 2) << "in the pre-flight and in the loop";
-        EXPECT_EQ(shell.status.last(), kind == 0 ? QStringLiteral("成功拷贝文件 2个")
-                                                 : QStringLiteral("成功移动文件 2个"));
+        EXPECT_EQ(shell.statusLog.count(missing), 2) << "in the pre-flight and in the loop";
+        EXPECT_EQ(shell.statusLog.last(), kind == 0 ? QStringLiteral("成功拷贝文件 2个")
+                                                    : QStringLiteral("成功移动文件 2个"));
         EXPECT_FALSE(shell.history.join("\n").contains(QStringLiteral("B.MKV")))
             << shell.history.join("\n").toStdString();
         EXPECT_EQ(RowFilePath(reg, goneRow), gonePath) << "the row of the missing file stays";
@@ -195,20 +168,20 @@ TEST_F(TransferFaults, FileRemovedJustBeforeItsCopy) {
         SearchFilesOf({{"a.mkv", 3000}, {"b.mkv", 2 * kCopyBlockSize}});
         const int goneRow = reg.Cell(colName, 1) == "B" ? 1 : 2;
         const std::string gonePath = RowFilePath(reg, goneRow);
-        shell.hpb2.onSuffix = [&](const QString& suffix) {
+        shell.pb2.onSuffix = [&](const QString& suffix) {
             if (suffix.endsWith(GbToQString(gonePath))) fs::remove(src / "b.mkv");
         };
         content.erase("B.MKV");
         std::string error;
         try {
-            move ? MoveSelectedFiles(hctx, volumes) : CopySelectedFiles(hctx, volumes);
+            move ? MoveSelectedFiles(ctx, volumes) : CopySelectedFiles(ctx, volumes);
         } catch (const EFileError& e) {
             error = e.what();
         }
         EXPECT_EQ(error, "Cannot open file \"" + gonePath + "\". No such file or directory");
         EXPECT_FALSE(fs::exists(dst / "B.MKV"));
         EXPECT_EQ(RowFilePath(reg, goneRow), gonePath);
-        shell.hpb2.onSuffix = nullptr;
+        shell.pb2.onSuffix = nullptr;
         if (goneRow == 2) {
             // The first row was done: its file is in place, and a move is on record.
             EXPECT_EQ(ReadAll(dst / "A.MKV"), content.at("A.MKV"));
@@ -251,13 +224,13 @@ TEST_F(TransferFaults, CopyAndMoveOntoAVolumeThatFillsUp) {
         };
         // The filler takes the room after the pre-flight counted it, as the row's copy starts
         // (its blocks are written on a worker that does not wait for the window).
-        shell.hpb2.onSuffix = [&](const QString&) {
+        shell.pb2.onSuffix = [&](const QString&) {
             if (!c.lie) MakeFile(dst / "filler", 600 * 1024, 9);
         };
-        shell.processEvents = 0;
+        shell.processed = 0;
         std::string error;
         try {
-            c.move ? MoveSelectedFiles(hctx, volumes) : CopySelectedFiles(hctx, volumes);
+            c.move ? MoveSelectedFiles(ctx, volumes) : CopySelectedFiles(ctx, volumes);
         } catch (const EFileError& e) {
             error = e.what();
         }
@@ -274,8 +247,8 @@ TEST_F(TransferFaults, CopyAndMoveOntoAVolumeThatFillsUp) {
         }
         EXPECT_FALSE(fs::exists(root / "db.vdb")) << "nothing done, nothing saved";
         EXPECT_FALSE(shell.locked);
-        EXPECT_FALSE(shell.hpb3.visible);
-        shell.hpb2.onSuffix = nullptr;
+        EXPECT_FALSE(shell.pb3.visible);
+        shell.pb2.onSuffix = nullptr;
     }
 }
 
@@ -291,31 +264,31 @@ TEST_F(TransferFaults, CrossVolumeMoveInterruptedAtEveryStep) {
     const std::vector<Step> steps = {
         {"after the target is created",
          [this, isBigRow] {
-             shell.hpb3.onVisible = [this, isBigRow](bool v) {
-                 if (v && isBigRow(shell.hpb2.suffixes.last())) throw Interrupted{};
+             shell.pb3.onVisible = [this, isBigRow](bool v) {
+                 if (v && isBigRow(shell.pb2.suffixes.last())) throw Interrupted{};
              };
          },
          false},
         {"in the middle of the copy",
          [this, isBigRow] {
-             shell.onProcessEvents = [this, isBigRow](int) {
-                 if (isBigRow(shell.hpb2.suffixes.last()) && shell.hpb3.position == 2)
+             shell.onProcessEvents = [this, isBigRow] {
+                 if (isBigRow(shell.pb2.suffixes.last()) && shell.pb3.position == 2)
                      throw Interrupted{};
              };
          },
          false},
         {"after the last block, before the flush and size check",
          [this, isBigRow] {
-             shell.onProcessEvents = [this, isBigRow](int) {
-                 if (isBigRow(shell.hpb2.suffixes.last()) && shell.hpb3.position == 3)
+             shell.onProcessEvents = [this, isBigRow] {
+                 if (isBigRow(shell.pb2.suffixes.last()) && shell.pb3.position == 3)
                      throw Interrupted{};
              };
          },
          false},
         {"a write lost before the size check",
          [this, isBigRow] {
-             shell.onProcessEvents = [this, isBigRow](int) {
-                 if (isBigRow(shell.hpb2.suffixes.last()) && shell.hpb3.position == 3)
+             shell.onProcessEvents = [this, isBigRow] {
+                 if (isBigRow(shell.pb2.suffixes.last()) && shell.pb3.position == 3)
                      fs::resize_file(dst / ".~B.MKV.part", kCopyBlockSize); // the copy so far
              };
          },
@@ -350,12 +323,12 @@ TEST_F(TransferFaults, CrossVolumeMoveInterruptedAtEveryStep) {
         ASSERT_EQ(reg.Cell(colName, 2), "B");
         step.arm();
         if (step.fileError)
-            EXPECT_THROW(MoveSelectedFiles(hctx, volumes), EFileError);
+            EXPECT_THROW(MoveSelectedFiles(ctx, volumes), EFileError);
         else
-            EXPECT_THROW(MoveSelectedFiles(hctx, volumes), Interrupted);
+            EXPECT_THROW(MoveSelectedFiles(ctx, volumes), Interrupted);
         shell.onHistory = nullptr;
         shell.onProcessEvents = nullptr;
-        shell.hpb3.onVisible = nullptr;
+        shell.pb3.onVisible = nullptr;
 
         ExpectEveryRowWhole();
         EXPECT_TRUE(fs::exists(src / "b.mkv") || fs::exists(dst / "B.MKV"));
@@ -382,22 +355,22 @@ TEST_F(TransferFaults, CrossVolumeMoveKilledAtEveryStep) {
     const std::vector<Step> steps = {
         {"after the target is created",
          [&] {
-             shell.hpb3.onVisible = [&](bool v) {
-                 if (v && isBigRow(shell.hpb2.suffixes.last())) die();
+             shell.pb3.onVisible = [&](bool v) {
+                 if (v && isBigRow(shell.pb2.suffixes.last())) die();
              };
          },
          false},
         {"in the middle of the copy",
          [&] {
-             shell.onProcessEvents = [&](int) {
-                 if (isBigRow(shell.hpb2.suffixes.last()) && shell.hpb3.position == 2) die();
+             shell.onProcessEvents = [&] {
+                 if (isBigRow(shell.pb2.suffixes.last()) && shell.pb3.position == 2) die();
              };
          },
          false},
         {"after the last block, before the flush",
          [&] {
-             shell.onProcessEvents = [&](int) {
-                 if (isBigRow(shell.hpb2.suffixes.last()) && shell.hpb3.position == 3) die();
+             shell.onProcessEvents = [&] {
+                 if (isBigRow(shell.pb2.suffixes.last()) && shell.pb3.position == 3) die();
              };
          },
          false},
@@ -419,7 +392,7 @@ TEST_F(TransferFaults, CrossVolumeMoveKilledAtEveryStep) {
         const pid_t child = fork();
         ASSERT_NE(child, -1);
         if (child == 0) {
-            MoveSelectedFiles(hctx, volumes);
+            MoveSelectedFiles(ctx, volumes);
             _exit(0); // the step was never reached
         }
         int status = 0;
@@ -439,6 +412,6 @@ TEST_F(TransferFaults, CrossVolumeMoveKilledAtEveryStep) {
         EXPECT_EQ(RowContent(saved, 1), whole) << "the saved row names a whole file";
         shell.onHistory = nullptr;
         shell.onProcessEvents = nullptr;
-        shell.hpb3.onVisible = nullptr;
+        shell.pb3.onVisible = nullptr;
     }
 }

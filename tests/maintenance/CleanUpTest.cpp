@@ -1,9 +1,9 @@
 #include "maintenance/CleanUp.h"
-#include "support/FakeShell.h"
 #include "TestRegister.h"
 #include "fileops/FileHelpers.h"
 #include "platform/GbText.h"
 #include "platform/Paths.h"
+#include "support/FakeShell.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -84,7 +84,7 @@ TEST(CleanUp, RepeatRemovalMatchesTheQuadraticLoop) {
         EXPECT_EQ(shell.history, history);
         EXPECT_EQ(mine.CurRow(), reference.CurRow());
         EXPECT_EQ(shell.status[1], QStringLiteral("共删除记录：%1条").arg(expected));
-        EXPECT_TRUE(shell.historyPageShown);
+        EXPECT_TRUE(shell.historyShown);
         EXPECT_FALSE(shell.pb2.visible || shell.pb3.visible);
     }
 }
@@ -115,8 +115,8 @@ TEST(CleanUp, RepeatRemovalWithOneRowOnlyClearsTheHistoryAndReports) {
     shell.history << "old line";
     EXPECT_EQ(RemoveRepeatedNames(reg, shell), 0);
     EXPECT_TRUE(shell.history.isEmpty());
-    EXPECT_EQ(shell.historyClears, 1);
-    EXPECT_TRUE(shell.historyPageShown);
+    EXPECT_EQ(shell.historyCleared, 1);
+    EXPECT_TRUE(shell.historyShown);
     EXPECT_EQ(reg.LastRow(), 1);
     EXPECT_EQ(shell.status[1], QStringLiteral("共删除记录：0条"));
 }

@@ -4,6 +4,7 @@
 // engine's bounded wait with its exact size and empty values, and the rows after it go on.
 #include "MediaFakes.h"
 #include "MediaFixtures.h"
+#include "support/FakeShell.h"
 
 #include "fileops/FileHelpers.h"
 #include "media/MediaAnalysis.h"
@@ -41,7 +42,7 @@ TEST(HostileMedia, AnalysisOfBrokenFilesFoundByASearch) {
     sized("sparse10g.mkv", 10737418240ull);
 
     VideoRegister reg;
-    RecordingShell shell;
+    FakeShell shell;
     TSearchWork work;
     SearchFiles(false, {UpperCase(Utf8ToGb(dir.string()))}, {"MP4", "AVI", "MKV"}, work, reg,
                 shell);

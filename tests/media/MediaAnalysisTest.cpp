@@ -1,6 +1,7 @@
 // The analysis command over a register of generated files.
 #include "MediaFakes.h"
 #include "MediaFixtures.h"
+#include "support/FakeShell.h"
 
 #include "fileops/FileHelpers.h"
 #include "media/MediaAnalysis.h"
@@ -71,13 +72,13 @@ TEST(MediaAnalysis, SelectionWithGoodMissingAudioOnlyAndBrokenFiles) {
     FG.SetActive(true);
     FG.OpenMediaFile(m.avi);
     FG.SetRenderTimeoutMs(4000);
-    RecordingShell shell;
+    FakeShell shell;
     std::vector<bool> lockedDuringWaits;
     // With the rows after the first probed ahead, the cells and the history still come row by
     // row, each at its row's turn.
     std::vector<int> filledAtWaits, historyAtWaits;
     shell.onDelay = [&] {
-        lockedDuringWaits.push_back(shell.locked && shell.breakVisible);
+        lockedDuringWaits.push_back(shell.locked && shell.breakButton);
         int filled = 0;
         for (int r = 1; r <= 7; ++r)
             filled += !reg.Cell(colDuration, r).empty();
@@ -105,7 +106,7 @@ TEST(MediaAnalysis, SelectionWithGoodMissingAudioOnlyAndBrokenFiles) {
     EXPECT_EQ(filledAtWaits, (std::vector<int>{0, 1, 1, 2, 3, 4, 4, 5}));
     EXPECT_EQ(historyAtWaits, (std::vector<int>{0, 0, 1, 1, 1, 1, 1, 1}));
     EXPECT_FALSE(shell.locked);
-    EXPECT_FALSE(shell.breakVisible);
+    EXPECT_FALSE(shell.breakButton);
     EXPECT_FALSE(shell.pb2.visible);
     EXPECT_TRUE(FG.Active()) << "the graph stays, empty";
     EXPECT_FALSE(FG.HasFile());
@@ -118,7 +119,7 @@ TEST(MediaAnalysis, BreakDuringTheWaitAfterARow) {
         PutFile(reg, r, Media().avi);
     reg.SetSelection({1, 3, 11, 7});
     TFilterGraph FG;
-    RecordingShell shell;
+    FakeShell shell;
     int waits = 0;
     shell.onDelay = [&] {
         if (++waits == 3) BreakFlag = true; // the wait after row 4
@@ -131,7 +132,7 @@ TEST(MediaAnalysis, BreakDuringTheWaitAfterARow) {
     for (int r : {1, 2, 5, 6, 7})
         EXPECT_EQ(reg.Cell(colResolution, r), "");
     EXPECT_FALSE(shell.locked);
-    EXPECT_FALSE(shell.breakVisible);
+    EXPECT_FALSE(shell.breakButton);
     EXPECT_FALSE(shell.pb2.visible);
     BreakFlag = false;
 }
@@ -145,7 +146,7 @@ TEST(MediaAnalysis, PlaybackStopsAndAnUnreadableFileEndsTheCommand) {
     FG.SetActive(true);
     ASSERT_EQ(FG.OpenMediaFile(Media().twoTracks), kRenderOk);
     FG.StartPlayback();
-    RecordingShell shell;
+    FakeShell shell;
     const std::string unreadable = Media().dir + "/unreadable.avi";
     std::filesystem::copy_file(Media().avi, unreadable,
                                std::filesystem::copy_options::overwrite_existing);
@@ -174,7 +175,7 @@ TEST(MediaAnalysis, ProbeAheadOfAFileChangedBeforeItsTurnIsNotTaken) {
     reg.SetRowCount(3);
     PutFile(reg, 1, changing);
     PutFile(reg, 2, Media().twoTracks);
-    RecordingShell shell;
+    FakeShell shell;
     TDiskCalls calls = ShellDiskCalls(shell);
     TProbesAhead ahead(reg, 2, calls, 10000);
     ahead.Fill(1);

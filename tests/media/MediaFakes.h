@@ -1,50 +1,9 @@
-// Recording stand-ins for the window's services and the player's controls.
+// A recording stand-in for the player's controls.
 #pragma once
 
 #include "media/Player.h"
-#include "register/Shell.h"
 
 #include <QStringList>
-#include <functional>
-#include <map>
-#include <vector>
-
-class RecordingProgress : public IProgress {
-public:
-    void SetMax(int max) override { this->max = max; }
-    void SetPosition(int position) override { positions.push_back(position); }
-    void SetSuffix(const QString& suffix) override { suffixes << suffix; }
-    void SetVisible(bool visible) override { this->visible = visible; }
-    int max = 0;
-    std::vector<int> positions;
-    QStringList suffixes;
-    bool visible = false;
-};
-
-class RecordingShell : public IShell {
-public:
-    void SetStatusText(int panel, const QString& text) override { status[panel] = text; }
-    void AddHistory(const QString& text) override { history << text; }
-    void ClearHistory() override { history.clear(); }
-    void ShowHistoryPage() override {}
-    void LockControls(bool lock) override { locked = lock; }
-    void ShowBreakButton(bool visible) override { breakVisible = visible; }
-    void ProcessEvents() override {}
-    // Records the wait and runs what the test scripts for it (a press of the break button).
-    void DelayMs(int ms) override {
-        delays.push_back(ms);
-        if (onDelay) onDelay();
-    }
-    IProgress& PB2() override { return pb2; }
-    IProgress& PB3() override { return pb3; }
-
-    std::map<int, QString> status;
-    QStringList history;
-    std::vector<int> delays;
-    std::function<void()> onDelay;
-    bool locked = false, breakVisible = false;
-    RecordingProgress pb2, pb3;
-};
 
 class FakePlayerView : public IPlayerView {
 public:

@@ -1,6 +1,7 @@
 // The player over a real graph, with the controls recorded by a fake view.
 #include "MediaFakes.h"
 #include "MediaFixtures.h"
+#include "support/FakeShell.h"
 
 #include "media/FilterPropertyDialog.h"
 #include "platform/GbText.h"
@@ -30,7 +31,7 @@ struct PlayerRig {
     TVideoWindow VW;
     TDSTrackBar PB;
     TSampleGrabber SampleGrabber;
-    RecordingShell shell;
+    FakeShell shell;
     FakePlayerView view;
     TPlayer player{FG, VW, shell, view};
     VideoRegister reg;

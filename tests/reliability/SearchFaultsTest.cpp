@@ -2,8 +2,8 @@
 // a file or swapped for a link while the walk runs. The fault is applied when the walk
 // announces the folder on the status line, that is after its parent listed it and before
 // the walk opens it. The search must end, register the files it saw and nothing else.
-#include "search/FakeShell.h"
 #include "search/TreeFixture.h"
+#include "support/FakeShell.h"
 #include "support/FileModesApply.h"
 
 #include "platform/GbText.h"
@@ -20,15 +20,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class HookedShell : public FakeShell {
-public:
-    void SetStatusText(int panel, const QString& text) override {
-        FakeShell::SetStatusText(panel, text);
-        if (onStatus) onStatus(text);
-    }
-    std::function<void(const QString&)> onStatus;
-};
 
 class SearchFaultsTest : public TreeTest {
 protected:
@@ -93,7 +84,7 @@ protected:
     }
 
     VideoRegister reg;
-    HookedShell shell;
+    FakeShell shell;
     TSearchWork work;
     double seconds = 0;
 };

@@ -1,5 +1,5 @@
-#include "FakeShell.h"
 #include "TreeFixture.h"
+#include "support/FakeShell.h"
 #include "support/FileModesApply.h"
 #include "support/ShortDiskDeadline.h"
 #include "support/SlowShare.h"
@@ -316,7 +316,7 @@ TEST_F(SearchFilesTest, ReadsAheadOnAShareShowTheSameAsOneReadInFlight) {
         }
         for (int row = 1; row <= r.LastRow(); ++row)
             seen.push_back(std::string(r.Cell(colPath, row)) + std::string(r.Cell(colName, row)));
-        for (const QString& text : s.status + s.history)
+        for (const QString& text : s.statusLog + s.history)
             seen.push_back(text.toStdString());
         return std::pair(seen, s.history);
     };

@@ -1,5 +1,5 @@
-#include "FakeShell.h"
 #include "TreeFixture.h"
+#include "support/FakeShell.h"
 
 #include "platform/GbText.h"
 #include "platform/Paths.h"
@@ -65,13 +65,13 @@ TEST_F(SearchLocationsOnDisk, AddLocationRules) {
     EXPECT_EQ(AddSearchDir(dirs, Location("movies"), shell, IsFolder), -1);
     EXPECT_EQ(AddSearchDir(dirs, Location("gone"), shell, IsFolder), -1);
     EXPECT_EQ(AddSearchDir(dirs, "", shell, IsFolder), -1);
-    EXPECT_TRUE(shell.status.isEmpty());
+    EXPECT_TRUE(shell.statusLog.isEmpty());
 
     // A sub-folder is refused on the status line.
     EXPECT_EQ(AddSearchDir(dirs, Location("Movies/Sub"), shell, IsFolder), -1);
-    ASSERT_EQ(shell.status.size(), 1);
-    EXPECT_EQ(shell.status[0], QString::fromUtf8("路径") + GbToQString(Location("Movies/Sub")) +
-                                   QString::fromUtf8(" : 为子文件夹，无需再加入！"));
+    ASSERT_EQ(shell.statusLog.size(), 1);
+    EXPECT_EQ(shell.statusLog[0], QString::fromUtf8("路径") + GbToQString(Location("Movies/Sub")) +
+                                      QString::fromUtf8(" : 为子文件夹，无需再加入！"));
     EXPECT_EQ(dirs.size(), 3u);
 
     // A folder that holds listed ones is accepted; they stay until a search starts.

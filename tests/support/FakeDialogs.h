@@ -1,5 +1,5 @@
-// A scripted IDialogs for tests: answers are queued beforehand, every call is recorded.
-// An unscripted question fails the test instead of waiting on a human.
+// The one scripted IDialogs, for the tests and the benchmarks: answers are given beforehand,
+// every call is recorded. An unscripted question fails the test instead of waiting on a human.
 #pragma once
 
 #include "platform/Dialogs.h"
@@ -12,15 +12,21 @@
 
 class FakeDialogs : public IDialogs {
 public:
+    // Answers taken one per call, in order.
     std::deque<QString> folders;               // SelectFolder answers
     std::deque<QStringList> files;             // OpenFiles answers
     std::deque<Answer> answers;                // AskYesNoCancel answers
     std::deque<std::optional<QString>> inputs; // InputQuery: a value for OK, nullopt for Cancel
+    // Standing answers: when set, every call of the kind gets it and its queue is not read.
+    std::optional<QString> folder;       // SelectFolder ("" is Cancel)
+    std::function<bool(QString&)> input; // InputQuery: edits the proposal; false is Cancel
 
-    QStringList calls;  // "SelectFolder: title", "Ask: caption | text", ...
-    QStringList errors; // texts given to Error
-    QStringList infos;  // texts given to Information
-    QStringList starts; // the folders OpenFiles opened in
+    QStringList calls;       // "SelectFolder: title", "Ask: caption | text", ...
+    QStringList errors;      // texts given to Error
+    QStringList information; // texts given to Information
+    QStringList questions;   // texts given to AskYesNoCancel
+    QStringList prompts;     // InputQuery: "caption|prompt|proposal"
+    QStringList starts;      // the folders OpenFiles opened in
     QString lastOpenFolder;
 
     std::function<void()> onOpen; // runs as each dialog opens, to look at the window then
@@ -28,25 +34,28 @@ public:
     QString SelectFolder(const QString& title) override {
         calls << QStringLiteral("SelectFolder: ") + title;
         Opened();
-        return Take(folders, "SelectFolder");
+        return folder ? *folder : Take(folders, "SelectFolder", QString());
     }
     QStringList OpenFiles(const QString& title, const QString& filters,
                           const QString& startFolder) override {
         calls << QStringLiteral("OpenFiles: ") + title + QStringLiteral(" | ") + filters;
         starts << startFolder;
         Opened();
-        return Take(files, "OpenFiles");
+        return Take(files, "OpenFiles", QStringList());
     }
     QString LastOpenFolder() override { return lastOpenFolder; }
     Answer AskYesNoCancel(const QString& caption, const QString& text) override {
         calls << QStringLiteral("Ask: ") + caption + QStringLiteral(" | ") + text;
+        questions << text;
         Opened();
-        return Take(answers, "AskYesNoCancel");
+        return Take(answers, "AskYesNoCancel", Answer::Cancel);
     }
     bool InputQuery(const QString& caption, const QString& prompt, QString& value) override {
         calls << QStringLiteral("Input: ") + caption + QStringLiteral(" | ") + prompt +
                      QStringLiteral(" | ") + value;
+        prompts << caption + '|' + prompt + '|' + value;
         Opened();
+        if (input) return input(value);
         if (inputs.empty()) {
             ADD_FAILURE() << "unscripted dialog: InputQuery";
             return false;
@@ -59,7 +68,7 @@ public:
     void Information(const QString& caption, const QString& text) override {
         calls << QStringLiteral("Information: ") + caption + QStringLiteral(" | ") + text;
         Opened();
-        infos << text;
+        information << text;
     }
     void Error(const QString& text) override {
         calls << QStringLiteral("Error: ") + text;
@@ -71,10 +80,10 @@ private:
     void Opened() {
         if (onOpen) onOpen();
     }
-    template <typename T> T Take(std::deque<T>& queue, const char* what) {
+    template <typename T> T Take(std::deque<T>& queue, const char* what, T unscripted) {
         if (queue.empty()) {
             ADD_FAILURE() << "unscripted dialog: " << what;
-            return T{};
+            return unscripted;
         }
         T value = std::move(queue.front());
         queue.pop_front();

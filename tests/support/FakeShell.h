@@ -1,48 +1,109 @@
-// A recording stand-in for the window's services.
+// The one stand-in for the window's services, for the tests and the benchmarks: it records
+// what the work shows, and runs a test's hooks at the points where the window would let the
+// user act (a click "during" a walk, a fault injected at a given step).
 #pragma once
 
 #include "register/Shell.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
+#include <vector>
 
 class FakeProgress : public IProgress {
 public:
     void SetMax(int max) override { this->max = max; }
     void SetPosition(int position) override {
         this->position = position;
-        ++repaints;
+        if (logs) positions.push_back(position);
     }
-    void SetSuffix(const QString& suffix) override { this->suffix = suffix; }
+    void SetSuffix(const QString& suffix) override {
+        this->suffix = suffix;
+        if (logs) suffixes << suffix;
+        if (onSuffix) onSuffix(suffix);
+    }
     void SetVisible(bool visible) override {
         this->visible = visible;
-        if (visible) everShown = true;
+        everShown = everShown || visible;
+        if (onVisible) onVisible(visible);
     }
-    int max = 0, position = 0, repaints = 0;
+
+    // Off: only the state as it stands is kept (a benchmark's long loops keep no logs).
+    bool logs = true;
+    int max = -1, position = -1; // -1: never set
+    std::vector<int> positions;  // every position set, in order
     QString suffix;
+    QStringList suffixes;
     bool visible = false, everShown = false;
+    std::function<void(const QString&)> onSuffix;
+    std::function<void(bool)> onVisible;
 };
 
 class FakeShell : public IShell {
 public:
-    void SetStatusText(int panel, const QString& text) override { status[panel] = text; }
-    void AddHistory(const QString& text) override { history << text; }
+    // As the benchmarks use it: no logs, so that a long loop costs about what the window's
+    // bars cost, and Qt's events processed where the window processes them.
+    static FakeShell ForBenchmark() {
+        FakeShell shell;
+        shell.logs = shell.pb2.logs = shell.pb3.logs = false;
+        shell.onProcessEvents = [] { QCoreApplication::processEvents(); };
+        return shell;
+    }
+
+    void SetStatusText(int panel, const QString& text) override {
+        status[panel] = text;
+        if (logs && panel == 1) statusLog << text;
+        if (onStatus) onStatus(text);
+    }
+    void AddHistory(const QString& text) override {
+        ++historyLines;
+        if (logs) history << text;
+        if (onHistory) onHistory(text);
+    }
     void ClearHistory() override {
         history.clear();
-        ++historyClears;
+        historyLines = 0;
+        ++historyCleared;
     }
-    void ShowHistoryPage() override { historyPageShown = true; }
-    void LockControls(bool lock) override { locked = lock; }
-    void ShowBreakButton(bool visible) override { breakVisible = visible; }
-    void ProcessEvents() override {}
-    void DelayMs(int) override {}
+    void ShowHistoryPage() override { historyShown = true; }
+    void LockControls(bool lock) override {
+        locked = lock;
+        if (logs) locks.push_back(lock);
+    }
+    void ShowBreakButton(bool visible) override {
+        breakButton = visible;
+        breakButtonShown = breakButtonShown || visible;
+    }
+    void ProcessEvents() override {
+        ++processed;
+        if (onProcessEvents) onProcessEvents();
+    }
+    void DelayMs(int ms) override {
+        if (logs) delays.push_back(ms);
+        if (onDelay) onDelay();
+    }
     IProgress& PB2() override { return pb2; }
     IProgress& PB3() override { return pb3; }
 
-    std::map<int, QString> status;
+    // Off: only the state as it stands and the counts are kept, no logs.
+    bool logs = true;
+    std::map<int, QString> status; // each panel's text as it stands
+    QStringList statusLog;         // every text of panel 1, in order
     QStringList history;
-    int historyClears = 0;
-    bool historyPageShown = false, locked = false, breakVisible = false;
+    int historyLines = 0; // lines added since the log was last emptied
+    int historyCleared = 0;
+    bool historyShown = false;
+    bool locked = false;
+    std::vector<bool> locks; // every LockControls, in order
+    bool breakButton = false, breakButtonShown = false;
+    int processed = 0; // ProcessEvents calls
+    std::vector<int> delays;
     FakeProgress pb2, pb3;
+
+    std::function<void(const QString&)> onStatus;
+    std::function<void(const QString&)> onHistory;
+    std::function<void()> onProcessEvents; // a benchmark processes Qt's events here
+    std::function<void()> onDelay;         // a press of the break button, say
 };
