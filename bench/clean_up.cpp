@@ -70,12 +70,12 @@ int LiteralRemoveRepeats(VideoRegister& reg, IShell& shell) {
     shell.PB2().SetMax(reg.LastRow());
     for (int i = reg.LastRow(); i >= 2; --i) {
         shell.PB2().SetPosition(i);
-        shell.PB2().SetSuffix("%  检查 " + GbToQString(RowFilePath(reg, i)));
+        shell.PB2().SetSuffix("%  检查 " + GbToQString(RowPathText(reg, i)));
         shell.PB3().SetMax(i - 1);
         for (int j = i - 1; j >= 1; --j) {
             shell.PB3().SetPosition(j);
             if (reg.Cell(colName, j) == reg.Cell(colName, i)) {
-                shell.AddHistory("删除记录：" + GbToQString(RowFilePath(reg, i)));
+                shell.AddHistory("删除记录：" + GbToQString(RowPathText(reg, i)));
                 DeleteRow(reg, i);
                 ++count;
                 break;

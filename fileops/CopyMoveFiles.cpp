@@ -178,7 +178,7 @@ private:
     };
 
     void RunRow(int r) {
-        const std::string source = RowFilePath(ctx_.reg, r);
+        const std::string source = RowFilePath(ctx_.shell, ctx_.reg, r);
         if (source.empty()) return;
         const bool move = kind_ == Transfer::Move;
         const std::optional<TRowFiles> sources =

@@ -11,7 +11,7 @@ void DeleteRowFiles(const FileOpsContext& ctx) {
     const RowRange rows = reg.SelectedRows();
     std::vector<std::string> paths;
     for (int r = rows.bottom; r >= rows.top; --r)
-        paths.push_back(RowFilePath(reg, r));
+        paths.push_back(RowFilePath(ctx.shell, reg, r));
     // The deletes run off the UI thread; a file on a mount that does not answer is one that
     // cannot be deleted: its row goes all the same. The files found when two fit the path.
     TDiskCalls calls = ShellDiskCalls(ctx.shell);

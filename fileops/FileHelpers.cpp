@@ -1,12 +1,14 @@
 #include "fileops/FileHelpers.h"
 
 #include "platform/FileErrors.h"
+#include "platform/GbText.h"
 #include "platform/LineReader.h"
 #include "platform/Paths.h"
 #include "platform/ReachGate.h"
 #include "platform/fs/FileCalls.h"
 #include "register/GridStore.h"
 #include "register/Shell.h"
+#include "register/StorableCell.h"
 
 #include <QFile>
 
@@ -38,10 +40,31 @@ std::string WithSeparator(std::string_view path) {
     return result;
 }
 
-std::string RowFilePath(const VideoRegister& reg, int row) {
+std::string RowPathText(const VideoRegister& reg, int row) {
     std::string_view dir = reg.Cell(colPath, row);
     if (dir.empty()) return {};
     return WithSeparator(dir).append(reg.Cell(colName, row)).append(reg.Cell(colType, row));
+}
+
+namespace {
+
+bool LeadsOutOfFolder(const VideoRegister& reg, int row) {
+    return !reg.Cell(colPath, row).empty() &&
+           FileNameFault(reg.Cell(colName, row), reg.Cell(colType, row)) != CellFault::None;
+}
+
+} // namespace
+
+std::string RowFilePath(const VideoRegister& reg, int row) {
+    return LeadsOutOfFolder(reg, row) ? std::string() : RowPathText(reg, row);
+}
+
+std::string RowFilePath(IShell& shell, const VideoRegister& reg, int row) {
+    if (LeadsOutOfFolder(reg, row))
+        shell.AddHistory(
+            QStringLiteral("第%1行的文件名或类型指向本文件夹以外，不操作文件: ").arg(row) +
+            GbToQString(RowPathText(reg, row)));
+    return RowFilePath(reg, row);
 }
 
 bool ForceDeleteFile(std::string_view gbPath) {

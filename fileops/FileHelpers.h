@@ -20,9 +20,15 @@ constexpr uint64_t kCopyBlockSize = 409600;
 // The path with the separator appended when it does not end in one ("" stays "").
 std::string WithSeparator(std::string_view path);
 
-// The full path of a row's file: path cell (with the separator), main name, type; "" when
-// the path cell is empty.
+// The row's cells joined as the user reads them: path cell (with the separator), main name,
+// type; "" when the path cell is empty. For display only.
+std::string RowPathText(const VideoRegister& reg, int row);
+// The row's file: RowPathText, or "" when the path cell is empty or the name and type cells
+// lead out of its folder (FileNameFault): such a row names no file, as a missing one.
 std::string RowFilePath(const VideoRegister& reg, int row);
+// The same for a command about to act on the file: a row that leads out of its folder is
+// named in the history.
+std::string RowFilePath(IShell& shell, const VideoRegister& reg, int row);
 
 // Deletes the file; false when it does not exist or cannot be deleted.
 bool ForceDeleteFile(std::string_view gbPath);

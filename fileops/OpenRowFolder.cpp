@@ -1,6 +1,8 @@
 #include "fileops/OpenRowFolder.h"
 
+#include "platform/GbText.h"
 #include "platform/Paths.h"
+#include "platform/fs/FileCalls.h"
 #include "register/GridStore.h"
 #include "register/ShellDiskCalls.h"
 
@@ -15,9 +17,17 @@ void OpenRowFolder(const FileOpsContext& ctx, const FolderOpener& open) {
     std::string_view folder = ctx.reg.Cell(colPath, ctx.reg.CurRow());
     if (folder.empty()) return;
     TDiskCalls calls = ShellDiskCalls(ctx.shell);
-    const std::optional<std::string> resolved = calls.Call(
-        folder, [gb = std::string(folder)] { return ResolvePath(RegisterPath(gb)).Bytes(); });
+    // Only a folder is handed to the desktop: its opener would run a file.
+    const std::optional<std::string> resolved = calls.Call(folder, [gb = std::string(folder)] {
+        const std::vector<DiskEntry> found = FindOnDisk(RegisterPath(gb));
+        return !found.empty() && IsFolderMode(found.front().mode) ? found.front().real.Bytes()
+                                                                  : std::string();
+    });
     if (!resolved) return; // its mount does not answer: the history says so
     const std::string& real = *resolved;
+    if (real.empty()) {
+        ctx.shell.AddHistory(QStringLiteral("文件夹不存在，未打开: ") + GbToQString(folder));
+        return;
+    }
     open(QUrl::fromLocalFile(QFile::decodeName(QByteArray(real.data(), qsizetype(real.size())))));
 }

@@ -10,5 +10,6 @@
 using FolderOpener = std::function<bool(const QUrl&)>;
 FolderOpener DesktopOpener();
 
-// Opens the current row's path cell as a folder; the outcome is the desktop's affair.
+// Opens the current row's path cell when it names an existing folder (the history says
+// when not); the outcome is the desktop's affair.
 void OpenRowFolder(const FileOpsContext& ctx, const FolderOpener& open = DesktopOpener());

@@ -116,8 +116,8 @@ std::string RenameProposal(std::string_view mainName, std::string_view resolutio
 void RenameRowFile(const FileOpsContext& ctx) {
     VideoRegister& reg = ctx.reg;
     const int row = reg.CurRow();
-    if (reg.Cell(colPath, row).empty()) return;
-    const std::string source = RowFilePath(reg, row);
+    const std::string source = RowFilePath(ctx.shell, reg, row);
+    if (source.empty()) return;
     // A file on a mount that does not answer is taken as missing.
     TDiskCalls calls = ShellDiskCalls(ctx.shell);
     const std::optional<TRowFiles> files =

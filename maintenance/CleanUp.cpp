@@ -19,7 +19,7 @@ const QString kCheckSuffix = QStringLiteral("%  检查 ");
 
 void ShowRowOnBar(IProgress& bar, const VideoRegister& reg, int row) {
     bar.SetPosition(row);
-    bar.SetSuffix(kCheckSuffix + GbToQString(RowFilePath(reg, row)));
+    bar.SetSuffix(kCheckSuffix + GbToQString(RowPathText(reg, row)));
 }
 
 // For each row, the nearest row above it with the same main name, or 0: the row at which
@@ -116,7 +116,7 @@ int RemoveRepeatedNames(VideoRegister& reg, IShell& shell) {
             scanBar.SetPosition(above[size_t(i)] ? above[size_t(i)] : 1);
         }
         if (above[size_t(i)] == 0) continue;
-        lines << QStringLiteral("删除记录：") + GbToQString(RowFilePath(reg, i));
+        lines << QStringLiteral("删除记录：") + GbToQString(RowPathText(reg, i));
         repeats.push_back(i);
     }
     shell.AddHistoryLines(lines);

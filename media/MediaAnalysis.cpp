@@ -88,7 +88,7 @@ TProbeEnd ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& pat
 
 void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell, TDiskCalls& calls,
                 TProbesAhead* ahead) {
-    const std::string path = RowFilePath(reg, row);
+    const std::string path = RowFilePath(shell, reg, row);
     if (path.empty()) return;
     const std::optional<TFileCheck> file = calls.Call(path, [path] { return CheckFile(path); });
     if (calls.Stopped()) return;

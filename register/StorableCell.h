@@ -14,9 +14,15 @@ enum class CellFault {
     EndsInCaret,    // the caret would join the separator behind it
     IncompleteChar, // a lone lead byte would swallow the separator's first caret
     LineBreak,      // CR or LF would end the line
+    Tab,            // the text export separates its columns by TAB
+    Separator,      // a name or type with "/" would lead out of the row's folder
+    DotName,        // a name "." or ".." names the folder or its parent, not a file
 };
 
 CellFault CellFaultOf(std::string_view text);
+// Whether a row's name and type cells name a file of its folder: neither holds the
+// separator, and together they are not "." or "..". Separator, DotName or None.
+CellFault FileNameFault(std::string_view name, std::string_view type);
 inline bool StorableCell(std::string_view text) {
     return CellFaultOf(text) == CellFault::None;
 }

@@ -1,6 +1,7 @@
 #include "register/VideoRegister.h"
 
 #include "platform/GbText.h"
+#include "register/GridStore.h"
 #include "register/StorableCell.h"
 
 #include <algorithm>
@@ -192,12 +193,16 @@ QVariant VideoRegister::data(const QModelIndex& index, int role) const {
 
 bool VideoRegister::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole) return false;
+    const int col = index.column(), row = index.row() + 1;
     const std::string text = QStringToGb(value.toString());
-    if (CellFault fault = CellFaultOf(text); fault != CellFault::None) {
-        emit editRefused(index.column(), index.row() + 1, CellFaultText(fault));
+    CellFault fault = CellFaultOf(text);
+    if (fault == CellFault::None && col == colName) fault = FileNameFault(text, Cell(colType, row));
+    if (fault == CellFault::None && col == colType) fault = FileNameFault(Cell(colName, row), text);
+    if (fault != CellFault::None) {
+        emit editRefused(col, row, CellFaultText(fault));
         return false;
     }
-    SetCell(index.column(), index.row() + 1, text);
+    SetCell(col, row, text);
     return true;
 }
 

@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int r = 1; r <= reg.LastRow(); ++r)
         for (int c = 0; c < 12; ++c) {
             const CellFault fault = CellFaultOf(reg.Cell(c, r));
-            caretEnd |= fault != CellFault::None && fault != CellFault::LineBreak;
+            caretEnd |= fault != CellFault::None && fault != CellFault::LineBreak &&
+                        fault != CellFault::Tab;
         }
 
     SaveRegister(reg, saved);

@@ -179,11 +179,19 @@ TEST(GridStore, CaretTrailCharactersRoundTripAndOldRawByteLinesReadUnchanged) {
                                       {"a^", CellFault::EndsInCaret},
                                       {"a\rb", CellFault::LineBreak},
                                       {"a\n", CellFault::LineBreak},
+                                      {"a\tb", CellFault::Tab},
                                       {"CAF\xE9", CellFault::IncompleteChar},
                                       {"\x81\x30\x81", CellFault::IncompleteChar},
                                       {"\x81\x30", CellFault::None},
                                       {"\x81\x30\x81\x30", CellFault::None}})
         EXPECT_EQ(CellFaultOf(text), fault) << text;
+    // A typed name or type is judged with the other cell of the file name: "/" and "." or
+    // ".." would lead out of the row's folder.
+    VideoRegister typed;
+    typed.SetCell(colName, 1, "..");
+    EXPECT_FALSE(typed.setData(typed.index(0, colType), "/X", Qt::EditRole));
+    EXPECT_FALSE(typed.setData(typed.index(0, colName), ".", Qt::EditRole));
+    EXPECT_TRUE(typed.setData(typed.index(0, colType), ".AVI", Qt::EditRole));
 
     const std::string old = "    1^^/MEDIA/^^CAF\xE9^^.MKV^^" + kSeps12.substr(8) + "\r\n";
     t.Write("old.vdb", old);

@@ -165,6 +165,7 @@ TEST_F(SearchFilesTest, UnstorableNamesGoToTheHistoryNotTheRegister) {
     MakeFile("good.avi");
     MakeFile("a^^b.avi");
     MakeFile("line\nbreak.avi");
+    MakeFile("tab\tname.avi"); // the text export's column separator
     MakeFile("x^^y/inside.avi");
     MakeFile("x^.avi");
     MakeFile("CAF\xE9.avi"); // a raw-byte name ending in a lone lead byte
@@ -186,6 +187,7 @@ TEST_F(SearchFilesTest, UnstorableNamesGoToTheHistoryNotTheRegister) {
     QStringList expected;
     for (const auto& [name, reason] : {std::pair{"A^^B.AVI", "含有“^^”"},
                                        {"LINE\nBREAK.AVI", "含有换行"},
+                                       {"TAB\tNAME.AVI", "含有制表符"},
                                        {"X^^Y/INSIDE.AVI", "含有“^^”"},
                                        {"X^.AVI", "以“^”结尾"},
                                        {"CAF\xE9.AVI", "以不完整的字符结尾"}})

@@ -306,11 +306,19 @@ private:
         }
         case kTyped:
         case kRefused: {
+            // A typed name or type keeps the file in its folder: no "/", not "." or "..".
+            auto KeepsFileInFolder = [&](int row, int column, const std::string& typed) {
+                const auto& cells = model_[size_t(row - 1)];
+                const std::string file =
+                    (column == 2 ? typed : cells[2]) + (column == 3 ? typed : cells[3]);
+                return (column != 2 && column != 3) ||
+                       (file.find('/') == std::string::npos && file != "." && file != "..");
+            };
             std::string text = Text(m, Length(m, model_[size_t(r - 1)][size_t(col)].size()), true);
             if (s.op % kOps == kRefused) {
                 static const char* faults[] = {"^", "^^x", "\r\n", "\n"};
                 text += faults[m.Below(4)];
-            } else {
+            } else if (KeepsFileInFolder(r, col, text)) {
                 model_[size_t(r - 1)][size_t(col)] = text;
             }
             reg.setData(reg.index(r - 1, col), GbToQString(text), Qt::EditRole);
