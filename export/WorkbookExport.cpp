@@ -1,6 +1,6 @@
 #include "export/WorkbookExport.h"
 
-#include "fileops/FileHelpers.h"
+#include "export/XlsWorkbook.h"
 #include "platform/Clock.h"
 #include "platform/GbText.h"
 
@@ -32,15 +32,37 @@ private:
     bool started_ = false;
 };
 
+// The cell's text cut to what a workbook cell holds, never inside a surrogate pair; false
+// when it fits. A GB18030 character is never shorter in UTF-16 than in bytes, so only a
+// cell of more bytes than the limit can be too long.
+bool CutToWorkbookCell(std::string_view gb, std::string& value) {
+    constexpr int limit = XlsWorkbook::kMaxTextLength;
+    if (gb.size() <= size_t(limit)) return false;
+    QString text = GbToQString(gb);
+    if (text.size() <= limit) return false;
+    text.truncate(text[limit - 1].isHighSurrogate() ? limit - 1 : limit);
+    value.append(QStringToGb(text));
+    return true;
+}
+
 // The cell loop of the export: every cell of rows 0 to rows - 1, as long as no break.
 void WriteCells(const VideoRegister& grid, int rows, IShell& shell, TExcelApplication& app,
                 int64_t eventIntervalNs) {
     Throttle throttle(eventIntervalNs);
     std::string value;
     for (int r = 0; r < rows && !BreakFlag; ++r) {
+        bool cut = false;
         // Other commands stay usable meanwhile: rows removed by them are not written.
         for (int c = 0; c < grid.ColCount() && !BreakFlag && r <= grid.LastRow(); ++c) {
-            value.assign(1, '\'').append(grid.Cell(c, r));
+            value.assign(1, '\'');
+            if (CutToWorkbookCell(grid.Cell(c, r), value)) {
+                if (!cut)
+                    shell.AddHistory(
+                        QStringLiteral(u"单元格超过32767个字符，已截断输出: 第 %1 行").arg(r));
+                cut = true;
+            } else {
+                value.append(grid.Cell(c, r));
+            }
             app.CellsItemPut(r + 1, c + 1, value);
             if (!throttle.Due()) continue;
             shell.PB2().SetPosition(r + 1);
@@ -69,7 +91,6 @@ bool ExportRegisterToWorkbook(const VideoRegister& grid, std::string_view gbPath
         ~Running() { exportRunning = false; }
     } running;
 
-    ForceDeleteFile(gbPath); // a missing file is no failure
     const int rows = grid.RowCount();
     shell.PB2().SetMax(rows - 1);
     shell.PB2().SetVisible(true);
@@ -91,14 +112,15 @@ bool ExportRegisterToWorkbook(const VideoRegister& grid, std::string_view gbPath
         failure = std::current_exception();
     }
 
-    // Closing steps: the workbook written so far is saved, even after a break or a failure.
+    // Closing steps: the workbook written so far is saved after a break, which the user
+    // asked for; after a failure the previous workbook stays. The save replaces it whole.
     shell.PB2().SetVisible(false);
     shell.PB3().SetVisible(false);
     shell.ShowBreakButton(false);
     try {
-        book.SaveCopyAs(gbPath, 0);
+        if (!failure) book.SaveCopyAs(gbPath, 0);
     } catch (...) {
-        if (!failure) failure = std::current_exception();
+        failure = std::current_exception();
     }
     // Closed and released even when the save failed, so that no workbook stays held.
     if (book.Connected()) book.Close(false, {}, {}, 0);

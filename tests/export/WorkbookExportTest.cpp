@@ -77,6 +77,29 @@ TEST_F(WorkbookExport, BreakSavesThePartialWorkbookAndReportsCompletion) {
     EXPECT_EQ(sheets[0].rows[0], RegisterRows(reg, 0, 0)[0].mid(0, 5));
 }
 
+// A cell longer than a workbook cell holds is cut there, never inside a surrogate pair, and
+// the export goes on; a failure leaves the previous workbook as it was.
+TEST_F(WorkbookExport, LongCellsAreCutAndAFailureKeepsThePreviousWorkbook) {
+    const std::string dir = ScratchDir("long");
+    FillRegister(reg, 3);
+    reg.SetCell(colPath, 2, std::string(32766, 'A') + Utf8ToGb("😀") + "TAIL");
+    reg.SetCell(colName, 2, std::string(40000, 'B'));
+    ExportWorkbookCommand(reg, Utf8ToGb(dir), shell, app, book);
+    const auto sheets = ReadXls(dir + kXlsName, true);
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0].rows[2][colPath], QString(32766, 'A'));
+    EXPECT_EQ(sheets[0].rows[2][colName], QString(32767, 'B'));
+    EXPECT_EQ(sheets[0].rows[3], RegisterRows(reg, 3, 3)[0]);
+    EXPECT_EQ(shell.history,
+              QStringList(QString::fromUtf8("单元格超过32767个字符，已截断输出: 第 2 行")));
+
+    const std::string before = ReadBytes(dir + kXlsName);
+    shell.onProcessEvents = [] { throw std::runtime_error("the failure"); };
+    EXPECT_THROW(ExportWorkbookCommand(reg, Utf8ToGb(dir), shell, app, book), std::runtime_error);
+    EXPECT_EQ(ReadBytes(dir + kXlsName), before);
+    ExpectClosedDown();
+}
+
 TEST_F(WorkbookExport, ProgressShowsRowsAndColumnsAndEventsAreThrottled) {
     const std::string dir = ScratchDir("progress");
     FillRegister(reg, 2);
