@@ -1,8 +1,8 @@
+#include "app/DataFiles.h"
 #include "app/DialogLanguage.h"
 #include "app/TavloraApplication.h"
 #include "app/uFrmMain.h"
 #include "platform/Clock.h"
-#include "platform/DataFolder.h"
 #include "platform/Dialogs.h"
 
 #include <QMessageBox>
@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QCoreApplication::setApplicationName(ApplicationTitle());
-    const DataFolder data = ChooseDataFolder();
-    TFrmMain window(data.dir);
+    const DataFolder data = ChooseDataFolderInTime();
+    TFrmMain window(data.dir, nullptr, data.answering);
     for (const QString& line : data.notices)
         window.AddHistory(line);
     window.show();

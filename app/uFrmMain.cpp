@@ -42,8 +42,9 @@ QString ProductText(const QString& version) {
 }
 } // namespace
 
-TFrmMain::TFrmMain(const std::string& programDir, IDialogs* dialogs)
-    : paths_(MakeDataPaths(programDir)) {
+TFrmMain::TFrmMain(const std::string& programDir, IDialogs* dialogs, bool dataAnswering)
+    : data_(*this, programDir) {
+    if (!dataAnswering) data_.MarkNotAnswering();
     if (!dialogs) {
         ownDialogs_ = std::make_unique<QtDialogs>(this);
         dialogs = ownDialogs_.get();
@@ -71,13 +72,17 @@ QString TFrmMain::VersionText() const {
 
 void TFrmMain::FormCreate() {
     PC->setCurrentWidget(TabSheet1);
-    RestorePlacement();
-    StartupData data;
-    data.query = QStringToGb(edCont->text());
-    data.soundLevel = SoundLevel->value();
+    StartupData defaults;
+    defaults.query = QStringToGb(edCont->text());
+    defaults.soundLevel = SoundLevel->value();
+    std::optional<TStartFiles> files = data_.ReadAtStart(defaults);
+    // The register of a folder that did not answer is blank and is never saved over its file.
+    if (!files) PutUnreadRegister(reg_, "数据文件夹无响应");
+    const StartupData& data = files ? files->data : defaults;
+    RestorePlacement(data);
     std::exception_ptr error;
     try {
-        LoadStartupData(paths_, reg_, data);
+        if (files) PutStartFiles(reg_, *files);
     } catch (...) {
         error = std::current_exception();
     }
@@ -105,7 +110,7 @@ void TFrmMain::ApplyStartupData(const StartupData& data) {
 }
 
 void TFrmMain::edContChange() {
-    IniWriteString(paths_.ini, "START", "edCont", QStringToGb(edCont->text()));
+    data_.WriteSetting("edCont", QStringToGb(edCont->text()));
 }
 
 // --- shell services ---------------------------------------------------------------------
@@ -244,26 +249,24 @@ void TFrmMain::PlaceBreakButton() {
 
 // --- placement --------------------------------------------------------------------------
 
-void TFrmMain::RestorePlacement() {
-    auto read = [&](const char* key, int def) {
-        return ParseInt(IniReadString(paths_.ini, "START", key)).value_or(def);
-    };
-    const QPoint topLeft(read("WindowsL", 0), read("WindowsT", 0));
+void TFrmMain::RestorePlacement(const StartupData& data) {
+    const QPoint topLeft(data.left.value_or(0), data.top.value_or(0));
     QScreen* screen = QGuiApplication::screenAt(topLeft);
     if (!screen) screen = QGuiApplication::primaryScreen();
     const QRect place = PlaceOnArea(
-        topLeft, QSize(read("WindowsW", kDesignClientWidth), read("WindowsH", kDesignClientHeight)),
+        topLeft,
+        QSize(data.width.value_or(kDesignClientWidth), data.height.value_or(kDesignClientHeight)),
         screen->availableGeometry());
     move(place.topLeft());
     resize(place.size());
 }
 
 void TFrmMain::SavePlacement(bool withSize) {
-    IniWriteString(paths_.ini, "START", "WindowsL", std::to_string(x()));
-    IniWriteString(paths_.ini, "START", "WindowsT", std::to_string(y()));
+    data_.WriteSetting("WindowsL", std::to_string(x()));
+    data_.WriteSetting("WindowsT", std::to_string(y()));
     if (!withSize) return;
-    IniWriteString(paths_.ini, "START", "WindowsW", std::to_string(width()));
-    IniWriteString(paths_.ini, "START", "WindowsH", std::to_string(height()));
+    data_.WriteSetting("WindowsW", std::to_string(width()));
+    data_.WriteSetting("WindowsH", std::to_string(height()));
 }
 
 void TFrmMain::FormResize() {

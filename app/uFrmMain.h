@@ -9,6 +9,7 @@
 // report.
 #pragma once
 
+#include "app/DataFiles.h"
 #include "app/PacedOutput.h"
 #include "app/PlayerView.h"
 #include "export/ExcelAutomation.h"
@@ -50,7 +51,10 @@ class TFrmMain : public QWidget, public IShell {
 public:
     // programDir: the folder of the data files with its trailing separator (GB18030).
     // dialogs: the dialogs to use (tests script them); nullptr gives the real ones.
-    explicit TFrmMain(const std::string& programDir, IDialogs* dialogs = nullptr);
+    // `dataAnswering` false: the data folder did not answer when it was chosen, so the start
+    // reads nothing from it (and writes nothing over its files).
+    explicit TFrmMain(const std::string& programDir, IDialogs* dialogs = nullptr,
+                      bool dataAnswering = true);
     ~TFrmMain() override;
 
     // ---- Shell services ---------------------------------------------------------------------
@@ -69,7 +73,7 @@ public:
 
     QString StatusText(int panel) const;
     IDialogs& Dialogs() { return *dialogs_; }
-    const DataPaths& Paths() const { return paths_; }
+    const DataPaths& Paths() const { return data_.Paths(); }
     VideoRegister& Register() { return reg_; }
     QString VersionText() const;
 
@@ -274,7 +278,7 @@ private:
     void ConnectSearch();
     void SearchButtonClick(QPushButton* button, bool append);
     void ApplyStartupData(const StartupData& data);
-    void RestorePlacement();
+    void RestorePlacement(const StartupData& data);
     void SavePlacement(bool withSize);
     void FitColumns();
     void PlaceProgressBars();
@@ -288,7 +292,7 @@ private:
     std::unique_ptr<IDialogs> ownDialogs_;
     std::unique_ptr<IDialogs> preparedDialogs_;
     IDialogs* dialogs_;
-    DataPaths paths_;
+    TDataFiles data_;
     VideoRegister reg_;
     std::unique_ptr<IProgress> pb2_, pb3_;
     std::unique_ptr<PacedOutput> paced_; // while a loop runs paced

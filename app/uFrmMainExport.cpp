@@ -6,7 +6,7 @@
 #include "export/WorkbookExport.h"
 
 std::string TFrmMain::ExportFolder() const {
-    return paths_.vdb.substr(0, paths_.vdb.rfind('/') + 1);
+    return data_.Folder();
 }
 
 void TFrmMain::mnOutTxtClick() {

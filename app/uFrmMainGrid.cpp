@@ -165,16 +165,16 @@ void TFrmMain::mnSaveVDBClick() {
     // The file there holds a catalogue the window never read: replaced only when the user says so.
     if (const std::string& reason = reg_.UnreadDatabase(); !reason.empty()) {
         const QString text =
-            QStringLiteral("登记库文件“") + GbToQString(paths_.vdb) +
+            QStringLiteral("登记库文件“") + GbToQString(Paths().vdb) +
             QStringLiteral("”未能读入（") + QString::fromUtf8(reason.c_str()) +
             QStringLiteral("），现在的登记表并不是它的内容。\n用现在的登记表替换这个文件吗？");
         if (dialogs_->AskYesNoCancel(QStringLiteral("保存登记库"), text) != IDialogs::Answer::Yes)
             return;
     }
-    SaveRegister(reg_, paths_.vdb);
+    SaveRegister(reg_, Paths().vdb, ShellDiskWork(*this, Paths().vdb));
     SetStatusText(1, QStringLiteral("登记库已经保存！"));
 }
 
 void TFrmMain::mnReloadVDBClick() {
-    LoadRegister(reg_, paths_.vdb);
+    LoadRegister(reg_, [this] { return data_.ReadRegister(); });
 }

@@ -99,5 +99,6 @@ void TFrmMain::SampleGrabberBuffer(TSampleGrabber* sender, double sampleTime, ui
 }
 
 void TFrmMain::SoundLevelChange() {
-    player_->SoundLevelChange(SoundLevel->value(), paths_.ini);
+    player_->SoundLevelChange(SoundLevel->value());
+    data_.WriteSetting("SoundLevel", std::to_string(SoundLevel->value()));
 }

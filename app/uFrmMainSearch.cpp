@@ -43,14 +43,14 @@ int SelectedIndex(const QListWidget* list) {
 }
 
 // Removes the selected item, selects the new last one, writes the list file.
-void RemoveSelected(QListWidget* list, const std::string& listFile) {
+void RemoveSelected(QListWidget* list, TDataFiles& data, const std::string& listFile) {
     int selected = SelectedIndex(list);
     if (selected < 0) return;
     std::vector<std::string> items = ListItems(list);
     int next = RemoveListItem(items, selected);
     delete list->takeItem(selected);
     list->setCurrentRow(next);
-    WriteListFile(listFile, items);
+    data.WriteList(listFile, std::move(items));
 }
 
 } // namespace
@@ -104,11 +104,11 @@ void TFrmMain::btnAddDirClick() {
     int at = AddSearchDir(dirs, path, *this, isFolder);
     if (at < 0) return;
     lstDirs->insertItem(at, GbToQString(dirs[size_t(at)]));
-    WriteListFile(paths_.dirsList, dirs);
+    data_.WriteList(Paths().dirsList, dirs);
 }
 
 void TFrmMain::btnDelDirClick() {
-    RemoveSelected(lstDirs, paths_.dirsList);
+    RemoveSelected(lstDirs, data_, Paths().dirsList);
 }
 
 void TFrmMain::btnAddExtClick() {
@@ -116,11 +116,11 @@ void TFrmMain::btnAddExtClick() {
     if (!AddFileType(exts, QStringToGb(edFileType->text()))) return;
     lstExt->addItem(GbToQString(exts.back()));
     lstExt->setCurrentRow(lstExt->count() - 1);
-    WriteListFile(paths_.extList, exts);
+    data_.WriteList(Paths().extList, exts);
 }
 
 void TFrmMain::dtnDelExtClick() {
-    RemoveSelected(lstExt, paths_.extList);
+    RemoveSelected(lstExt, data_, Paths().extList);
 }
 
 void TFrmMain::btnSearchNewClick() {

@@ -2,6 +2,7 @@
 
 #include "platform/GbText.h"
 #include "platform/SafeFile.h"
+#include "register/GridStore.h"
 
 std::string TextExportPath(std::string_view programDir) {
     return std::string(programDir) + Utf8ToGb("视频文件登记列表.txt");
@@ -21,6 +22,8 @@ std::string RegisterText(const VideoRegister& reg) {
 
 void ExportTextCommand(const VideoRegister& reg, std::string_view programDir, IShell& shell) {
     const std::string path = TextExportPath(programDir);
-    SafeWriteFile(RealPath::OfGb(path), RegisterText(reg));
+    // The data folder may lie on a share: the write waits there with the window answering.
+    const std::string text = RegisterText(reg);
+    ShellDiskWork(shell, path)([&] { SafeWriteFile(RealPath::OfGb(path), text); });
     shell.SetStatusText(1, QStringLiteral(u"输出登记库文本文件完成：") + GbToQString(path));
 }

@@ -3,6 +3,7 @@
 #include "export/XlsWorkbook.h"
 #include "platform/Clock.h"
 #include "platform/GbText.h"
+#include "register/GridStore.h"
 
 #include <algorithm>
 #include <exception>
@@ -118,7 +119,8 @@ bool ExportRegisterToWorkbook(const VideoRegister& grid, std::string_view gbPath
     shell.PB3().SetVisible(false);
     shell.ShowBreakButton(false);
     try {
-        if (!failure) book.SaveCopyAs(gbPath, 0);
+        // The data folder may lie on a share: the write waits there with the window answering.
+        if (!failure) ShellDiskWork(shell, gbPath)([&] { book.SaveCopyAs(gbPath, 0); });
     } catch (...) {
         failure = std::current_exception();
     }

@@ -212,9 +212,8 @@ void TPlayer::SampleGrabberBuffer(TSampleGrabber* sender, double, uint8_t* buffe
                          ChannelMode.load(std::memory_order_relaxed));
 }
 
-void TPlayer::SoundLevelChange(int position, const std::string& iniPath) {
+void TPlayer::SoundLevelChange(int position) {
     FG.SetVolume(position);
-    IniWriteString(iniPath, "START", "SoundLevel", std::to_string(position));
 }
 
 // The window closes at once: a graph stuck in a read on a share that stopped answering is

@@ -68,8 +68,8 @@ public:
     void ShowFilterPages();  // lbFiltersClick
     void SampleGrabberBuffer(TSampleGrabber* sender, double sampleTime, uint8_t* buffer,
                              int length);
-    // SoundLevelChange: applied and written to the settings file.
-    void SoundLevelChange(int position, const std::string& iniPath);
+    // SoundLevelChange: applied to the playing file (the window stores the setting).
+    void SoundLevelChange(int position);
     // Closing the window stops the player.
     void Close();
 

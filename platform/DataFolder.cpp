@@ -3,7 +3,6 @@
 #include "platform/GbText.h"
 #include "platform/SafeFile.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -112,11 +111,13 @@ QStringList BringDataFilesAlong(const QString& exeDir, const QString& dataDir) {
     return lines;
 }
 
-DataFolder ChooseDataFolder() {
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    const QString dir = DataFolderFor(
-        exeDir, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                    QLatin1String("/tavlora"));
+QString PerUserDataDir() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QLatin1String("/tavlora");
+}
+
+DataFolder ChooseDataFolder(const QString& exeDir, const QString& perUserDir) {
+    const QString dir = DataFolderFor(exeDir, perUserDir);
     DataFolder chosen{QStringToGb(dir), BringDataFilesAlong(exeDir, dir)};
     if (chosen.dir.empty() || chosen.dir.back() != '/') chosen.dir += '/';
     return chosen;

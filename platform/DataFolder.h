@@ -13,8 +13,11 @@
 struct DataFolder {
     std::string dir;
     QStringList notices;
+    bool answering = true; // false: the folder's disk did not answer the choice
 };
-DataFolder ChooseDataFolder();
+DataFolder ChooseDataFolder(const QString& exeDir, const QString& perUserDir);
+// "tavlora" in the XDG data home; no disk call.
+QString PerUserDataDir();
 
 // A copy of the program in a folder the user may write to keeps its files beside itself
 // (portable); an installed copy (in /usr, or any folder the user may not write to) keeps

@@ -12,6 +12,7 @@
 
 #include <QEventLoop>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -63,6 +64,23 @@ public:
     }
     template <class F> auto Change(std::string_view gbPath, F fn) -> std::optional<decltype(fn())> {
         return One(gbPath, std::move(fn), true);
+    }
+    // fn() as Call (or Change) does it, with what fn threw rethrown here; false when the
+    // path's mount does not answer or the wait stopped.
+    bool Run(std::string_view gbPath, std::function<void()> fn, bool change = false) {
+        auto caught = [fn = std::move(fn)]() -> std::exception_ptr {
+            try {
+                fn();
+            } catch (const ENoAnswer&) {
+                throw;
+            } catch (...) {
+                return std::current_exception();
+            }
+            return nullptr;
+        };
+        const std::optional<std::exception_ptr> failure = One(gbPath, std::move(caught), change);
+        if (failure && *failure) std::rethrow_exception(*failure);
+        return failure.has_value();
     }
 
     // For work that reports its own progress (a long copy): `call` runs on the command's

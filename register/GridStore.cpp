@@ -7,11 +7,13 @@
 #include "register/FileRows.h"
 #include "register/LineRows.h"
 #include "register/RowNumbers.h"
+#include "register/ShellDiskCalls.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -51,61 +53,109 @@ std::string RowToLine(const VideoRegister& reg, int row) {
     return line;
 }
 
-void LoadRegister(VideoRegister& reg, std::string_view path) {
-    VideoRegister::BulkChange bulk(reg);
-    reg.SetRowCount(1); // the old table's memory goes before the new one is read
+TRegisterFile ReadRegisterFile(std::string_view path) {
+    TRegisterFile file;
     // The header's place in front: the rows' vector becomes the register's store as it is.
-    std::vector<PackedRow> rows(1);
-    bool numbered = false;
-    try {
-        // A pipe, device or socket under the name is not read: the reader reports it.
-        const RealPath real = RealPath::OfGb(path);
-        if (!NothingThere(real)) {
-            if (KindOf(real) == EntryKind::Folder) ThrowOpenError(path, EISDIR);
-            numbered = ReadFileRows(real, rows);
-        }
-    } catch (const std::exception& e) {
-        reg.SetRowCount(2);
-        SetHeaderRow(reg, ColumnTitles());
-        RenumberRows(reg);
-        reg.SetUnreadDatabase(e.what());
-        throw;
+    file.rows.resize(1);
+    // A pipe, device or socket under the name is not read: the reader reports it.
+    const RealPath real = RealPath::OfGb(path);
+    if (!NothingThere(real)) {
+        if (KindOf(real) == EntryKind::Folder) ThrowOpenError(path, EISDIR);
+        file.numbered = ReadFileRows(real, file.rows);
     }
-    reg.SetUnreadDatabase({});
-    reg.ReplaceRows(std::move(rows));
-    SetHeaderRow(reg, ColumnTitles());
-    if (!numbered) RenumberRows(reg);
+    return file;
 }
 
-void SaveRegister(VideoRegister& reg, std::string_view path) {
+void PutRegisterFile(VideoRegister& reg, TRegisterFile file) {
+    VideoRegister::BulkChange bulk(reg);
+    reg.SetUnreadDatabase({});
+    reg.ReplaceRows(std::move(file.rows));
+    SetHeaderRow(reg, ColumnTitles());
+    if (!file.numbered) RenumberRows(reg);
+}
+
+void PutUnreadRegister(VideoRegister& reg, const std::string& reason) {
+    VideoRegister::BulkChange bulk(reg);
+    reg.SetRowCount(1);
+    reg.SetRowCount(2);
+    SetHeaderRow(reg, ColumnTitles());
+    RenumberRows(reg);
+    reg.SetUnreadDatabase(reason);
+}
+
+void LoadRegister(VideoRegister& reg, std::string_view path) {
+    LoadRegister(reg, [path] { return ReadRegisterFile(path); });
+}
+
+void LoadRegister(VideoRegister& reg, const std::function<TRegisterFile()>& read) {
+    VideoRegister::BulkChange bulk(reg);
+    reg.SetRowCount(1); // the old table's memory goes before the new one is read
+    TRegisterFile file;
+    try {
+        file = read();
+    } catch (const std::exception& e) {
+        PutUnreadRegister(reg, e.what());
+        throw;
+    }
+    PutRegisterFile(reg, std::move(file));
+}
+
+void SaveRegister(VideoRegister& reg, std::string_view path, const DiskWork& onDisk) {
     // The lines go out in blocks of about this size, past the writer's own buffer so that
     // it passes them straight on; a longer line gets a block of its size.
     constexpr size_t kChunk = size_t(4) << 20;
     constexpr std::string_view kEnd = "\r\n";
-    SafeFileWriter writer(RealPath::OfGb(path));
-    std::string chunk(kChunk + PackedRow::kCopyStep, '\0');
-    size_t used = 0;
-    for (int r = 1; r <= reg.LastRow(); ++r) {
-        const PackedRow& row = reg.Row(r);
-        const size_t bytes = row.LineBytes() + kEnd.size();
-        if (used + bytes + PackedRow::kCopyStep > chunk.size()) {
-            writer.Write(std::string_view(chunk.data(), used));
+    const auto disk = [&](const std::function<void()>& work) { onDisk ? onDisk(work) : work(); };
+    std::optional<SafeFileWriter> writer;
+    try {
+        disk([&] { writer.emplace(RealPath::OfGb(path)); });
+        std::string chunk(kChunk + PackedRow::kCopyStep, '\0');
+        size_t used = 0;
+        const auto write = [&] {
+            disk([&] { writer->Write(std::string_view(chunk.data(), used)); });
             used = 0;
-            if (bytes + PackedRow::kCopyStep > chunk.size())
-                chunk.resize(bytes + PackedRow::kCopyStep);
+        };
+        for (int r = 1; r <= reg.LastRow(); ++r) {
+            const PackedRow& row = reg.Row(r);
+            const size_t bytes = row.LineBytes() + kEnd.size();
+            if (used + bytes + PackedRow::kCopyStep > chunk.size()) {
+                write();
+                if (bytes + PackedRow::kCopyStep > chunk.size())
+                    chunk.resize(bytes + PackedRow::kCopyStep);
+            }
+            char* end = row.PutLine(chunk.data() + used);
+            std::memcpy(end, kEnd.data(), kEnd.size());
+            used += bytes;
         }
-        char* end = row.PutLine(chunk.data() + used);
-        std::memcpy(end, kEnd.data(), kEnd.size());
-        used += bytes;
+        write();
+        disk([&] {
+            writer->Commit();
+            writer.reset();
+        });
+    } catch (...) {
+        // The temporary file goes where the rest of the work went.
+        if (writer) disk([&] { writer.reset(); });
+        throw;
     }
-    writer.Write(std::string_view(chunk.data(), used));
-    writer.Commit();
     reg.SetUnreadDatabase({});
+}
+
+DiskWork ShellDiskWork(IShell& shell, std::string_view path) {
+    struct Calls {
+        explicit Calls(IShell& shell) : calls(ShellDiskCalls(shell)) {}
+        TDiskCalls calls;
+    };
+    auto held = std::make_shared<Calls>(shell);
+    return [held, gb = std::string(path)](const std::function<void()>& work) {
+        // A change is waited for until the share answers; no answer is a mount this
+        // command already found dead.
+        if (!held->calls.Run(gb, work, true)) ThrowCreateError(gb, EHOSTDOWN);
+    };
 }
 
 bool SaveRegisterByCommand(VideoRegister& reg, std::string_view path, IShell& shell) {
     if (reg.UnreadDatabase().empty()) {
-        SaveRegister(reg, path);
+        SaveRegister(reg, path, ShellDiskWork(shell, path));
         return true;
     }
     if (reg.TellUnreadOnce())

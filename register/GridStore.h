@@ -5,6 +5,7 @@
 #include "register/Shell.h"
 #include "register/VideoRegister.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,9 +33,29 @@ const std::vector<std::string>& ColumnTitles();
 // a loop of links, a file without read permission, a read error) leaves the blank register,
 // marked as not holding the file's catalogue (UnreadDatabase), and throws.
 void LoadRegister(VideoRegister& reg, std::string_view path);
+// The same with the rows read by `read` (ReadRegisterFile where the caller wants it).
+void LoadRegister(VideoRegister& reg, const std::function<struct TRegisterFile()>& read);
+// The load in two steps, so that the reading can run on a worker: the file's rows (throws
+// as LoadRegister), then put into the register on its own thread.
+struct TRegisterFile {
+    std::vector<PackedRow> rows; // the header's place first
+    bool numbered = false;
+};
+TRegisterFile ReadRegisterFile(std::string_view path);
+void PutRegisterFile(VideoRegister& reg, TRegisterFile file);
+// The blank register, marked as not holding the file's catalogue for `reason`.
+void PutUnreadRegister(VideoRegister& reg, const std::string& reason);
+
+// Runs a piece of a save's disk work where the caller wants it (a worker with a deadline);
+// it rethrows what the work threw.
+using DiskWork = std::function<void(const std::function<void()>&)>;
 // Writes rows 1 to last through a safe write; a failure keeps the previous file and throws.
-// The register then is the file's catalogue.
-void SaveRegister(VideoRegister& reg, std::string_view path);
+// The register then is the file's catalogue. The rows are read here; only the file's
+// creation, writes and commit go to `onDisk`, one block at a time.
+void SaveRegister(VideoRegister& reg, std::string_view path, const DiskWork& onDisk = {});
+// The disk work of a save from the window: on the shell's disk calls as a change, so that
+// a share that is slow to answer is waited for with the window answering.
+DiskWork ShellDiskWork(IShell& shell, std::string_view path);
 // The save a command makes by itself (after a rename, a copy, a move): none over a database
 // that was not read, which the history is told once. Whether it saved.
 bool SaveRegisterByCommand(VideoRegister& reg, std::string_view path, IShell& shell);

@@ -1,9 +1,11 @@
-// The start-up load of the lists, the register and the two settings the window restores.
+// The start-up load of the lists, the register and the settings the window restores.
 #pragma once
 
 #include "platform/DataFolder.h"
+#include "register/GridStore.h"
 #include "register/VideoRegister.h"
 
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,14 +15,28 @@ struct StartupData {
     std::vector<std::string> exts; // type list, file order
     std::string query;             // "edCont", or the field's current text when missing
     int soundLevel = 0;            // "SoundLevel", or the bar's current position
+    // "WindowsL", "WindowsT", "WindowsW", "WindowsH" where they hold a number.
+    std::optional<int> left, top, width, height;
 };
 
-// Reads the list files, loads the register, then reads "edCont" and "SoundLevel" from
-// section "START". A file that cannot be read leaves its defaults (a register that cannot
-// be read leaves the blank register); the first error is rethrown after every other step
-// has run, so the window can still start.
+// Everything the start reads from the data folder, in one call that a worker can make.
+struct TStartFiles {
+    StartupData data;
+    TRegisterFile reg;
+    std::string unread;       // why the register file could not be read; "" when it was
+    std::exception_ptr error; // the first failure
+};
+// Reads the list files, the register's rows, then "edCont", "SoundLevel" and the placement
+// from section "START". A file that cannot be read leaves its defaults; every step runs even
+// after an earlier one failed, so that one unreadable file does not keep the others (the
+// register above all) from the window. Throws nothing: the first failure is kept.
+TStartFiles ReadStartFiles(const DataPaths& paths, StartupData defaults);
+// Puts the register read into `reg` (the blank register, marked unread, when it could not
+// be read), then rethrows the first failure.
+void PutStartFiles(VideoRegister& reg, TStartFiles& files);
+
+// Both steps at once. `data` holds the current query and sound level on entry; on a failure
+// it keeps everything that could be read, so the caller can still use that.
+void LoadStartupData(const DataPaths& paths, VideoRegister& reg, StartupData& data);
 StartupData LoadStartupData(const DataPaths& paths, VideoRegister& reg,
                             const std::string& currentQuery, int currentSoundLevel);
-// The same into `data`, whose query and sound level hold the current values on entry; on a
-// failure `data` keeps everything that could be read, so the caller can still use that.
-void LoadStartupData(const DataPaths& paths, VideoRegister& reg, StartupData& data);

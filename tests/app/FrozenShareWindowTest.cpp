@@ -10,10 +10,12 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -208,4 +210,34 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
         gst_object_unref(playing);
     }
     EXPECT_FALSE(w.isVisible());
+}
+
+// A data folder on a share that does not answer at start: the window comes up after one
+// deadline with a blank register marked unread, and writes nothing over the files there.
+TEST_F(WindowTest, ADataFolderOnAFrozenShareIsNeverWrittenOver) {
+    ASSERT_EQ(TSlowShare::Unavailable(), "");
+    QDir().mkpath(dir_ + "Home");
+    const QByteArray vdb = "    1^^/FILMS/^^A^^.AVI^^^^^^^^^^1^^^^^^^^\r\n";
+    const QByteArray ini = "[START]\r\nSoundLevel=3000\r\n";
+    WriteFile(QStringLiteral("Home/视频登记库.vdb"), QString::fromUtf8(vdb));
+    WriteFile(QStringLiteral("Home/系统参数.INI"), QString::fromUtf8(ini));
+    const QString mount = dir_ + "Mnt";
+    TSlowShare share((dir_ + "Home").toStdString(), mount.toStdString(), 0, 1);
+    ASSERT_TRUE(share.Mounted());
+    ShortDiskDeadline deadline(300);
+    share.Freeze();
+    auto w = std::make_unique<TFrmMain>(QStringToGb(mount + "/"), &dialogs_);
+    EXPECT_TRUE(w->mmHis->toPlainText().contains(
+        QStringLiteral("数据文件夹无响应，登记库、参数和列表均未读入: ") + mount + "/"));
+    EXPECT_EQ(w->Register().LastRow(), 1);
+    EXPECT_FALSE(w->Register().UnreadDatabase().empty());
+    w->edCont->setText("X");
+    w->SoundLevel->setValue(9000);
+    w->edFileType->setText("AVI");
+    w->btnAddExt->click();
+    w->close();
+    share.Thaw();
+    w.reset();
+    EXPECT_EQ(ReadFile(QStringLiteral("Home/视频登记库.vdb")).toUtf8(), vdb);
+    EXPECT_EQ(ReadFile(QStringLiteral("Home/系统参数.INI")).toUtf8(), ini);
 }

@@ -245,6 +245,8 @@ TEST_F(GridTest, DoubleClickStepsTheChannelAndCopiesNamesToTheQuery) {
     DoubleClick(colName, 3);
     EXPECT_EQ(w.edCont->text(), QStringLiteral("N3"));
     EXPECT_TRUE(Ini().contains(QStringLiteral("edCont=N3")));
+    w.SoundLevel->setValue(7000);
+    EXPECT_TRUE(Ini().contains(QStringLiteral("SoundLevel=7000")));
     DoubleClick(colPath, 4);
     EXPECT_EQ(w.edCont->text(), QStringLiteral("/R4/"));
 }

@@ -6,8 +6,6 @@
 #include "media/FilterPropertyDialog.h"
 #include "platform/GbText.h"
 #include "register/GridStore.h"
-#include "register/IniFile.h"
-#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QTest>
@@ -218,11 +216,8 @@ TEST(PlayerPlay, PauseStopLoopAndMissingFile) {
 
 TEST(PlayerPlay, VolumeSettingAndFullScreenByDoubleClick) {
     PlayerRig rig;
-    TempDir temp;
-    const std::string ini = temp.Path() + "settings.ini";
-    rig.player.SoundLevelChange(7000, ini);
+    rig.player.SoundLevelChange(7000);
     EXPECT_EQ(rig.FG.Volume(), 7000);
-    EXPECT_EQ(IniReadString(ini, "START", "SoundLevel"), "7000");
 
     rig.VW.show();
     rig.PutRow(Media().twoTracks, "立体声", "1");
