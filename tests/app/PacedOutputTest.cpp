@@ -2,6 +2,7 @@
 
 #include "WindowFixture.h"
 #include "controls/MyProgressBarNew.h"
+#include "support/FakeShell.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -10,24 +11,10 @@
 namespace {
 
 // A bar that, like the window's, refuses a position outside its range, and logs what it took.
-struct LoggingBar : IProgress {
-    QStringList log;
-    int max = 100;
-    void SetMax(int m) override {
-        max = m;
-        log << "max " + QString::number(m);
-    }
-    void SetPosition(int p) override {
-        if (p <= max) log << "pos " + QString::number(p);
-    }
-    void SetSuffix(const QString& s) override { log << "suffix " + s; }
-    void SetVisible(bool v) override { log << (v ? "show" : "hide"); }
-};
-
 constexpr int64_t kNever = int64_t(1) << 62;
 
 struct Paced : ::testing::Test {
-    LoggingBar pb2, pb3;
+    FakeProgress pb2, pb3;
     QList<QStringList> handed; // the line batches handed to the log
 };
 
@@ -35,7 +22,7 @@ TEST_F(Paced, HandsOverTheLatestStateInOrderAtFlush) {
     PacedOutput paced(
         pb2, pb3, [this](const QStringList& l) { handed << l; }, kNever);
     paced.PB2().SetPosition(1); // the first change is shown at once
-    EXPECT_EQ(pb2.log, QStringList{"pos 1"});
+    EXPECT_EQ(pb2.calls, QStringList{"pos 1"});
     for (int file = 0; file < 3; ++file) {
         paced.PB3().SetVisible(true);
         paced.PB3().SetMax(300 + file);
@@ -46,13 +33,13 @@ TEST_F(Paced, HandsOverTheLatestStateInOrderAtFlush) {
         paced.AddHistoryLines({"line " + QString::number(file)});
     }
     paced.PB2().SetPosition(7);
-    EXPECT_TRUE(pb3.log.isEmpty());
-    EXPECT_EQ(pb2.log, QStringList{"pos 1"});
+    EXPECT_TRUE(pb3.calls.isEmpty());
+    EXPECT_EQ(pb2.calls, QStringList{"pos 1"});
     EXPECT_TRUE(handed.isEmpty());
     paced.Flush();
     // Hidden first, then the range before the position (302 is past the bar's old range).
-    EXPECT_EQ(pb3.log, (QStringList{"hide", "max 302", "pos 302", "suffix % 2"}));
-    EXPECT_EQ(pb2.log, (QStringList{"pos 1", "pos 7"}));
+    EXPECT_EQ(pb3.calls, (QStringList{"hide", "max 302", "pos 302", "suffix % 2"}));
+    EXPECT_EQ(pb2.calls, (QStringList{"pos 1", "pos 7"}));
     ASSERT_EQ(handed.size(), 1);
     EXPECT_EQ(handed[0], (QStringList{"line 0", "line 1", "line 2"}));
 
@@ -70,12 +57,12 @@ TEST_F(Paced, ABarAppearsOrGoesBeforeAnEventTurnButOtherChangesWait) {
     paced.PB3().SetVisible(true);
     paced.PB3().SetPosition(2);
     paced.FlushBeforeEvents();
-    EXPECT_EQ(pb3.log, (QStringList{"pos 2", "show"}));
+    EXPECT_EQ(pb3.calls, (QStringList{"pos 2", "show"}));
     paced.PB3().SetPosition(3);
     paced.PB3().SetVisible(false);
     paced.PB3().SetVisible(true); // back as it was: nothing to show yet
     paced.FlushBeforeEvents();
-    EXPECT_EQ(pb3.log.size(), 2);
+    EXPECT_EQ(pb3.calls.size(), 2);
 }
 
 TEST_F(Paced, WithoutAnIntervalEveryChangePassesAtOnce) {
@@ -86,7 +73,7 @@ TEST_F(Paced, WithoutAnIntervalEveryChangePassesAtOnce) {
     paced.PB2().SetVisible(true);
     paced.AddHistoryLines({"a"});
     paced.AddHistoryLines({"b"});
-    EXPECT_EQ(pb2.log, (QStringList{"max 5", "pos 3", "show"}));
+    EXPECT_EQ(pb2.calls, (QStringList{"max 5", "pos 3", "show"}));
     EXPECT_EQ(handed, (QList<QStringList>{{"a"}, {"b"}}));
 }
 

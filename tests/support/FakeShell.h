@@ -14,18 +14,24 @@
 
 class FakeProgress : public IProgress {
 public:
-    void SetMax(int max) override { this->max = max; }
+    void SetMax(int max) override {
+        this->max = max;
+        Log("max " + QString::number(max));
+    }
     void SetPosition(int position) override {
         this->position = position;
         if (logs) positions.push_back(position);
+        Log("pos " + QString::number(position));
     }
     void SetSuffix(const QString& suffix) override {
         this->suffix = suffix;
         if (logs) suffixes << suffix;
+        Log("suffix " + suffix);
         if (onSuffix) onSuffix(suffix);
     }
     void SetVisible(bool visible) override {
         this->visible = visible;
+        Log(visible ? "show" : "hide");
         everShown = everShown || visible;
         if (onVisible) onVisible(visible);
     }
@@ -34,11 +40,17 @@ public:
     bool logs = true;
     int max = -1, position = -1; // -1: never set
     std::vector<int> positions;  // every position set, in order
+    QStringList calls;           // every call in order: "max 5", "pos 3", "suffix %", "show"
     QString suffix;
     QStringList suffixes;
     bool visible = false, everShown = false;
     std::function<void(const QString&)> onSuffix;
     std::function<void(bool)> onVisible;
+
+private:
+    void Log(const QString& call) {
+        if (logs) calls << call;
+    }
 };
 
 class FakeShell : public IShell {
