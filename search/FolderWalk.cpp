@@ -1,6 +1,5 @@
 #include "search/FolderWalk.h"
 
-#include "platform/Clock.h"
 #include "platform/GbText.h"
 #include "platform/Paths.h"
 #include "register/Shell.h"
@@ -14,6 +13,8 @@ std::string WithSeparator(const std::string& path) {
     return !path.empty() && path.back() == '/' ? path : path + '/';
 }
 
+constexpr const char* kNotAnswering = "文件夹无响应，未搜索: ";
+
 bool Broken() {
     return BreakFlag;
 }
@@ -22,8 +23,7 @@ bool Broken() {
 
 TFolderWalk::TFolderWalk(std::vector<TSearchFolder>& list, IShell& shell, unsigned readsInFlight)
     : list_(list), shell_(shell), lookups_({}, Broken, QEventLoop::AllEvents),
-      readAhead_(readsInFlight), pumpInterval_(CounterFrequency() / 100),
-      lastPump_(CounterNow() - pumpInterval_) {}
+      readAhead_(readsInFlight), pace_(shell) {}
 
 void TFolderWalk::WalkLocation(const std::string& location) {
     const uint32_t position = locations_++;
@@ -31,19 +31,36 @@ void TFolderWalk::WalkLocation(const std::string& location) {
         list_.emplace_back().path = location;
         return;
     }
-    // The location is a register path; everything below it is named by the file system.
-    // Every folder that fits it is searched ("Videos" and "videos" alike), so no file is
-    // left out unseen.
-    const auto found =
-        lookups_.Call(location, [location] { return FindOnDisk(RegisterPath(location)); });
-    if (!found) {
-        if (!BreakFlag) NotSearched(location);
+    // Below a relative location the files would be registered as the working folder has
+    // them at the moment of the search.
+    if (!location.starts_with('/')) {
+        NotSearched("不是完整路径，未搜索: ", location);
         return;
     }
+    // The location is a register path; everything below it is named by the file system.
+    // Every folder that fits it is searched ("Videos" and "videos" alike), so no file is
+    // left out unseen. A folder on one of the kernel's own file systems is left out as a
+    // mount point of one is: its links lead back into the whole machine.
+    struct Found {
+        std::vector<DiskEntry> folders;
+        bool kernel = false;
+    };
+    const auto found = lookups_.Call(location, [location] {
+        Found f{FindOnDisk(RegisterPath(location))};
+        f.kernel = std::erase_if(f.folders, [](const DiskEntry& e) {
+                       return S_ISDIR(e.mode) && IsKernelFileSystem(e.dev);
+                   }) > 0;
+        return f;
+    });
+    if (!found) {
+        if (!BreakFlag) NotSearched(kNotAnswering, location);
+        return;
+    }
+    if (found->kernel) NotSearched("内核文件系统，未搜索: ", location);
     std::optional<size_t> index;
     bool missed = false;
-    for (uint32_t i = 0; i < found->size(); ++i) {
-        const DiskEntry& folder = (*found)[i];
+    for (uint32_t i = 0; i < found->folders.size(); ++i) {
+        const DiskEntry& folder = found->folders[i];
         if (!S_ISDIR(folder.mode) || !entered_.insert({folder.dev, folder.ino}).second) continue;
         const TFolderReadAhead::Key key{position, i};
         std::vector<TFolderEntry> entries;
@@ -56,7 +73,7 @@ void TFolderWalk::WalkLocation(const std::string& location) {
         case TFolderReadAhead::Answer::NotAnswering:
             missed = true;
             lookups_.MarkDeviceNotAnswering(folder.dev);
-            NotSearched(location);
+            NotSearched(kNotAnswering, location);
             break;
         case TFolderReadAhead::Answer::Listed:
             if (!index) {
@@ -66,7 +83,7 @@ void TFolderWalk::WalkLocation(const std::string& location) {
             CollectSubDirs(*index, std::move(entries), folder.real.Bytes(), key);
         }
     }
-    if (!index && !missed) list_.emplace_back().path = location;
+    if (!index && !missed && !found->kernel) list_.emplace_back().path = location;
 }
 
 void TFolderWalk::CollectSubDirs(size_t index, std::vector<TFolderEntry> entries,
@@ -88,8 +105,8 @@ void TFolderWalk::CollectSubDirs(size_t index, std::vector<TFolderEntry> entries
             case TFolderReadAhead::Answer::Stopped:
                 return;
             case TFolderReadAhead::Answer::NotAnswering:
-                NotSearched(base + RegisterFormOfName(e.name));
-                PumpEvents();
+                NotSearched(kNotAnswering, base + RegisterFormOfName(e.name));
+                pace_.Pump();
                 continue;
             case TFolderReadAhead::Answer::Listed:
                 if (target.empty()) continue; // dangling, or neither file nor folder
@@ -110,24 +127,17 @@ void TFolderWalk::CollectSubDirs(size_t index, std::vector<TFolderEntry> entries
                 return;
             case TFolderReadAhead::Answer::NotAnswering:
                 lookups_.MarkDeviceNotAnswering(e.dev);
-                NotSearched(full);
+                NotSearched(kNotAnswering, full);
                 break;
             case TFolderReadAhead::Answer::Listed:
                 list_.emplace_back().path = std::move(full);
                 CollectSubDirs(list_.size() - 1, std::move(sub), subReal, subKey);
             }
         }
-        PumpEvents();
+        pace_.Pump();
     }
 }
 
-void TFolderWalk::NotSearched(const std::string& gbPath) {
-    shell_.AddHistory(QString::fromUtf8("文件夹无响应，未搜索: ") + GbToQString(gbPath));
-}
-
-void TFolderWalk::PumpEvents() {
-    int64_t now = CounterNow();
-    if (now - lastPump_ < pumpInterval_) return;
-    shell_.ProcessEvents();
-    lastPump_ = CounterNow();
+void TFolderWalk::NotSearched(const char* why, const std::string& gbPath) {
+    shell_.AddHistory(QString::fromUtf8(why) + GbToQString(gbPath));
 }

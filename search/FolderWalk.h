@@ -1,8 +1,9 @@
 // Phase 1 of the search: the walk that fills lstDirectory. Hidden folders (names beginning
 // with ".") are neither listed nor entered; folders that cannot be read yield nothing. A
 // linked folder is followed, but no folder (device and inode) is entered twice, so links
-// that loop end the walk all the same; the kernel's own file systems are not entered.
-// Pending window events are processed after the entries, at most every 10 ms, and
+// that loop end the walk all the same; the kernel's own file systems are not entered, and a
+// location on one is not searched, nor one that is not a full path (each named in the
+// history). Pending window events are processed after the entries, at most every 10 ms, and
 // BreakFlag ends the walk.
 //
 // The walk itself makes no file-system call: the locations are looked up and the folders
@@ -13,6 +14,7 @@
 
 #include "platform/DiskCalls.h"
 #include "platform/FileId.h"
+#include "search/EventPace.h"
 #include "search/FolderReadAhead.h"
 #include "search/SearchLists.h"
 
@@ -43,8 +45,8 @@ private:
     // the list, depth first.
     void CollectSubDirs(size_t index, std::vector<TFolderEntry> entries, const std::string& real,
                         const TFolderReadAhead::Key& key);
-    void NotSearched(const std::string& gbPath);
-    void PumpEvents();
+    // The history line for a folder left out: why, then its register path.
+    void NotSearched(const char* why, const std::string& gbPath);
 
     std::vector<TSearchFolder>& list_;
     IShell& shell_;
@@ -52,6 +54,5 @@ private:
     TDiskCalls lookups_; // of the locations
     TFolderReadAhead readAhead_;
     uint32_t locations_ = 0;
-    int64_t pumpInterval_;
-    int64_t lastPump_;
+    TEventPace pace_;
 };

@@ -5,28 +5,32 @@
 #include "register/GridStore.h"
 #include "register/NewRecord.h"
 #include "register/Shell.h"
-#include "search/Wildcard.h"
 
-void ListMatchingFiles(TFileList& list, TUnlisted& unlisted, const TSearchFolder& folder,
-                       std::string_view pattern) {
-    if (unlisted.folder != &folder) {
-        unlisted.folder = &folder;
-        unlisted.taken.assign(folder.fileNames.size(), 0);
+#include <algorithm>
+
+bool ListMatchingFiles(TFileList& list, TUnlisted& unlisted, const TSearchFolder& folder,
+                       const TFileTypes& types, TEventPace& pace) {
+    std::vector<uint64_t> matches; // the type's index above, the file's below: listing order
+    const uint32_t weight = 1 + types.WildcardCount();
+    for (size_t i = 0; i < folder.fileNames.size(); ++i) {
+        if (pace.Step(weight)) return false;
+        const uint32_t type = types.FirstMatch(folder.fileNames[i]);
+        if (type != TFileTypes::kNone) matches.push_back(uint64_t(type) << 32 | i);
     }
+    std::sort(matches.begin(), matches.end());
     std::string base = folder.path;
     if (base.empty() || base.back() != '/') base += '/';
     const size_t baseLength = base.size();
-    for (size_t i = 0; i < folder.fileNames.size(); ++i) {
-        const std::string& name = folder.fileNames[i];
-        if (unlisted.taken[i] || !MatchFilePattern(pattern, name)) continue;
-        unlisted.taken[i] = 1;
+    for (const uint64_t match : matches) {
+        const size_t i = uint32_t(match);
         base.resize(baseLength);
-        base += name;
+        base += folder.fileNames[i];
         if (!StorablePath(base))
             unlisted.unstorable.Add(base);
         else if (!list.Add(base))
             unlisted.twins.push_back(folder.RealPathOf(i));
     }
+    return true;
 }
 
 void FillRegister(VideoRegister& reg, const TFileList& files) {
@@ -55,24 +59,22 @@ void SearchFiles(bool append, const std::vector<std::string>& dirs,
     }
     if (BreakFlag) return;
 
-    std::vector<std::string> patterns;
-    for (const std::string& ext : exts)
-        patterns.push_back("*." + ext);
+    const TFileTypes types(exts);
     TUnlisted unlisted;
+    TEventPace pace(shell);
     for (const TSearchFolder& folder : work.lstDirectory) {
-        if (patterns.empty()) break;
-        // Nothing repaints during the listing, so one status text per folder shows the same.
+        if (types.Empty()) break;
         shell.SetStatusText(1, QString::fromUtf8("搜索文件夹 ") + GbToQString(folder.path));
-        for (const std::string& pattern : patterns)
-            ListMatchingFiles(work.lstFiles, unlisted, folder, pattern);
+        if (!ListMatchingFiles(work.lstFiles, unlisted, folder, types, pace)) break;
     }
+    if (BreakFlag) return;
+
     const QString unfit = QString::fromUtf8("无法登记的文件名: ");
     for (size_t i = 0; i < unlisted.unstorable.Count(); ++i)
         shell.AddHistory(UnstorablePathLine(unlisted.unstorable[i]));
     for (const std::string& twin : unlisted.twins)
         shell.AddHistory(unfit + GbToQString(GbPathOfReal(twin)) +
                          QString::fromUtf8("（与已登记的文件只有字母大小写不同）"));
-    if (BreakFlag) return;
 
     if (!append) ClearRegister(reg);
     FillRegister(reg, work.lstFiles);
