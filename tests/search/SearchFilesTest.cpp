@@ -271,6 +271,49 @@ TEST_F(SearchFilesTest, EventsAreProcessedDuringTheWalkButNotForEveryEntry) {
     EXPECT_EQ(reg.LastRow(), 3000);
 }
 
+// A location on a kernel file system leads back into the whole machine, a relative one into
+// the working folder: both are refused with their lines, the others searched.
+TEST_F(SearchFilesTest, KernelAndRelativeLocationsAreRefused) {
+    MakeFile("a.avi");
+    SearchFiles(false, {"/PROC", "../TREE1", Location(), "/SYS/KERNEL"}, {"AVI"}, work, reg, shell);
+    EXPECT_EQ(FolderPaths(work), Items({Location()}));
+    EXPECT_EQ(Records(reg), Items({Rec("", "A", ".AVI")}));
+    EXPECT_EQ(shell.history, QStringList({QString::fromUtf8("内核文件系统，未搜索: /PROC"),
+                                          QString::fromUtf8("不是完整路径，未搜索: ../TREE1"),
+                                          QString::fromUtf8("内核文件系统，未搜索: /SYS/KERNEL")}));
+}
+
+// Thousands of types, half of them wildcards, list what the few that select anything list,
+// in the same order (type by type, each in folder order); a break stops the matching.
+TEST_F(SearchFilesTest, LongTypeListsListAsShortOnesAndBreak) {
+    for (const char* name : {"b.mkv", "a.avi", "c.Rmvb", "d.avi", "e.mp4", "g"})
+        MakeFile(std::string("One/") + name);
+    Items many;
+    for (const char* type : {"MKV", "A*", "", "rmvb", "AVI", "MK*"})
+        for (int i = 0; i <= 1500; ++i)
+            many.push_back(i < 1500 ? (i % 2 ? "Q?" : "X") + std::to_string(i) : type);
+    auto listed = [&](const Items& types) {
+        TSearchWork w;
+        SearchFiles(false, {Location()}, types, w, reg, shell);
+        Items names;
+        for (size_t i = 0; i < w.lstFiles.Count(); ++i)
+            names.push_back(w.lstFiles[i].substr(w.lstFiles[i].rfind('/') + 1));
+        return names;
+    };
+    const Items few = listed({"MKV", "A*", "", "RMVB"});
+    ASSERT_EQ(few.size(), 5u);
+    EXPECT_EQ(Items({few[0], few[3], few[4]}), Items({"B.MKV", "G", "C.RMVB"}));
+    EXPECT_EQ(listed(many), few);
+
+    bool listing = false;
+    shell.onStatus = [&](const QString& text) { listing = text.startsWith("搜索文件夹"); };
+    shell.onProcessEvents = [&] { BreakFlag = listing; };
+    SearchFiles(false, {Location()}, many, work, reg, shell);
+    EXPECT_TRUE(BreakFlag);
+    EXPECT_EQ(work.lstFiles.Count(), 0u);
+    EXPECT_EQ(Records(reg).size(), 5u);
+}
+
 TEST(FolderWalk, KernelFileSystemsAreRecognised) {
     auto device = [](const char* path) {
         struct stat st {};
