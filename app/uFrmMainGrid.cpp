@@ -7,6 +7,7 @@
 #include "app/StatusPanels.h"
 #include "platform/GbText.h"
 #include "register/GridStore.h"
+#include "register/ShellDiskCalls.h"
 
 #include <QApplication>
 #include <QLineEdit>

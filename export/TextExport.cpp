@@ -2,7 +2,7 @@
 
 #include "platform/GbText.h"
 #include "platform/SafeFile.h"
-#include "register/GridStore.h"
+#include "register/ShellDiskCalls.h"
 
 std::string TextExportPath(std::string_view programDir) {
     return std::string(programDir) + Utf8ToGb("视频文件登记列表.txt");

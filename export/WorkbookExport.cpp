@@ -3,7 +3,7 @@
 #include "export/XlsWorkbook.h"
 #include "platform/Clock.h"
 #include "platform/GbText.h"
-#include "register/GridStore.h"
+#include "register/ShellDiskCalls.h"
 
 #include <algorithm>
 #include <exception>

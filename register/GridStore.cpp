@@ -76,7 +76,7 @@ void PutRegisterFile(VideoRegister& reg, TRegisterFile file) {
 
 void PutUnreadRegister(VideoRegister& reg, const std::string& reason) {
     VideoRegister::BulkChange bulk(reg);
-    reg.SetRowCount(1);
+    reg.SetRowCount(1); // every data row goes, then one blank row
     reg.SetRowCount(2);
     SetHeaderRow(reg, ColumnTitles());
     RenumberRows(reg);
@@ -138,19 +138,6 @@ void SaveRegister(VideoRegister& reg, std::string_view path, const DiskWork& onD
         throw;
     }
     reg.SetUnreadDatabase({});
-}
-
-DiskWork ShellDiskWork(IShell& shell, std::string_view path) {
-    struct Calls {
-        explicit Calls(IShell& shell) : calls(ShellDiskCalls(shell)) {}
-        TDiskCalls calls;
-    };
-    auto held = std::make_shared<Calls>(shell);
-    return [held, gb = std::string(path)](const std::function<void()>& work) {
-        // A change is waited for until the share answers; no answer is a mount this
-        // command already found dead.
-        if (!held->calls.Run(gb, work, true)) ThrowCreateError(gb, EHOSTDOWN);
-    };
 }
 
 bool SaveRegisterByCommand(VideoRegister& reg, std::string_view path, IShell& shell) {

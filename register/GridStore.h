@@ -53,9 +53,6 @@ using DiskWork = std::function<void(const std::function<void()>&)>;
 // The register then is the file's catalogue. The rows are read here; only the file's
 // creation, writes and commit go to `onDisk`, one block at a time.
 void SaveRegister(VideoRegister& reg, std::string_view path, const DiskWork& onDisk = {});
-// The disk work of a save from the window: on the shell's disk calls as a change, so that
-// a share that is slow to answer is waited for with the window answering.
-DiskWork ShellDiskWork(IShell& shell, std::string_view path);
 // The save a command makes by itself (after a rename, a copy, a move): none over a database
 // that was not read, which the history is told once. Whether it saved.
 bool SaveRegisterByCommand(VideoRegister& reg, std::string_view path, IShell& shell);

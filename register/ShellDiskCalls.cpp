@@ -1,6 +1,10 @@
 #include "register/ShellDiskCalls.h"
 
+#include "platform/FileErrors.h"
 #include "platform/GbText.h"
+
+#include <cerrno>
+#include <memory>
 
 TDiskCalls ShellDiskCalls(IShell& shell, QEventLoop::ProcessEventsFlags flags) {
     return TDiskCalls(
@@ -13,4 +17,17 @@ TDiskCalls ShellDiskCalls(IShell& shell, QEventLoop::ProcessEventsFlags flags) {
             shell.AddHistory(QString::fromUtf8("正在等待位置应答: ") +
                              GbToQString(DiskNameToGb(mount.path)));
         });
+}
+
+DiskWork ShellDiskWork(IShell& shell, std::string_view path) {
+    struct Calls {
+        explicit Calls(IShell& shell) : calls(ShellDiskCalls(shell)) {}
+        TDiskCalls calls;
+    };
+    auto held = std::make_shared<Calls>(shell);
+    return [held, gb = std::string(path)](const std::function<void()>& work) {
+        // A change is waited for until the share answers; no answer is a mount this
+        // command already found dead.
+        if (!held->calls.Run(gb, work, true)) ThrowCreateError(gb, EHOSTDOWN);
+    };
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/DiskCalls.h"
+#include "register/GridStore.h"
 #include "register/Shell.h"
 
 // Commands that lock no controls let no user input through while they wait (they hold row
@@ -11,3 +12,8 @@
 TDiskCalls
 ShellDiskCalls(IShell& shell,
                QEventLoop::ProcessEventsFlags flags = QEventLoop::ExcludeUserInputEvents);
+
+// The disk work of a save or an export from the window (SaveRegister's DiskWork): on the
+// shell's disk calls as a change, so that a share that is slow to answer is waited for with
+// the window answering.
+DiskWork ShellDiskWork(IShell& shell, std::string_view path);
