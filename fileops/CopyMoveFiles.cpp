@@ -5,13 +5,13 @@
 #include "fileops/SystemMoveFile.h"
 #include "platform/GbText.h"
 #include "platform/Paths.h"
+#include "platform/fs/FileCalls.h"
 #include "register/GridStore.h"
 #include "register/ShellDiskCalls.h"
 #include "register/StorableCell.h"
 
 #include <QFile>
 #include <optional>
-#include <sys/stat.h>
 #include <unordered_map>
 #include <vector>
 
@@ -210,7 +210,7 @@ private:
         // Already in the target folder: the same file on disk, whatever spelling or link
         // leads there. Folders whose names differ only in case are different folders.
         if (!targets->empty() && targets->front().SameFileAs(file.from)) return;
-        if (!targets->empty() && S_ISREG(targets->front().mode)) {
+        if (!targets->empty() && IsFileMode(targets->front().mode)) {
             switch (ctx_.dialogs.AskYesNoCancel(
                 QStringLiteral("确认操作"),
                 QStringLiteral("目标文件已经存在，是否覆盖？\n\r\n\r") + shown(file.target))) {

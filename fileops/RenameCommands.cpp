@@ -4,13 +4,13 @@
 #include "fileops/SystemMoveFile.h"
 #include "platform/GbText.h"
 #include "platform/Paths.h"
+#include "platform/fs/FileCalls.h"
 #include "register/GridStore.h"
 #include "register/ShellDiskCalls.h"
 #include "register/StorableCell.h"
 
 #include <algorithm>
 #include <optional>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -93,7 +93,7 @@ TFolderMove MoveFolder(const DiskEntry& folder, const std::string& oldDir,
     RealPath target = folder.real.Folder();
     if (parent != ParentOf(oldDir)) {
         result.parents = FindOnDisk(RegisterPath(parent));
-        if (result.parents.size() != 1 || !S_ISDIR(result.parents.front().mode)) return result;
+        if (result.parents.size() != 1 || !IsFolderMode(result.parents.front().mode)) return result;
         target = result.parents.front().real;
     }
     if (leaf.empty()) return result;
@@ -170,7 +170,7 @@ void RenameRowFolder(const FileOpsContext& ctx) {
     // A folder on a mount that does not answer is taken as missing.
     TDiskCalls calls = ShellDiskCalls(ctx.shell);
     const auto variants = calls.Call(folder, [folder] { return FindOnDisk(RegisterPath(folder)); });
-    if (!variants || variants->empty() || !S_ISDIR(variants->front().mode)) {
+    if (!variants || variants->empty() || !IsFolderMode(variants->front().mode)) {
         ctx.shell.SetStatusText(1, QStringLiteral("文件夹不存在 ") + GbToQString(oldDir));
         return;
     }

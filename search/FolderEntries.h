@@ -1,32 +1,18 @@
 // One folder listing of the search walk, as a worker thread reads it.
 #pragma once
 
+#include "platform/fs/FolderReader.h"
+
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
-struct TFolderEntry {
-    enum class Kind { File, Folder, Link };
-    std::string name; // as on disk
-    Kind kind;
-    dev_t dev; // folders: theirs; links: the listed folder's
-    ino_t ino; // folders: theirs; links: the link's own
-};
-
-// The entries of a folder worth looking at, in the order the file system returns them:
-// regular files (hidden ones included), folders that are not hidden, and links, whose
-// targets are not looked up here (a link into a share that does not answer must cost the
-// walk that entry alone: ResolveLinkEntry looks it up as a call of its own). Nothing is
-// followed or mounted by the listing (no automount point is triggered). A name that no longer
-// leads to the folder that was listed (device and inode), because the folder was removed,
-// replaced or swapped for a link meanwhile, yields nothing: the checks made on the listed
-// folder (kernel file systems, folders entered once) hold only for it. A folder deeper than
-// the system's path limit is opened below an open ancestor.
+// The folder's listing (ListFolder) without the mount points of the kernel's own file
+// systems. Links are not looked up here: a link into a share that does not answer must cost
+// the walk that entry alone (ResolveLinkEntry looks it up as a call of its own).
 std::vector<TFolderEntry> ReadFolderEntries(const std::string& real, dev_t device, ino_t inode);
 
-// What the link at `real` leads to, as an entry of the listing would be (hidden folders
-// are left out as in a listing): none when it dangles or leads to neither a regular file nor a
-// folder.
+// What the link at `real` leads to as an entry of its folder's listing would be (LinkTargetOf);
+// none when it dangles, leads to an entry a listing leaves out or to a kernel file system.
 std::vector<TFolderEntry> ResolveLinkEntry(const std::string& real);
 
 // The device of the mount that the link at `real` leads into, found from its text and the

@@ -2,10 +2,10 @@
 
 #include "platform/GbText.h"
 #include "platform/Paths.h"
+#include "platform/fs/FileCalls.h"
 #include "register/Shell.h"
 
 #include <optional>
-#include <sys/stat.h>
 
 namespace {
 
@@ -48,7 +48,7 @@ void TFolderWalk::WalkLocation(const std::string& location) {
     const auto found = lookups_.Call(location, [location] {
         Found f{FindOnDisk(RegisterPath(location))};
         f.kernel = std::erase_if(f.folders, [](const DiskEntry& e) {
-                       return S_ISDIR(e.mode) && IsKernelFileSystem(e.dev);
+                       return IsFolderMode(e.mode) && IsKernelFileSystem(e.dev);
                    }) > 0;
         return f;
     });
@@ -61,7 +61,8 @@ void TFolderWalk::WalkLocation(const std::string& location) {
     bool missed = false;
     for (uint32_t i = 0; i < found->folders.size(); ++i) {
         const DiskEntry& folder = found->folders[i];
-        if (!S_ISDIR(folder.mode) || !entered_.insert({folder.dev, folder.ino}).second) continue;
+        if (!IsFolderMode(folder.mode) || !entered_.insert({folder.dev, folder.ino}).second)
+            continue;
         const TFolderReadAhead::Key key{position, i};
         std::vector<TFolderEntry> entries;
         switch (

@@ -20,7 +20,6 @@
 
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
 #include <unordered_set>
 #include <vector>
 
