@@ -227,7 +227,7 @@ public:
     void btnPauseClick();
     void btnStopClick();
     void PBTimer(TDSTrackBar* sender, unsigned currentPos, unsigned stopPos);
-    void FGGraphComplete(TFilterGraph* sender, int result, GstElement* renderer);
+    void FGGraphComplete(TFilterGraph* sender, int result, TMediaElement* renderer);
     void SeekToMs(int ms);
     void VWDblClick();
     void lbLeftClick();

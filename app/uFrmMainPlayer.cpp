@@ -19,7 +19,7 @@ void TFrmMain::ConnectPlayer() {
     playerView_ = std::make_unique<TFrmMainPlayerView>(*this);
     player_ = std::make_unique<TPlayer>(*FG, *VW, *this, *playerView_);
 
-    FG->OnGraphComplete = [this](TFilterGraph* sender, int result, GstElement* renderer) {
+    FG->OnGraphComplete = [this](TFilterGraph* sender, int result, TMediaElement* renderer) {
         Guarded([&] { FGGraphComplete(sender, result, renderer); });
     };
     PB->OnTimer = [this](TDSTrackBar* sender, unsigned current, unsigned stop) {
@@ -62,7 +62,7 @@ void TFrmMain::PBTimer(TDSTrackBar*, unsigned currentPos, unsigned) {
     player_->ShowPosition(currentPos);
 }
 
-void TFrmMain::FGGraphComplete(TFilterGraph*, int, GstElement*) {
+void TFrmMain::FGGraphComplete(TFilterGraph*, int, TMediaElement*) {
     player_->GraphComplete();
 }
 void TFrmMain::SeekToMs(int ms) {

@@ -2,7 +2,7 @@
 // copied under numbered names up to the count asked for.
 #pragma once
 
-#include "media/FilterGraph.h"
+#include "media/GstGraph.h"
 
 #include <filesystem>
 #include <stdexcept>

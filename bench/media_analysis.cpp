@@ -61,10 +61,10 @@ int main(int argc, char** argv) {
     // The graph's own per-file cost in this run, plugins loaded.
     QElapsedTimer timer;
     w.FG->SetActive(true);
-    w.FG->OpenMediaFile(files[0]);
+    w.FG->OpenMediaFile(RealPath(files[0]));
     timer.start();
     for (const std::string& f : files) {
-        w.FG->OpenMediaFile(f);
+        w.FG->OpenMediaFile(RealPath(f));
         w.FG->StartPlayback();
         w.FG->PausePlayback();
         int vw = 0, vh = 0;

@@ -68,7 +68,7 @@ Use Anchor(const std::string& file, const std::string& log, bool pane) {
 
 // The frames the sink took from the graph (the sink inside the pane's bin, when it has one).
 long SinkRendered(TFilterGraph& FG) {
-    GstElement* sink = FG.FindElementByName(QStringLiteral("VW"));
+    GstElement* sink = GstElementOf(FG.FindElementByName(QStringLiteral("VW")));
     if (sink && GST_IS_BIN(sink)) {
         GValue item = G_VALUE_INIT;
         GstIterator* it = gst_bin_iterate_sinks(GST_BIN(sink));
@@ -130,12 +130,12 @@ int main(int argc, char** argv) {
     VW.show();
     FG.SetActive(true);
     VW.SetFullScreen(!pane);
-    if (FG.OpenMediaFile(file) != kRenderOk) {
+    if (FG.OpenMediaFile(RealPath(file)) != kRenderOk) {
         std::fprintf(stderr, "cannot play %s\n", file.c_str());
         return 1;
     }
     QEventLoop loop;
-    FG.OnGraphComplete = [&](TFilterGraph*, int, GstElement*) { loop.quit(); };
+    FG.OnGraphComplete = [&](TFilterGraph*, int, TMediaElement*) { loop.quit(); };
     QTimer::singleShot(seconds * 3000, &loop, &QEventLoop::quit);
     const double cpu = CpuSeconds(RUSAGE_SELF);
     QElapsedTimer wall;

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     };
     auto measure = [&](const std::string& file, int& failures) {
         stepTimer.start();
-        if (FG.OpenMediaFile(file) != kRenderOk) ++failures;
+        if (FG.OpenMediaFile(RealPath(file)) != kRenderOk) ++failures;
         step(Open);
         FG.StartPlayback();
         FG.PausePlayback();

@@ -1,8 +1,11 @@
 #include "media/FilterGraph.h"
 
 #include "media/FilterPropertyDialog.h"
-#include "media/GraphElements.h"
-#include "media/GraphFacts.h"
+#include "media/GstCallbackLink.h"
+#include "media/GstGraph.h"
+#include "media/GstGraphCall.h"
+#include "media/GstGraphElements.h"
+#include "media/GstGraphFacts.h"
 #include "platform/DiskCalls.h"
 #include "platform/EventWait.h"
 #include "register/Shell.h"
@@ -17,7 +20,30 @@ void EnsureGstInit() {
     if (!gst_is_initialized()) gst_init(nullptr, nullptr);
 }
 
-TFilterGraph::TFilterGraph(QObject* parent) : QObject(parent), busHandOver_(this) {
+// The graph's GStreamer state and the calls into it.
+struct TFilterGraph::Graph {
+    using BusLink = TCallbackLink<TFilterGraph>;
+    explicit Graph(TFilterGraph& owner) : fg(owner) {}
+
+    GstElement* LetGo();
+    TGraphCall Call(std::function<int(GstElement*)> call);
+    TGraphCall ChangeState(GstState target);
+    bool ChangeStateTo(GstState target);
+    GstElement* MakeAudioSink();
+    static GstBusSyncReply BusSyncHandler(GstBus* bus, GstMessage* message, gpointer data);
+
+    TFilterGraph& fg;
+    GstElement* pipeline = nullptr;
+    std::shared_ptr<BusLink> busLink;     // the bus handler's way to FG, while there is a graph
+    std::vector<GstElement*> ownElements; // the own filters' elements, held by the graph
+};
+
+TMediaElement* PipelineElement(const TFilterGraph& graph) {
+    return MediaElementOf(graph.graph_->pipeline);
+}
+
+TFilterGraph::TFilterGraph(QObject* parent)
+    : QObject(parent), graph_(std::make_unique<Graph>(*this)), busHandOver_(this) {
     EnsureGstInit();
 }
 
@@ -26,9 +52,13 @@ TFilterGraph::~TFilterGraph() {
     busHandOver_.Close(); // messages still queued refer to this graph
 }
 
+bool TFilterGraph::Active() const {
+    return graph_->pipeline != nullptr;
+}
+
 void TFilterGraph::SetActive(bool active) {
-    if (active && !pipeline_) CreateGraph();
-    if (!active && pipeline_) ReleaseGraph();
+    if (active && !Active()) CreateGraph();
+    if (!active && Active()) ReleaseGraph();
 }
 
 void TFilterGraph::AddFilter(IGraphFilter* filter) {
@@ -49,7 +79,7 @@ void TFilterGraph::Notify(TControlEvent event) {
         l->ControlEvent(event);
 }
 
-void TFilterGraph::SetAudioSinkFactory(std::function<GstElement*()> factory) {
+void TFilterGraph::SetAudioSinkFactory(std::function<TMediaElement*()> factory) {
     audioSinkFactory_ = std::move(factory);
 }
 
@@ -88,8 +118,8 @@ GstElement* HeldOnGraph(GstElement* graph, const char* key) {
 }
 } // namespace
 
-GstElement* TFilterGraph::MakeAudioSink() {
-    if (audioSinkFactory_) return audioSinkFactory_();
+GstElement* TFilterGraph::Graph::MakeAudioSink() {
+    if (fg.audioSinkFactory_) return GstElementOf(fg.audioSinkFactory_());
     GstElement* sink = gst_element_factory_make(AudioSinkFactoryName(), nullptr);
     if (sink && g_strcmp0(AudioSinkFactoryName(), "fakesink") == 0)
         g_object_set(sink, "sync", TRUE, nullptr);
@@ -97,27 +127,29 @@ GstElement* TFilterGraph::MakeAudioSink() {
 }
 
 void TFilterGraph::CreateGraph() {
-    pipeline_ = MakePlaybin("FG");
-    if (!pipeline_) return;
-    if (GstElement* sink = MakeAudioSink()) g_object_set(pipeline_, "audio-sink", sink, nullptr);
+    GstElement* pipeline = graph_->pipeline = MakePlaybin("FG");
+    if (!pipeline) return;
+    if (GstElement* sink = graph_->MakeAudioSink())
+        g_object_set(pipeline, "audio-sink", sink, nullptr);
     // A probe's pictures go nowhere, and so do a film's without a video pane (playbin would
     // pick a desktop sink). The graph holds both sinks, so either lives while swapped out.
-    HoldOnGraph(pipeline_, kProbeVideoSink, MakeFakeVideoSink());
+    HoldOnGraph(pipeline, kProbeVideoSink, MakeFakeVideoSink());
     GstElement* playSink = nullptr;
     for (IGraphFilter* f : filters_) {
-        GstElement* e = f->FilterAdding();
+        GstElement* e = GstElementOf(f->FilterAdding());
         if (!e) continue;
-        ownElements_.push_back(e);
+        graph_->ownElements.push_back(e);
         if (f->FilterPlace() == IGraphFilter::Place::VideoRenderer)
             playSink = e;
         else
-            g_object_set(pipeline_, "audio-filter", e, nullptr);
+            g_object_set(pipeline, "audio-filter", e, nullptr);
     }
-    HoldOnGraph(pipeline_, kPlayVideoSink, playSink ? playSink : MakeFakeVideoSink());
-    g_object_set(pipeline_, "video-sink", HeldOnGraph(pipeline_, kPlayVideoSink), nullptr);
-    busLink_ = std::make_shared<BusLink>(this);
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, &TFilterGraph::BusSyncHandler, BusLink::Hold(busLink_),
+    HoldOnGraph(pipeline, kPlayVideoSink, playSink ? playSink : MakeFakeVideoSink());
+    g_object_set(pipeline, "video-sink", HeldOnGraph(pipeline, kPlayVideoSink), nullptr);
+    using BusLink = Graph::BusLink;
+    graph_->busLink = std::make_shared<BusLink>(this);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    gst_bus_set_sync_handler(bus, &Graph::BusSyncHandler, BusLink::Hold(graph_->busLink),
                              &BusLink::Release);
     gst_object_unref(bus);
     Notify(TControlEvent::GraphCreated);
@@ -127,20 +159,20 @@ void TFilterGraph::CreateGraph() {
 // stopped answering is left to a worker, and nothing waits for it.
 void TFilterGraph::ReleaseGraph() {
     Notify(TControlEvent::GraphReleased);
-    ReleaseGraphDetached(LetGoOfGraph());
+    ReleaseGraphDetached(graph_->LetGo());
 }
 
 // Forgets the graph and hands back FG's reference to it; its messages and its elements'
 // callbacks reach nothing from now on.
-GstElement* TFilterGraph::LetGoOfGraph() {
-    busLink_->Cut();
-    busLink_.reset();
-    NextGeneration();
-    rendered_ = false;
-    ownElements_.clear();
-    for (IGraphFilter* f : filters_)
+GstElement* TFilterGraph::Graph::LetGo() {
+    busLink->Cut();
+    busLink.reset();
+    fg.NextGeneration();
+    fg.rendered_ = false;
+    ownElements.clear();
+    for (IGraphFilter* f : fg.filters_)
         f->FilterRemoved();
-    return std::exchange(pipeline_, nullptr);
+    return std::exchange(pipeline, nullptr);
 }
 
 namespace {
@@ -152,29 +184,29 @@ struct OwnBreak {
 };
 } // namespace
 
-TGraphCall TFilterGraph::CallGraph(std::function<int(GstElement*)> call) {
+TGraphCall TFilterGraph::Graph::Call(std::function<int(GstElement*)> call) {
     OwnBreak ownBreak;
     const TGraphCall done =
-        CallGraphDetached(pipeline_, std::move(call), waitEvents_, [] { return BreakFlag; });
+        CallGraphDetached(pipeline, std::move(call), fg.waitEvents_, [] { return BreakFlag; });
     // A handler run during the wait may have released the graph already.
-    if (done.end != TGraphCallEnd::Done && pipeline_) {
-        Notify(TControlEvent::GraphReleased);
-        gst_object_unref(LetGoOfGraph()); // the worker holds its own reference
+    if (done.end != TGraphCallEnd::Done && pipeline) {
+        fg.Notify(TControlEvent::GraphReleased);
+        gst_object_unref(LetGo()); // the worker holds its own reference
     }
     return done;
 }
 
-TGraphCall TFilterGraph::ChangeState(GstState target) {
+TGraphCall TFilterGraph::Graph::ChangeState(GstState target) {
     // A graph at rest in the target state needs no call (the stop before an emptying, the
     // reset before a file): reading its state waits on nothing.
     GstState current = GST_STATE_VOID_PENDING, pending = GST_STATE_VOID_PENDING;
-    if (gst_element_get_state(pipeline_, &current, &pending, 0) == GST_STATE_CHANGE_SUCCESS &&
+    if (gst_element_get_state(pipeline, &current, &pending, 0) == GST_STATE_CHANGE_SUCCESS &&
         current == target && pending == GST_STATE_VOID_PENDING)
         return {TGraphCallEnd::Done, GST_STATE_CHANGE_SUCCESS};
-    return CallGraph([target](GstElement* g) { return int(gst_element_set_state(g, target)); });
+    return Call([target](GstElement* g) { return int(gst_element_set_state(g, target)); });
 }
 
-bool TFilterGraph::ChangeStateTo(GstState target) {
+bool TFilterGraph::Graph::ChangeStateTo(GstState target) {
     const TGraphCall change = ChangeState(target);
     return change.end == TGraphCallEnd::Done && change.result != GST_STATE_CHANGE_FAILURE;
 }
@@ -183,49 +215,73 @@ void TFilterGraph::NextGeneration() {
     ++generation_;
 }
 
-// Runs on whichever thread posts: hands the message to the UI thread, which wakes the render
-// wait at once. There, messages of an older graph generation (of a file or a graph let go)
-// are dropped; a graph let go reaches nothing at all.
-GstBusSyncReply TFilterGraph::BusSyncHandler(GstBus*, GstMessage* message, gpointer data) {
-    // A dropped message's reference is the handler's to release: it goes with the call.
-    std::shared_ptr<GstMessage> held(message, gst_message_unref);
-    BusLink::Of(data)->With([&held](TFilterGraph& graph) {
-        if (GST_MESSAGE_TYPE(held.get()) == GST_MESSAGE_ERROR) graph.busError_ = true;
-        graph.busHandOver_.Post([&graph, held, generation = graph.generation_.load()] {
-            graph.HandleMessage(held.get(), generation);
+namespace {
+// What the graph's listeners read of a bus message.
+TGraphEvent GraphEventOf(GstMessage* message) {
+    TGraphEvent event;
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+        event.kind = TGraphEvent::Kind::EndOfStream;
+        break;
+    case GST_MESSAGE_ERROR: {
+        event.kind = TGraphEvent::Kind::Error;
+        GError* error = nullptr;
+        gst_message_parse_error(message, &error, nullptr);
+        if (error) event.text = QString::fromUtf8(error->message);
+        g_clear_error(&error);
+        break;
+    }
+    default:
+        break;
+    }
+    return event;
+}
+} // namespace
+
+// Runs on whichever thread posts: hands the message to the UI thread as an event, which wakes
+// the render wait at once. There, events of an older graph generation (of a file or a graph
+// let go) are dropped; a graph let go reaches nothing at all.
+GstBusSyncReply TFilterGraph::Graph::BusSyncHandler(GstBus*, GstMessage* message, gpointer data) {
+    BusLink::Of(data)->With([message](TFilterGraph& graph) {
+        const TGraphEvent event = GraphEventOf(message);
+        if (event.kind == TGraphEvent::Kind::Error) graph.busError_ = true;
+        graph.busHandOver_.Post([&graph, event, generation = graph.generation_.load()] {
+            graph.HandleEvent(event, generation);
         });
     });
+    gst_message_unref(message); // a dropped message is the handler's to release
     return GST_BUS_DROP;
 }
 
-void TFilterGraph::HandleMessage(GstMessage* message, unsigned generation) {
+void TFilterGraph::HandleEvent(const TGraphEvent& event, unsigned generation) {
     if (generation != generation_) return;
     for (IGraphListener* l : std::vector(listeners_))
-        l->GraphEvent(message);
-    if (OnDSEvent) OnDSEvent(this, message);
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS && OnGraphComplete)
+        l->GraphEvent(event);
+    if (OnDSEvent) OnDSEvent(this, event);
+    if (event.kind == TGraphEvent::Kind::EndOfStream && OnGraphComplete)
         OnGraphComplete(this, 0, nullptr);
 }
 
-int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose) {
-    if (!pipeline_) return kNoGraph;
+int TFilterGraph::OpenMediaFile(const RealPath& path, TRenderPurpose purpose) {
+    if (!Active()) return kNoGraph;
     Notify(TControlEvent::RenderStart);
     // READY, where EmptyGraph leaves the graph: the last file's elements are gone there.
-    const TGraphCall reset = ChangeState(GST_STATE_READY);
+    const TGraphCall reset = graph_->ChangeState(GST_STATE_READY);
     if (reset.end != TGraphCallEnd::Done)
         return reset.end == TGraphCallEnd::NoAnswer ? kRenderNoAnswer : kRenderAborted;
-    if (!pipeline_) return kRenderFailed; // released by a handler run during the wait
+    GstElement* pipeline = graph_->pipeline;
+    if (!pipeline) return kRenderFailed; // released by a handler run during the wait
     NextGeneration();
     rendered_ = false;
     purpose_ = purpose;
     // Before the preroll: the first samples reach the output as soon as the graph runs. A
     // probe's pictures reach no sink of the pane (the display's sink would show them); the
     // sink is swapped at READY, where playbin takes it.
-    g_object_set(pipeline_, "mute", gboolean(Probing()), nullptr);
-    GstElement* videoSink = HeldOnGraph(pipeline_, Probing() ? kProbeVideoSink : kPlayVideoSink);
+    g_object_set(pipeline, "mute", gboolean(Probing()), nullptr);
+    GstElement* videoSink = HeldOnGraph(pipeline, Probing() ? kProbeVideoSink : kPlayVideoSink);
     GstElement* current = nullptr;
-    g_object_get(pipeline_, "video-sink", &current, nullptr);
-    if (current != videoSink) g_object_set(pipeline_, "video-sink", videoSink, nullptr);
+    g_object_get(pipeline, "video-sink", &current, nullptr);
+    if (current != videoSink) g_object_set(pipeline, "video-sink", videoSink, nullptr);
     if (current) gst_object_unref(current);
     graphDurationMs_ = kDurationNotAsked;
     fileDurationMs_ = -1;
@@ -238,22 +294,22 @@ int TFilterGraph::OpenMediaFile(const std::string& path, TRenderPurpose purpose)
     uri_ = uri;
     g_free(uri);
     path_ = path;
-    g_object_set(pipeline_, "uri", uri_.c_str(), nullptr);
+    g_object_set(pipeline, "uri", uri_.c_str(), nullptr);
     busError_ = false;
     const unsigned generation = generation_;
-    const TGraphCall open = ChangeState(GST_STATE_PAUSED);
+    const TGraphCall open = graph_->ChangeState(GST_STATE_PAUSED);
     if (open.end != TGraphCallEnd::Done)
         return open.end == TGraphCallEnd::NoAnswer ? kRenderNoAnswer : kRenderAborted;
     // Through the wait even when the change failed at once (the wait then sees the failure):
     // its events come first, so a break or a close that came with the file's first messages
     // counts however soon the file fails.
-    const int status = pipeline_ && generation == generation_ ? WaitForPreroll() : kRenderFailed;
+    const int status = Active() && generation == generation_ ? WaitForPreroll() : kRenderFailed;
     if (status != kRenderOk) {
         // A handler run during the wait may have emptied, released or re-rendered the
         // graph: then the graph is theirs and stays as they left it. A streaming thread
         // stuck in a read of the file holds up the change to NULL.
-        if (pipeline_ && generation == generation_) {
-            const TGraphCall empty = ChangeState(GST_STATE_NULL);
+        if (Active() && generation == generation_) {
+            const TGraphCall empty = graph_->ChangeState(GST_STATE_NULL);
             NextGeneration();
             if (empty.end == TGraphCallEnd::NoAnswer) return kRenderNoAnswer;
         }
@@ -279,9 +335,9 @@ int TFilterGraph::WaitForPreroll() {
         ProcessPendingEvents(waitEvents_);
         if (BreakFlag) return kRenderAborted;
         // A handler run meanwhile may have replaced or released the graph.
-        if (!pipeline_ || generation != generation_ || busError_) return kRenderFailed;
+        if (!Active() || generation != generation_ || busError_) return kRenderFailed;
         const GstStateChangeReturn r =
-            gst_element_get_state(pipeline_, nullptr, nullptr, 20 * GST_MSECOND);
+            gst_element_get_state(graph_->pipeline, nullptr, nullptr, 20 * GST_MSECOND);
         if (r == GST_STATE_CHANGE_SUCCESS || r == GST_STATE_CHANGE_NO_PREROLL)
             return busError_ ? kRenderFailed : kRenderOk;
         if (r == GST_STATE_CHANGE_FAILURE) return kRenderFailed;
@@ -294,50 +350,51 @@ void TFilterGraph::ApplyAudioSettings() {
     // The balance is kept centred: the graph has no panorama stage. A rate other than 1.0
     // would be applied with a rate seek.
     if (rate_ != 1.0)
-        gst_element_seek(pipeline_, rate_, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
-                         0, GST_SEEK_TYPE_NONE, 0);
+        gst_element_seek(graph_->pipeline, rate_, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
+                         GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_NONE, 0);
 }
 
 bool TFilterGraph::StartPlayback() {
-    if (!pipeline_) return false;
+    if (!Active()) return false;
     Notify(TControlEvent::Play);
     if (!rendered_) return true; // nothing in the graph to run
-    return ChangeStateTo(GST_STATE_PLAYING);
+    return graph_->ChangeStateTo(GST_STATE_PLAYING);
 }
 
 bool TFilterGraph::PausePlayback() {
-    if (!pipeline_) return false;
+    if (!Active()) return false;
     Notify(TControlEvent::Pause);
     if (!rendered_) return true;
-    return ChangeStateTo(GST_STATE_PAUSED);
+    return graph_->ChangeStateTo(GST_STATE_PAUSED);
 }
 
 bool TFilterGraph::StopPlayback() {
-    if (!pipeline_) return false;
+    if (!Active()) return false;
     Notify(TControlEvent::Stop);
     if (!rendered_) return true;
-    return ChangeStateTo(GST_STATE_READY);
+    return graph_->ChangeStateTo(GST_STATE_READY);
 }
 
 // READY drops the file's elements as NULL does, and the next file prerolls sooner from there
 // (playbin need not be brought up from NULL again); the audio output is closed either way.
 void TFilterGraph::EmptyGraph() {
-    if (!pipeline_) return;
+    if (!Active()) return;
     const bool rendered = rendered_;
-    const bool stopped = StopPlayback() && rendered;         // a rendered file's stop goes to READY
-    if (pipeline_ && !stopped) ChangeState(GST_STATE_READY); // unless the stop left it behind
+    const bool stopped = StopPlayback() && rendered; // a rendered file's stop goes to READY
+    if (Active() && !stopped) graph_->ChangeState(GST_STATE_READY); // unless the stop left it
     NextGeneration();
     rendered_ = false;
     uri_.clear();
-    path_.clear();
+    path_ = RealPath();
 }
 
 TPlaybackState TFilterGraph::PlaybackState() const {
-    if (!pipeline_) return TPlaybackState::Uninitialised;
+    GstElement* pipeline = graph_->pipeline;
+    if (!pipeline) return TPlaybackState::Uninitialised;
     // Like a state query with no wait: a change in progress reports where it is going.
-    GST_OBJECT_LOCK(pipeline_);
-    GstState target = GST_STATE_TARGET(pipeline_);
-    GST_OBJECT_UNLOCK(pipeline_);
+    GST_OBJECT_LOCK(pipeline);
+    GstState target = GST_STATE_TARGET(pipeline);
+    GST_OBJECT_UNLOCK(pipeline);
     switch (target) {
     case GST_STATE_PLAYING:
         return TPlaybackState::Playing;
@@ -359,18 +416,18 @@ double TFilterGraph::HundredthsDbToLinear(int hundredths) {
 
 void TFilterGraph::SetVolume(int volume) {
     volume_ = std::clamp(volume, 0, 10000);
-    if (pipeline_)
-        g_object_set(pipeline_, "volume", HundredthsDbToLinear(VolumeToHundredthsDb(volume_)),
-                     nullptr);
+    if (Active())
+        g_object_set(graph_->pipeline, "volume",
+                     HundredthsDbToLinear(VolumeToHundredthsDb(volume_)), nullptr);
 }
 
 // Asked of the graph once per file, on a worker: a parser that estimates from the file's size
 // asks the file source, which asks the file system for the size of the open file, and a share
 // that stopped answering would hold the window there (the seek bar asks several times a second).
 bool TFilterGraph::QueryDurationMs(int64_t& ms) {
-    if (!pipeline_ || !rendered_) return false;
+    if (!Active() || !rendered_) return false;
     if (graphDurationMs_ == kDurationNotAsked) {
-        const TGraphCall query = CallGraph(&PlaybinDurationMs);
+        const TGraphCall query = graph_->Call(&PlaybinDurationMs);
         if (query.end != TGraphCallEnd::Done) return false;
         graphDurationMs_ = query.result;
     }
@@ -382,8 +439,8 @@ bool TFilterGraph::QueryDurationMs(int64_t& ms) {
 
 bool TFilterGraph::QueryPositionMs(int64_t& ms) {
     gint64 p = 0;
-    if (!pipeline_ || !rendered_ || !gst_element_query_position(pipeline_, GST_FORMAT_TIME, &p) ||
-        p < 0)
+    if (!Active() || !rendered_ ||
+        !gst_element_query_position(graph_->pipeline, GST_FORMAT_TIME, &p) || p < 0)
         return false;
     ms = p / GST_MSECOND;
     return true;
@@ -399,8 +456,8 @@ int TFilterGraph::DurationMs() {
     // worker as the state changes do, and one that does not answer leaves the graph behind
     // with it. Asked once per file.
     if (fileDurationMs_ < 0) {
-        const TGraphCall read = CallGraph(
-            [path = path_, uri = uri_](GstElement*) { return FileDurationMs(path, uri); });
+        const TGraphCall read = graph_->Call(
+            [path = path_, uri = uri_](GstElement*) { return FileDurationMs(path.Bytes(), uri); });
         if (read.end != TGraphCallEnd::Done) return 0;
         fileDurationMs_ = read.result;
     }
@@ -410,9 +467,9 @@ int TFilterGraph::DurationMs() {
 // A flushing seek waits for the streaming thread, which may be inside a read on a share that
 // stopped answering: it runs as the state changes do.
 bool TFilterGraph::SeekMs(int64_t ms) {
-    if (!pipeline_ || !rendered_) return false;
+    if (!Active() || !rendered_) return false;
     const gint64 at = std::max<int64_t>(ms, 0) * GST_MSECOND;
-    const TGraphCall seek = CallGraph([at](GstElement* g) {
+    const TGraphCall seek = graph_->Call([at](GstElement* g) {
         return int(gst_element_seek_simple(
             g, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), at));
     });
@@ -421,7 +478,7 @@ bool TFilterGraph::SeekMs(int64_t ms) {
 
 bool TFilterGraph::VideoSize(int& width, int& height) {
     width = height = 0;
-    return pipeline_ && rendered_ && PlaybinVideoSize(pipeline_, width, height);
+    return Active() && rendered_ && PlaybinVideoSize(graph_->pipeline, width, height);
 }
 
 namespace {
@@ -436,14 +493,14 @@ StreamKinds CountStreams(GstElement* pipeline) {
 } // namespace
 
 int TFilterGraph::StreamCount() {
-    if (!pipeline_ || !rendered_) return 0;
-    StreamKinds k = CountStreams(pipeline_);
+    if (!Active() || !rendered_) return 0;
+    StreamKinds k = CountStreams(graph_->pipeline);
     return k.video + k.audio + k.text;
 }
 
 QString TFilterGraph::StreamName(int index) {
-    if (!pipeline_ || !rendered_ || index < 0) return {};
-    StreamKinds k = CountStreams(pipeline_);
+    if (!Active() || !rendered_ || index < 0) return {};
+    StreamKinds k = CountStreams(graph_->pipeline);
     if (index < k.video) return QStringLiteral("Video %1").arg(index + 1);
     index -= k.video;
     if (index < k.audio) return QStringLiteral("Audio %1").arg(index + 1);
@@ -453,32 +510,34 @@ QString TFilterGraph::StreamName(int index) {
 }
 
 bool TFilterGraph::EnableStream(int index, int flags) {
-    if (!pipeline_ || !rendered_ || flags != kStreamEnable) return false;
-    StreamKinds k = CountStreams(pipeline_);
+    if (!Active() || !rendered_ || flags != kStreamEnable) return false;
+    GstElement* pipeline = graph_->pipeline;
+    StreamKinds k = CountStreams(pipeline);
     const int audio = index - k.video;
     if (audio < 0 || audio >= k.audio) return false;
-    g_object_set(pipeline_, "current-audio", audio, nullptr);
+    g_object_set(pipeline, "current-audio", audio, nullptr);
     // Without a flush the old track's queued sound plays on for about a second. A paused
     // graph is not flushed: there the seek can deadlock the stream switch of playbin.
     GstState state = GST_STATE_NULL;
-    gst_element_get_state(pipeline_, &state, nullptr, 0);
+    gst_element_get_state(pipeline, &state, nullptr, 0);
     int64_t pos = 0;
     if (state == GST_STATE_PLAYING && QueryPositionMs(pos)) SeekMs(pos);
     return true;
 }
 
 std::vector<TGraphElement> TFilterGraph::Elements() {
-    if (!pipeline_) return {};
-    return ListGraphElements(pipeline_, ownElements_);
+    if (!Active()) return {};
+    return ListGraphElements(graph_->pipeline, graph_->ownElements);
 }
 
-GstElement* TFilterGraph::FindElementByName(const QString& name) {
+TMediaElement* TFilterGraph::FindElementByName(const QString& name) {
     for (const TGraphElement& e : Elements())
         if (e.name == name) return e.element;
     return nullptr;
 }
 
-void TFilterGraph::ShowFilterPages(QWidget* parent, GstElement* element, const QString& caption) {
+void TFilterGraph::ShowFilterPages(QWidget* parent, TMediaElement* element,
+                                   const QString& caption) {
     if (!element) return;
     TFilterPropertyDialog dialog(parent, element, caption);
     dialog.exec();

@@ -5,11 +5,8 @@
 // filters"); the video pane and the seek bar listen to its control notifications.
 #pragma once
 
-#include "media/CallbackLink.h"
-#include "media/GraphCall.h"
 #include "platform/HandOver.h"
-
-#include <gst/gst.h>
+#include "platform/Paths.h"
 
 #include <QEventLoop>
 #include <QObject>
@@ -24,6 +21,11 @@
 class QWidget;
 class TFilterGraph;
 
+// An element of the graph as the window and the player hand it back (to the property dialog,
+// to a decoder's settings): an opaque handle, borrowed, valid while the graph is unchanged.
+// Media's own sources reach the element behind it through media/GstGraph.h.
+struct TMediaElement;
+
 enum class TPlaybackState { Uninitialised, Stopped, Paused, Playing };
 
 enum class TControlEvent {
@@ -36,12 +38,20 @@ enum class TControlEvent {
     GraphReleased
 };
 
+// One message of the graph, delivered on the UI thread: every message the graph posts, of
+// which the end of the stream and an error are told apart.
+struct TGraphEvent {
+    enum class Kind { EndOfStream, Error, Other };
+    Kind kind = Kind::Other;
+    QString text; // an error's text
+};
+
 // A component told of the graph's control steps and of every graph event.
 class IGraphListener {
 public:
     virtual ~IGraphListener() = default;
     virtual void ControlEvent(TControlEvent event) = 0;
-    virtual void GraphEvent(GstMessage* /*message*/) {}
+    virtual void GraphEvent(const TGraphEvent& /*event*/) {}
 };
 
 // A component that contributes one element to every graph, under its component name.
@@ -51,7 +61,7 @@ public:
     virtual ~IGraphFilter() = default;
     virtual Place FilterPlace() const = 0;
     // Creates the element when the graph is created; the graph takes the reference.
-    virtual GstElement* FilterAdding() = 0;
+    virtual TMediaElement* FilterAdding() = 0;
     // The graph lets go of the element: it is about to be destroyed, or it stays with a graph
     // left to a stuck worker. Either way its callbacks must not reach the component any more.
     virtual void FilterRemoved() = 0;
@@ -60,8 +70,8 @@ public:
 // One element of the graph as the element list shows it.
 struct TGraphElement {
     QString name;
-    GstElement* element = nullptr; // borrowed: valid while the graph is unchanged
-    bool fileSource = false;       // listed by its file's name, which names no filter
+    TMediaElement* element = nullptr; // borrowed: valid while the graph is unchanged
+    bool fileSource = false;          // listed by its file's name, which names no filter
 };
 
 // Status codes of OpenMediaFile.
@@ -89,7 +99,7 @@ public:
     explicit TFilterGraph(QObject* parent = nullptr);
     ~TFilterGraph() override;
 
-    bool Active() const { return pipeline_ != nullptr; }
+    bool Active() const;
     void SetActive(bool active);
 
     // Own filters and listeners join when their component names this graph.
@@ -108,7 +118,7 @@ public:
     // returned by the disk deadline, or whose wait a break or a close ended, leaves the graph
     // to its worker: FG lets go of it as on a release (Active becomes false) and the next
     // file gets a new graph.
-    int OpenMediaFile(const std::string& path, TRenderPurpose purpose = TRenderPurpose::Play);
+    int OpenMediaFile(const RealPath& path, TRenderPurpose purpose = TRenderPurpose::Play);
     bool StartPlayback();
     bool PausePlayback();
     bool StopPlayback();
@@ -155,50 +165,44 @@ public:
     // decoders, converters, sinks and the own filters ("VW", "SampleGrabber"), the last
     // two also when the file leaves them unconnected.
     std::vector<TGraphElement> Elements();
-    GstElement* FindElementByName(const QString& name);
+    TMediaElement* FindElementByName(const QString& name);
     // A modal dialog over the element's properties, captioned with its name.
-    void ShowFilterPages(QWidget* parent, GstElement* element, const QString& caption);
+    void ShowFilterPages(QWidget* parent, TMediaElement* element, const QString& caption);
 
     // Test and tuning hooks: the audio output element (default: the desktop's sink, or a
     // clock-synchronised fake sink without a sound device) and the bound of OpenMediaFile.
-    void SetAudioSinkFactory(std::function<GstElement*()> factory);
+    void SetAudioSinkFactory(std::function<TMediaElement*()> factory);
     void SetRenderTimeoutMs(int ms) { renderTimeoutMs_ = ms; }
     int RenderTimeoutMs() const { return renderTimeoutMs_; }
-    GstElement* Pipeline() const { return pipeline_; }
 
-    std::function<void(TFilterGraph* sender, int result, GstElement* renderer)> OnGraphComplete;
-    std::function<void(TFilterGraph* sender, GstMessage* message)> OnDSEvent;
+    // `renderer` is always nullptr: the graph has no renderer of its own to name.
+    std::function<void(TFilterGraph* sender, int result, TMediaElement* renderer)> OnGraphComplete;
+    std::function<void(TFilterGraph* sender, const TGraphEvent& event)> OnDSEvent;
 
 private:
-    using BusLink = TCallbackLink<TFilterGraph>;
+    // The graph's playbin, for media's sources and the tests (media/GstGraph.h).
+    friend TMediaElement* PipelineElement(const TFilterGraph& graph);
+    struct Graph; // the GStreamer side: the pipeline, its bus and the calls into it
     void CreateGraph();
     void ReleaseGraph();
-    GstElement* LetGoOfGraph();
-    TGraphCall CallGraph(std::function<int(GstElement*)> call);
-    TGraphCall ChangeState(GstState target);
-    bool ChangeStateTo(GstState target);
     void NextGeneration();
     void Notify(TControlEvent event);
     void ApplyAudioSettings();
-    void HandleMessage(GstMessage* message, unsigned generation);
-    static GstBusSyncReply BusSyncHandler(GstBus* bus, GstMessage* message, gpointer data);
+    void HandleEvent(const TGraphEvent& event, unsigned generation);
     int WaitForPreroll();
-    GstElement* MakeAudioSink();
 
-    GstElement* pipeline_ = nullptr;
-    std::shared_ptr<BusLink> busLink_;  // the graph's bus handler to FG, while there is a graph
+    std::unique_ptr<Graph> graph_;      // never null; holds a pipeline while Active
     THandOver busHandOver_;             // bus messages from the streaming threads to the UI thread
     std::atomic<bool> busError_{false}; // the graph posted an error since its file was opened
     std::vector<IGraphFilter*> filters_;
-    std::vector<GstElement*> ownElements_; // the own filters' elements, held by the graph
     std::vector<IGraphListener*> listeners_;
-    std::function<GstElement*()> audioSinkFactory_;
+    std::function<TMediaElement*()> audioSinkFactory_;
     std::atomic<unsigned> generation_{0}; // read by the bus handler
     QEventLoop::ProcessEventsFlags waitEvents_ = QEventLoop::ExcludeUserInputEvents;
     bool rendered_ = false;
     TRenderPurpose purpose_ = TRenderPurpose::Play;
     std::string uri_;
-    std::string path_;
+    RealPath path_;
     static constexpr int64_t kDurationNotAsked = -2;
     int64_t graphDurationMs_ = kDurationNotAsked; // the graph's answer; -1: it has none
     int64_t fileDurationMs_ = -1; // read from the file when the graph cannot tell; -1: not yet
@@ -207,6 +211,3 @@ private:
     int balance_ = 0;
     double rate_ = 1.0;
 };
-
-// Makes sure GStreamer is initialised (idempotent).
-void EnsureGstInit();

@@ -1,5 +1,7 @@
 #include "media/FilterPropertyDialog.h"
 
+#include "media/GstGraph.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -8,6 +10,8 @@
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -43,17 +47,34 @@ bool IsEditable(GParamSpec* spec) {
 
 } // namespace
 
-TFilterPropertyDialog::TFilterPropertyDialog(QWidget* parent, GstElement* element,
+struct TFilterPropertyDialog::Properties {
+    explicit Properties(GstElement* e) : element(GST_ELEMENT(gst_object_ref(e))) {}
+    ~Properties() { gst_object_unref(element); }
+    Properties(const Properties&) = delete;
+    Properties& operator=(const Properties&) = delete;
+    void Add(QFormLayout* form, GParamSpec* spec);
+
+    struct Field {
+        GParamSpec* spec;
+        QWidget* editor;
+        std::function<bool(GValue&)> read; // the editor's value; false when unchanged or bad
+    };
+    GstElement* element;
+    std::vector<Field> fields;
+};
+
+TFilterPropertyDialog::TFilterPropertyDialog(QWidget* parent, TMediaElement* element,
                                              const QString& caption)
-    : QDialog(parent), element_(GST_ELEMENT(gst_object_ref(element))) {
+    : QDialog(parent), properties_(std::make_unique<Properties>(GstElementOf(element))) {
     setWindowTitle(caption);
     setModal(true);
     auto* body = new QWidget;
     auto* form = new QFormLayout(body);
     guint count = 0;
-    GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(element), &count);
+    GParamSpec** specs =
+        g_object_class_list_properties(G_OBJECT_GET_CLASS(properties_->element), &count);
     for (guint i = 0; i < count; ++i)
-        if (specs[i]->flags & G_PARAM_READABLE) AddProperty(form, specs[i]);
+        if (specs[i]->flags & G_PARAM_READABLE) properties_->Add(form, specs[i]);
     g_free(specs);
     auto* scroll = new QScrollArea;
     scroll->setWidget(body);
@@ -69,14 +90,12 @@ TFilterPropertyDialog::TFilterPropertyDialog(QWidget* parent, GstElement* elemen
     layout->addWidget(buttons);
 }
 
-TFilterPropertyDialog::~TFilterPropertyDialog() {
-    gst_object_unref(element_);
-}
+TFilterPropertyDialog::~TFilterPropertyDialog() = default;
 
-void TFilterPropertyDialog::AddProperty(QFormLayout* form, GParamSpec* spec) {
+void TFilterPropertyDialog::Properties::Add(QFormLayout* form, GParamSpec* spec) {
     GValue value = G_VALUE_INIT;
     g_value_init(&value, spec->value_type);
-    g_object_get_property(G_OBJECT(element_), spec->name, &value);
+    g_object_get_property(G_OBJECT(element), spec->name, &value);
     const QString label = QString::fromUtf8(spec->name);
     if (!IsEditable(spec)) {
         form->addRow(label, new QLabel(ValueText(value)));
@@ -88,11 +107,11 @@ void TFilterPropertyDialog::AddProperty(QFormLayout* form, GParamSpec* spec) {
         auto* box = new QCheckBox;
         const bool initial = g_value_get_boolean(&value);
         box->setChecked(initial);
-        fields_.push_back({spec, box, [box, initial](GValue& v) {
-                               if (box->isChecked() == initial) return false;
-                               g_value_set_boolean(&v, box->isChecked());
-                               return true;
-                           }});
+        fields.push_back({spec, box, [box, initial](GValue& v) {
+                              if (box->isChecked() == initial) return false;
+                              g_value_set_boolean(&v, box->isChecked());
+                              return true;
+                          }});
         form->addRow(label, box);
     } else if (G_TYPE_FUNDAMENTAL(type) == G_TYPE_ENUM) {
         auto* combo = new QComboBox;
@@ -103,44 +122,44 @@ void TFilterPropertyDialog::AddProperty(QFormLayout* form, GParamSpec* spec) {
             if (enums->values[i].value == initial) combo->setCurrentIndex(int(i));
         }
         g_type_class_unref(enums);
-        fields_.push_back({spec, combo, [combo, initial](GValue& v) {
-                               const int chosen = combo->currentData().toInt();
-                               if (chosen == initial) return false;
-                               g_value_set_enum(&v, chosen);
-                               return true;
-                           }});
+        fields.push_back({spec, combo, [combo, initial](GValue& v) {
+                              const int chosen = combo->currentData().toInt();
+                              if (chosen == initial) return false;
+                              g_value_set_enum(&v, chosen);
+                              return true;
+                          }});
         form->addRow(label, combo);
     } else {
         // Numbers and text go through their serialised form, which GStreamer parses back
         // with range checks.
         auto* edit = new QLineEdit(ValueText(value));
         const QString initial = edit->text();
-        fields_.push_back({spec, edit, [edit, initial](GValue& v) {
-                               if (edit->text() == initial) return false;
-                               if (G_VALUE_HOLDS_STRING(&v)) {
-                                   g_value_set_string(&v, edit->text().toUtf8().constData());
-                                   return true;
-                               }
-                               return bool(gst_value_deserialize(
-                                   &v, edit->text().trimmed().toUtf8().constData()));
-                           }});
+        fields.push_back({spec, edit, [edit, initial](GValue& v) {
+                              if (edit->text() == initial) return false;
+                              if (G_VALUE_HOLDS_STRING(&v)) {
+                                  g_value_set_string(&v, edit->text().toUtf8().constData());
+                                  return true;
+                              }
+                              return bool(gst_value_deserialize(
+                                  &v, edit->text().trimmed().toUtf8().constData()));
+                          }});
         form->addRow(label, edit);
     }
     g_value_unset(&value);
 }
 
 QWidget* TFilterPropertyDialog::Editor(const char* property) const {
-    for (const Field& f : fields_)
+    for (const Properties::Field& f : properties_->fields)
         if (g_strcmp0(f.spec->name, property) == 0) return f.editor;
     return nullptr;
 }
 
 void TFilterPropertyDialog::ApplyChanges() {
-    for (const Field& f : fields_) {
+    for (const Properties::Field& f : properties_->fields) {
         GValue v = G_VALUE_INIT;
         g_value_init(&v, f.spec->value_type);
         if (f.read(v) && g_param_value_validate(f.spec, &v) == FALSE)
-            g_object_set_property(G_OBJECT(element_), f.spec->name, &v);
+            g_object_set_property(G_OBJECT(properties_->element), f.spec->name, &v);
         g_value_unset(&v);
     }
 }

@@ -3,16 +3,16 @@
 // string, enum) can be edited; OK applies the changed ones.
 #pragma once
 
-#include <gst/gst.h>
+#include "media/FilterGraph.h"
 
 #include <QDialog>
-#include <functional>
-#include <vector>
+#include <memory>
 
 class TFilterPropertyDialog : public QDialog {
     Q_OBJECT
 public:
-    TFilterPropertyDialog(QWidget* parent, GstElement* element, const QString& caption);
+    // Holds the element while it shows.
+    TFilterPropertyDialog(QWidget* parent, TMediaElement* element, const QString& caption);
     ~TFilterPropertyDialog() override;
 
     // The editor of a property, or nullptr when it is shown read-only or not at all.
@@ -21,13 +21,6 @@ public:
     void ApplyChanges();
 
 private:
-    struct Field {
-        GParamSpec* spec;
-        QWidget* editor;
-        std::function<bool(GValue&)> read; // the editor's value; false when unchanged or bad
-    };
-    void AddProperty(class QFormLayout* form, GParamSpec* spec);
-
-    GstElement* element_;
-    std::vector<Field> fields_;
+    struct Properties; // the element and the editors of its properties (FilterPropertyDialog.cpp)
+    std::unique_ptr<Properties> properties_;
 };

@@ -1,6 +1,7 @@
 #include "media/Player.h"
 
 #include "fileops/FileHelpers.h"
+#include "media/GstGraph.h"
 #include "media/MediaAnalysis.h"
 #include "platform/GbText.h"
 #include "platform/Paths.h"
@@ -33,9 +34,8 @@ void TPlayer::Play(const VideoRegister& reg) {
     if (path.empty()) return;
     // The file is looked up off the UI thread: a share that does not answer costs one wait.
     TDiskCalls calls = ShellDiskCalls(shell_);
-    const std::optional<std::string> real = calls.Call(path, [path] {
-        return FileExists(RegisterPath(path)) ? ResolvePath(RegisterPath(path)).Bytes()
-                                              : std::string();
+    const std::optional<RealPath> real = calls.Call(path, [path] {
+        return FileExists(RegisterPath(path)) ? ResolvePath(RegisterPath(path)) : RealPath();
     });
     if (!real || real->empty()) return;
     const std::string channel(reg.Cell(colChannel, row));
@@ -141,14 +141,14 @@ void TPlayer::ChannelClick(uint8_t mode) {
     if (!FG.Active()) return;
     const QString name = FindAudioDecoderName();
     if (name.isEmpty()) return;
-    GstElement* decoder = FG.FindElementByName(name);
+    GstElement* decoder = GstElementOf(FG.FindElementByName(name));
     if (decoder && SetDualMode(decoder, mode)) shell_.SetStatusText(1, ChannelMessage(mode));
 }
 
 // The first listed filter that is an audio decoder.
 QString TPlayer::FindAudioDecoderName() {
     for (const TGraphElement& e : FG.Elements()) {
-        GstElementFactory* factory = gst_element_get_factory(e.element);
+        GstElementFactory* factory = gst_element_get_factory(GstElementOf(e.element));
         const char* klass =
             factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS)
                     : nullptr;

@@ -1,6 +1,6 @@
 #include "media/ProbeGraph.h"
 
-#include "media/GraphFacts.h"
+#include "media/GstGraphFacts.h"
 #include "media/MediaAnalysis.h"
 
 namespace {

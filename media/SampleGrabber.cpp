@@ -1,8 +1,16 @@
 #include "media/SampleGrabber.h"
 
-#include "media/GraphElements.h"
+#include "media/GstCallbackLink.h"
+#include "media/GstGraph.h"
+#include "media/GstGraphElements.h"
 
 #include <gst/audio/audio.h>
+
+// The probe on the grabber's output, on the streaming thread.
+struct TSampleGrabber::Probe {
+    static GstPadProbeReturn Call(GstPad* pad, GstPadProbeInfo* info, gpointer link);
+    static void Grab(TSampleGrabber& grabber, GstPadProbeInfo* info);
+};
 
 TSampleGrabber::~TSampleGrabber() {
     if (!graph_) return;
@@ -16,7 +24,7 @@ void TSampleGrabber::SetFilterGraph(TFilterGraph* graph) {
     if (graph_) graph_->AddFilter(this);
 }
 
-GstElement* TSampleGrabber::FilterAdding() {
+TMediaElement* TSampleGrabber::FilterAdding() {
     GstElement* bin = gst_bin_new(kGrabberFilterName);
     GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
     GstElement* caps = gst_element_factory_make("capsfilter", nullptr);
@@ -33,11 +41,11 @@ GstElement* TSampleGrabber::FilterAdding() {
     probeLink_ = std::make_shared<ProbeLink>(this);
     gst_pad_add_probe(
         src, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
-        &TSampleGrabber::Probe, ProbeLink::Hold(probeLink_), &ProbeLink::Release);
+        &Probe::Call, ProbeLink::Hold(probeLink_), &ProbeLink::Release);
     gst_object_unref(sink);
     gst_object_unref(src);
     bits_ = 0;
-    return bin;
+    return MediaElementOf(bin);
 }
 
 void TSampleGrabber::FilterRemoved() {
@@ -46,30 +54,31 @@ void TSampleGrabber::FilterRemoved() {
     bits_ = 0;
 }
 
-GstPadProbeReturn TSampleGrabber::Probe(GstPad*, GstPadProbeInfo* info, gpointer link) {
-    ProbeLink::Of(link)->With([info](TSampleGrabber& grabber) { grabber.Grab(info); });
+GstPadProbeReturn TSampleGrabber::Probe::Call(GstPad*, GstPadProbeInfo* info, gpointer link) {
+    ProbeLink::Of(link)->With([info](TSampleGrabber& grabber) { Grab(grabber, info); });
     return GST_PAD_PROBE_OK;
 }
 
 // Inside the grabber's lock.
-void TSampleGrabber::Grab(GstPadProbeInfo* info) {
+void TSampleGrabber::Probe::Grab(TSampleGrabber& grabber, GstPadProbeInfo* info) {
     if (info->type & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
         GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
         if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
             GstCaps* caps = nullptr;
             gst_event_parse_caps(event, &caps);
             GstAudioInfo audio;
-            if (gst_audio_info_from_caps(&audio, caps)) bits_ = GST_AUDIO_INFO_WIDTH(&audio);
+            if (gst_audio_info_from_caps(&audio, caps))
+                grabber.bits_ = GST_AUDIO_INFO_WIDTH(&audio);
         }
         return;
     }
-    if (!OnBuffer) return;
+    if (!grabber.OnBuffer) return;
     GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
     GST_PAD_PROBE_INFO_DATA(info) = buffer;
     GstMapInfo map;
     if (!gst_buffer_map(buffer, &map, GST_MAP_READWRITE)) return;
     const double time =
         GST_BUFFER_PTS_IS_VALID(buffer) ? double(GST_BUFFER_PTS(buffer)) / double(GST_SECOND) : 0.0;
-    OnBuffer(this, time, map.data, int(map.size));
+    grabber.OnBuffer(&grabber, time, map.data, int(map.size));
     gst_buffer_unmap(buffer, &map);
 }

@@ -4,7 +4,6 @@
 // output: what the handler writes is what is heard.
 #pragma once
 
-#include "media/CallbackLink.h"
 #include "media/FilterGraph.h"
 
 #include <QPointer>
@@ -12,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+
+template <class T> class TCallbackLink;
 
 class TSampleGrabber : public IGraphFilter {
 public:
@@ -32,13 +33,12 @@ public:
 
     // IGraphFilter
     Place FilterPlace() const override { return Place::AudioFilter; }
-    GstElement* FilterAdding() override;
+    TMediaElement* FilterAdding() override;
     void FilterRemoved() override;
 
 private:
     using ProbeLink = TCallbackLink<TSampleGrabber>;
-    static GstPadProbeReturn Probe(GstPad* pad, GstPadProbeInfo* info, gpointer link);
-    void Grab(GstPadProbeInfo* info);
+    struct Probe; // the pad probe on the streaming thread (SampleGrabber.cpp)
 
     QPointer<TFilterGraph> graph_;
     std::shared_ptr<ProbeLink> probeLink_; // the grabber's lock: one buffer at a time

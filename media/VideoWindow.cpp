@@ -1,7 +1,9 @@
 #include "media/VideoWindow.h"
 
-#include "media/GraphElements.h"
-#include "media/VideoPresenter.h"
+#include "media/GstCallbackLink.h"
+#include "media/GstGraph.h"
+#include "media/GstGraphElements.h"
+#include "media/GstVideoPresenter.h"
 
 #include <gst/app/gstappsink.h>
 #include <gst/video/video.h>
@@ -86,26 +88,34 @@ namespace {
 constexpr const char* kFrameCaps = "video/x-raw,format=BGRx";
 } // namespace
 
-GstElement* TVideoWindow::FilterAdding() {
+// The appsink's callbacks, on the streaming thread.
+struct TVideoWindow::Sink {
+    static GstFlowReturn NewSample(GstElement* sink, gpointer link);
+    static GstFlowReturn NewPreroll(GstElement* sink, gpointer link);
+    static void Take(TVideoWindow& pane, GstSample* sample);
+};
+
+TMediaElement* TVideoWindow::FilterAdding() {
     sinkSize_ = QSize();
     if (Overlay()) {
-        sink_ = MakeOverlaySink(presenter_, kVideoFilterName, Surface()->winId());
+        sink_ = MediaElementOf(MakeOverlaySink(presenter_, kVideoFilterName, Surface()->winId()));
         AskFrameSize();
         return sink_;
     }
-    sink_ = gst_element_factory_make("appsink", kVideoFilterName);
+    GstElement* sink = gst_element_factory_make("appsink", kVideoFilterName);
+    sink_ = MediaElementOf(sink);
     GstCaps* caps = gst_caps_from_string(kFrameCaps);
     // Like the desktop's video sinks: a frame more than 20 ms late is dropped, and the decoder
     // told to skip ahead, so that a machine short of time keeps to the clock.
-    g_object_set(sink_, "caps", caps, "max-buffers", 2, "drop", TRUE, "enable-last-sample", FALSE,
+    g_object_set(sink, "caps", caps, "max-buffers", 2, "drop", TRUE, "enable-last-sample", FALSE,
                  "qos", TRUE, "max-lateness", gint64(20 * GST_MSECOND), nullptr);
     gst_caps_unref(caps);
     sinkLink_ = std::make_shared<SinkLink>(this);
-    g_signal_connect_data(sink_, "new-sample", G_CALLBACK(&TVideoWindow::NewSample),
+    g_signal_connect_data(sink, "new-sample", G_CALLBACK(&Sink::NewSample),
                           SinkLink::Hold(sinkLink_), &SinkLink::ReleaseClosure, GConnectFlags(0));
-    g_signal_connect_data(sink_, "new-preroll", G_CALLBACK(&TVideoWindow::NewPreroll),
+    g_signal_connect_data(sink, "new-preroll", G_CALLBACK(&Sink::NewPreroll),
                           SinkLink::Hold(sinkLink_), &SinkLink::ReleaseClosure, GConnectFlags(0));
-    g_object_set(sink_, "emit-signals", TRUE, nullptr);
+    g_object_set(sink, "emit-signals", TRUE, nullptr);
     return sink_;
 }
 
@@ -116,17 +126,17 @@ void TVideoWindow::FilterRemoved() {
     ClearFrame();
 }
 
-GstFlowReturn TVideoWindow::NewSample(GstElement* sink, gpointer link) {
+GstFlowReturn TVideoWindow::Sink::NewSample(GstElement* sink, gpointer link) {
     if (GstSample* s = gst_app_sink_pull_sample(GST_APP_SINK(sink))) {
-        SinkLink::Of(link)->With([s](TVideoWindow& pane) { pane.TakeSample(s); });
+        SinkLink::Of(link)->With([s](TVideoWindow& pane) { Take(pane, s); });
         gst_sample_unref(s);
     }
     return GST_FLOW_OK;
 }
 
-GstFlowReturn TVideoWindow::NewPreroll(GstElement* sink, gpointer link) {
+GstFlowReturn TVideoWindow::Sink::NewPreroll(GstElement* sink, gpointer link) {
     if (GstSample* s = gst_app_sink_pull_preroll(GST_APP_SINK(sink))) {
-        SinkLink::Of(link)->With([s](TVideoWindow& pane) { pane.TakeSample(s); });
+        SinkLink::Of(link)->With([s](TVideoWindow& pane) { Take(pane, s); });
         gst_sample_unref(s);
     }
     return GST_FLOW_OK;
@@ -148,7 +158,7 @@ void ReleaseHeldFrame(void* held) {
 
 // Streaming thread: keeps the sample as the frame to paint (no copy) and asks the UI thread
 // to repaint.
-void TVideoWindow::TakeSample(GstSample* sample) {
+void TVideoWindow::Sink::Take(TVideoWindow& pane, GstSample* sample) {
     GstVideoInfo info;
     if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample))) return;
     auto* held = new HeldFrame{{}, sample};
@@ -173,22 +183,22 @@ void TVideoWindow::TakeSample(GstSample* sample) {
         darN > 0 && darD > 0)
         display.setWidth(int(int64_t(height) * darN / darD));
     {
-        std::lock_guard guard(frameLock_);
-        std::swap(frame_, image); // the previous frame goes outside the lock
-        displaySize_ = display;
+        std::lock_guard guard(pane.frameLock_);
+        std::swap(pane.frame_, image); // the previous frame goes outside the lock
+        pane.displaySize_ = display;
     }
     // The pane under the full-screen view is not painted meanwhile: a 4K frame scaled down
     // for a surface nobody sees costs as much as the frame shown. It is painted on the way back.
-    repaint_.Post([this] {
-        if (fullView_)
-            fullView_->update();
+    pane.repaint_.Post([&pane] {
+        if (pane.fullView_)
+            pane.fullView_->update();
         else
-            update();
+            pane.update();
     });
 }
 
 QImage TVideoWindow::CurrentFrame() const {
-    if (Overlay()) return overlayShown_ && sink_ ? OverlayFrame(sink_) : QImage();
+    if (Overlay()) return overlayShown_ && sink_ ? OverlayFrame(GstElementOf(sink_)) : QImage();
     std::lock_guard guard(frameLock_);
     return frame_;
 }
@@ -224,7 +234,7 @@ void TVideoWindow::PaintFrame(QPainter& painter, const QRect& area, const QImage
 // The pane and the full-screen view paint the same frame and shape. Where the display's sink
 // draws, a paint has it draw its last picture again (a still picture after a repaint).
 void TVideoWindow::Paint(QWidget* surface) {
-    if (overlayShown_) return ExposeOverlay(sink_);
+    if (overlayShown_) return ExposeOverlay(GstElementOf(sink_));
     if (surface->testAttribute(Qt::WA_PaintOnScreen)) return; // drawn by the sink
     QImage frame;
     QSize display;
@@ -265,7 +275,7 @@ void TVideoWindow::ShowOverlay(bool on) {
 // The sink draws into the surface that shows now, at its size.
 void TVideoWindow::BindSurface() {
     if (!Overlay() || !sink_) return;
-    BindOverlay(sink_, Surface()->winId());
+    BindOverlay(GstElementOf(sink_), Surface()->winId());
     AskFrameSize();
 }
 
@@ -293,11 +303,12 @@ void TVideoWindow::AskFrameSize() {
 void TVideoWindow::SetSinkSize(QSize size) {
     if (!sink_ || size == sinkSize_) return;
     sinkSize_ = size;
+    GstElement* sink = GstElementOf(sink_);
     if (Overlay()) {
         // A paused graph sends no new picture by itself: the still one is made again at the
         // new size by a seek to where it stands.
         int64_t at = 0;
-        if (SetOverlayFrameSize(sink_, size) && overlayShown_ && !running_ &&
+        if (SetOverlayFrameSize(sink, size) && overlayShown_ && !running_ &&
             graph_->QueryPositionMs(at))
             graph_->SeekMs(at);
         return;
@@ -306,9 +317,9 @@ void TVideoWindow::SetSinkSize(QSize size) {
     if (!size.isEmpty())
         gst_caps_set_simple(caps, "width", G_TYPE_INT, size.width(), "height", G_TYPE_INT,
                             size.height(), "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
-    g_object_set(sink_, "caps", caps, nullptr);
+    g_object_set(sink, "caps", caps, nullptr);
     gst_caps_unref(caps);
-    GstPad* pad = gst_element_get_static_pad(sink_, "sink");
+    GstPad* pad = gst_element_get_static_pad(sink, "sink");
     gst_pad_push_event(pad, gst_event_new_reconfigure());
     gst_object_unref(pad);
 }

@@ -10,7 +10,6 @@
 // Esc leaves it.
 #pragma once
 
-#include "media/CallbackLink.h"
 #include "media/FilterGraph.h"
 #include "platform/HandOver.h"
 
@@ -24,6 +23,7 @@
 
 class TFullScreenView;
 enum class TVideoPresenter : int;
+template <class T> class TCallbackLink;
 
 class TVideoWindow : public QWidget, public IGraphFilter, public IGraphListener {
     Q_OBJECT
@@ -47,7 +47,7 @@ public:
 
     // IGraphFilter
     Place FilterPlace() const override { return Place::VideoRenderer; }
-    GstElement* FilterAdding() override;
+    TMediaElement* FilterAdding() override;
     void FilterRemoved() override;
     // IGraphListener
     void ControlEvent(TControlEvent event) override;
@@ -65,9 +65,7 @@ protected:
 private:
     friend class TFullScreenView;
     using SinkLink = TCallbackLink<TVideoWindow>;
-    static GstFlowReturn NewSample(GstElement* sink, gpointer link);
-    static GstFlowReturn NewPreroll(GstElement* sink, gpointer link);
-    void TakeSample(GstSample* sample);
+    struct Sink; // the appsink's callbacks and the overlay calls (VideoWindow.cpp)
     void ClearFrame();
     void AskFrameSize();
     void SetSinkSize(QSize size);
@@ -82,7 +80,7 @@ private:
     bool FilmPlaying() const;
 
     QPointer<TFilterGraph> graph_;
-    GstElement* sink_ = nullptr;
+    TMediaElement* sink_ = nullptr;
     std::shared_ptr<SinkLink> sinkLink_; // the sink's callbacks to this pane
     THandOver repaint_;                  // the streaming thread's requests to repaint
     mutable std::mutex frameLock_;

@@ -3,6 +3,7 @@
 #include "WindowFixture.h"
 
 #include "app/FolderTreeModel.h"
+#include "media/GstGraph.h"
 #include "platform/EventWait.h"
 #include "register/GridStore.h"
 #include "support/ShortDiskDeadline.h"
@@ -134,9 +135,9 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
             if (event != TControlEvent::RenderStart) return;
             share.Freeze();
             if (stuck) return;
-            stuck = GST_ELEMENT(gst_object_ref(FG.Pipeline()));
+            stuck = GST_ELEMENT(gst_object_ref(GstPipelineOf(FG)));
             QTimer::singleShot(
-                100, [this] { live = RunningEventWaits() > 0 && FG.Pipeline() == stuck; });
+                100, [this] { live = RunningEventWaits() > 0 && GstPipelineOf(FG) == stuck; });
         }
     } freezer(share2, *w.FG);
     w.FG->AddListener(&freezer);
@@ -168,7 +169,7 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     w.btnPlay->click();
     EXPECT_TRUE(w.FG->HasFile());
     EXPECT_EQ(w.FG->PlaybackState(), TPlaybackState::Playing);
-    EXPECT_NE(w.FG->Pipeline(), freezer.stuck);
+    EXPECT_NE(GstPipelineOf(*w.FG), freezer.stuck);
     gst_object_unref(freezer.stuck);
 
     // Closing the window while the open waits on the share ends the wait at once.
@@ -192,7 +193,7 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     for (bool seek : {true, false}) {
         w.btnPlay->click();
         ASSERT_TRUE(w.FG->HasFile());
-        GstElement* playing = GST_ELEMENT(gst_object_ref(w.FG->Pipeline()));
+        GstElement* playing = GST_ELEMENT(gst_object_ref(GstPipelineOf(*w.FG)));
         GstState state = GST_STATE_VOID_PENDING;
         const auto emptied = [&] {
             return gst_element_get_state(playing, &state, nullptr, 0) && state == GST_STATE_NULL;

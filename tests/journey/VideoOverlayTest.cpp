@@ -38,7 +38,7 @@ TEST(VideoOverlay, PanePausedFullScreenAndBackShowsThePictureWithBlackBars) {
     const QImage buttonBefore = Shot(window, buttonArea);
 
     FG.SetActive(true);
-    ASSERT_EQ(FG.OpenMediaFile(film.toStdString()), kRenderOk);
+    ASSERT_EQ(FG.OpenMediaFile(RealPath(film.toStdString())), kRenderOk);
     const QRect picture(kBar, 0, kPaneWidth - 2 * kBar, kPaneHeight);
     const QRect leftBar(0, 0, kBar - 4, kPaneHeight),
         rightBar(kPaneWidth - kBar + 4, 0, kBar - 4, kPaneHeight);

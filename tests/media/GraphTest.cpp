@@ -56,7 +56,7 @@ bool Near(double value, double expected, double tolerance) {
 
 TEST(GraphBasics, WithoutGraphOnlyStoredValuesChange) {
     TFilterGraph FG;
-    EXPECT_EQ(FG.OpenMediaFile(Media().twoTracks), kNoGraph);
+    EXPECT_EQ(FG.OpenMediaFile(RealPath(Media().twoTracks)), kNoGraph);
     EXPECT_FALSE(FG.Active());
     EXPECT_EQ(FG.DurationMs(), 0);
     EXPECT_EQ(FG.PlaybackState(), TPlaybackState::Uninitialised);
@@ -80,13 +80,13 @@ TEST(GraphBasics, VolumeMapping) {
     EXPECT_NEAR(TFilterGraph::HundredthsDbToLinear(-2000), 0.1, 1e-12);
 
     Rig rig;
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().audioOnly), kRenderOk);
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().audioOnly)), kRenderOk);
     rig.FG.SetVolume(1000);
     double linear = -1;
-    g_object_get(rig.FG.Pipeline(), "volume", &linear, nullptr);
+    g_object_get(GstPipelineOf(rig.FG), "volume", &linear, nullptr);
     EXPECT_NEAR(linear, std::pow(10.0, -2499 / 2000.0), 1e-6);
     // A probe is silent from its first sample on.
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().audioOnly, TRenderPurpose::Probe), kRenderOk);
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().audioOnly), TRenderPurpose::Probe), kRenderOk);
     rig.FG.StartPlayback();
     ASSERT_TRUE(WaitUntil([&] { return rig.heard.Frames() > 4410; }, 10000));
     const std::vector<int16_t> s = rig.heard.Take();
@@ -107,7 +107,7 @@ TEST(GraphRender, SizesAndDurationsOfGeneratedFiles) {
     Rig rig;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        ASSERT_EQ(rig.FG.OpenMediaFile(c.path), kRenderOk);
+        ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(c.path)), kRenderOk);
         rig.FG.StartPlayback();
         rig.FG.PausePlayback();
         int w = -1, h = -1;
@@ -132,7 +132,7 @@ TEST(GraphRender, DurationOfLongMp3WithoutAHeader) {
     Rig rig;
     for (const auto& [path, tolerance] : cases) {
         SCOPED_TRACE(path);
-        ASSERT_EQ(rig.FG.OpenMediaFile(path), kRenderOk);
+        ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(path)), kRenderOk);
         rig.FG.StartPlayback();
         rig.FG.PausePlayback();
         EXPECT_TRUE(Near(rig.FG.DurationMs(), 40000, tolerance)) << rig.FG.DurationMs();
@@ -141,7 +141,7 @@ TEST(GraphRender, DurationOfLongMp3WithoutAHeader) {
     // Its frames are counted in the file: tags around them are stepped over, and an MPEG-2
     // frame holds half the samples. A file that is not one run of frames is left to the
     // discoverer.
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().taggedMp3, TRenderPurpose::Probe), kRenderOk);
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().taggedMp3), TRenderPurpose::Probe), kRenderOk);
     EXPECT_TRUE(Near(rig.FG.DurationMs(), 9288, 100)) << rig.FG.DurationMs();
     for (const std::string& other : {Media().avi, Media().truncated, Media().random})
         EXPECT_EQ(MpegAudioDurationMs(other), -1) << other;
@@ -158,8 +158,9 @@ TEST(GraphRender, DurationOnAShareThatStopsAfterThePreroll) {
     TSlowShare share(source, source + "-mnt", 0, 60); // file attributes kept for the query
     ASSERT_TRUE(share.Mounted());
     Rig rig;
-    ASSERT_EQ(rig.FG.OpenMediaFile(share.MountPoint() + "/long.mp3", TRenderPurpose::Probe),
-              kRenderOk);
+    ASSERT_EQ(
+        rig.FG.OpenMediaFile(RealPath(share.MountPoint() + "/long.mp3"), TRenderPurpose::Probe),
+        kRenderOk);
     SetDiskDeadlineMs(300);
     share.Freeze();
     EXPECT_EQ(rig.FG.DurationMs(), 0);
@@ -174,27 +175,27 @@ TEST(GraphRender, BrokenFilesFailWithinTheBound) {
     Rig rig;
     QElapsedTimer timer;
     timer.start();
-    EXPECT_NE(rig.FG.OpenMediaFile(Media().truncated), kRenderOk);
+    EXPECT_NE(rig.FG.OpenMediaFile(RealPath(Media().truncated)), kRenderOk);
     EXPECT_LT(timer.elapsed(), 12000) << "the 10 s bound";
     rig.FG.SetRenderTimeoutMs(1000);
     for (int i = 0; i < 20; ++i) {
         timer.restart();
-        EXPECT_NE(rig.FG.OpenMediaFile(Media().truncated), kRenderOk);
+        EXPECT_NE(rig.FG.OpenMediaFile(RealPath(Media().truncated)), kRenderOk);
         EXPECT_LT(timer.elapsed(), 3000);
         EXPECT_EQ(rig.FG.DurationMs(), 0);
-        EXPECT_NE(rig.FG.OpenMediaFile(Media().random), kRenderOk);
+        EXPECT_NE(rig.FG.OpenMediaFile(RealPath(Media().random)), kRenderOk);
     }
-    EXPECT_NE(rig.FG.OpenMediaFile(Media().dir + "/no such file.mkv"), kRenderOk);
+    EXPECT_NE(rig.FG.OpenMediaFile(RealPath(Media().dir + "/no such file.mkv")), kRenderOk);
     // A break during the wait (or the change of state's, which leaves the graph) ends it, also
     // for a file failing in that change; a flag set earlier fails no file and stays set.
-    rig.FG.OnDSEvent = [](TFilterGraph*, GstMessage*) { BreakFlag = true; };
+    rig.FG.OnDSEvent = [](TFilterGraph*, const TGraphEvent&) { BreakFlag = true; };
     for (const std::string& file : {Media().truncated, Media().dir + "/no such file.mkv"}) {
         rig.FG.SetActive(true);
-        EXPECT_EQ(rig.FG.OpenMediaFile(file), kRenderAborted) << file;
+        EXPECT_EQ(rig.FG.OpenMediaFile(RealPath(file)), kRenderAborted) << file;
     }
     rig.FG.OnDSEvent = nullptr;
     rig.FG.SetActive(true);
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().avi), kRenderOk);
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().avi)), kRenderOk);
     EXPECT_TRUE(BreakFlag);
     BreakFlag = false;
     EXPECT_EQ(rig.FG.DurationMs() / 100, 20);
@@ -202,7 +203,7 @@ TEST(GraphRender, BrokenFilesFailWithinTheBound) {
 
 TEST(GraphRender, ElementListAndLookup) {
     Rig rig;
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().twoTracks), kRenderOk);
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().twoTracks)), kRenderOk);
     QStringList names;
     for (const TGraphElement& e : rig.FG.Elements())
         names << e.name;
@@ -216,9 +217,9 @@ TEST(GraphRender, ElementListAndLookup) {
     EXPECT_LT(names.indexOf("Matroska demuxer"), names.indexOf("VW"));
     for (const QString& n : names)
         EXPECT_NE(rig.FG.FindElementByName(n), nullptr) << n.toStdString();
-    GstElement* decoder = nullptr;
+    TMediaElement* decoder = nullptr;
     for (const TGraphElement& e : rig.FG.Elements()) {
-        GstElementFactory* f = gst_element_get_factory(e.element);
+        GstElementFactory* f = gst_element_get_factory(GstElementOf(e.element));
         if (f && std::strstr(gst_element_factory_get_metadata(f, GST_ELEMENT_METADATA_KLASS),
                              "Codec/Decoder/Audio"))
             decoder = e.element;
@@ -226,17 +227,17 @@ TEST(GraphRender, ElementListAndLookup) {
     EXPECT_NE(decoder, nullptr);
 
     // The own filters stay across EmptyGraph and serve the next file.
-    GstElement* vw = rig.FG.FindElementByName("VW");
-    GstElement* grabber = rig.FG.FindElementByName("SampleGrabber");
+    TMediaElement* vw = rig.FG.FindElementByName("VW");
+    TMediaElement* grabber = rig.FG.FindElementByName("SampleGrabber");
     rig.FG.EmptyGraph();
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().mp4), kRenderOk);
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().mp4)), kRenderOk);
     EXPECT_EQ(rig.FG.FindElementByName("VW"), vw);
     EXPECT_EQ(rig.FG.FindElementByName("SampleGrabber"), grabber);
     EXPECT_NE(rig.FG.FindElementByName("clip.mp4"), nullptr);
     // A sound file leaves the pane unconnected, yet listed; a GB18030 name on disk reads right.
     const std::string gbName = Media().dir + "/" + Utf8ToGb("电影") + ".mp3";
     std::filesystem::copy(Media().audioOnly, gbName, std::filesystem::copy_options::skip_existing);
-    ASSERT_EQ(rig.FG.OpenMediaFile(gbName), kRenderOk);
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(gbName)), kRenderOk);
     const std::vector<TGraphElement> sound = rig.FG.Elements();
     EXPECT_EQ(sound.front().name, QStringLiteral("电影.mp3"));
     EXPECT_EQ(sound.back().name, QStringLiteral("VW"));
@@ -244,8 +245,8 @@ TEST(GraphRender, ElementListAndLookup) {
 
 TEST(GraphRender, PropertyDialogEditsBasicTypes) {
     Rig rig;
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().twoTracks), kRenderOk);
-    GstElement* vw = rig.FG.FindElementByName("VW");
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().twoTracks)), kRenderOk);
+    TMediaElement* vw = rig.FG.FindElementByName("VW");
     ASSERT_NE(vw, nullptr);
     TFilterPropertyDialog dialog(nullptr, vw, "VW");
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("VW"));
@@ -259,7 +260,7 @@ TEST(GraphRender, PropertyDialogEditsBasicTypes) {
     dialog.ApplyChanges();
     guint max = 0;
     gboolean dropping = TRUE;
-    g_object_get(vw, "max-buffers", &max, "drop", &dropping, nullptr);
+    g_object_get(GstElementOf(vw), "max-buffers", &max, "drop", &dropping, nullptr);
     EXPECT_EQ(max, 5u);
     EXPECT_FALSE(dropping);
 }
@@ -268,12 +269,12 @@ TEST(GraphPlayback, EndOfStreamArrivesOnTheUiThread) {
     Rig rig;
     std::atomic<int> completions = 0;
     QThread* thread = nullptr;
-    rig.FG.OnGraphComplete = [&](TFilterGraph* sender, int, GstElement*) {
+    rig.FG.OnGraphComplete = [&](TFilterGraph* sender, int, TMediaElement*) {
         EXPECT_EQ(sender, &rig.FG);
         thread = QThread::currentThread();
         ++completions;
     };
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().avi), kRenderOk);
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().avi)), kRenderOk);
     EXPECT_EQ(rig.FG.PlaybackState(), TPlaybackState::Paused);
     rig.FG.StartPlayback();
     EXPECT_EQ(rig.FG.PlaybackState(), TPlaybackState::Playing);
@@ -299,8 +300,8 @@ TEST(GraphPlayback, GrabberSeesEveryBufferAndItsChangeIsHeard) {
         grabbedFrames += n / (2 * s);
     };
     std::atomic<bool> done = false;
-    rig.FG.OnGraphComplete = [&](TFilterGraph*, int, GstElement*) { done = true; };
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().twoTracks), kRenderOk);
+    rig.FG.OnGraphComplete = [&](TFilterGraph*, int, TMediaElement*) { done = true; };
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().twoTracks)), kRenderOk);
     rig.FG.StartPlayback();
     ASSERT_TRUE(WaitUntil([&] { return done.load(); }, 30000));
     EXPECT_TRUE(bits == 8 || bits == 16 || bits == 24 || bits == 32);
@@ -317,7 +318,7 @@ TEST(GraphPlayback, AudioStreamSwitchIsHeardAtOnce) {
     rig.heard.realTime = true;
     rig.FG.SetActive(false); // take the real-time capture sink
     rig.FG.SetActive(true);
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().twoTracks), kRenderOk);
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().twoTracks)), kRenderOk);
     ASSERT_EQ(rig.FG.StreamCount(), 3);
     EXPECT_EQ(rig.FG.StreamName(0), QStringLiteral("Video 1"));
     EXPECT_EQ(rig.FG.StreamName(1), QStringLiteral("Audio 1"));
@@ -349,7 +350,7 @@ TEST(GraphPane, ShowsFramesAndGoesFullScreen) {
     };
     rig.VW.SetFullScreen(true); // nothing plays: only stored
     EXPECT_EQ(rig.VW.FullScreenView(), nullptr);
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().twoTracks), kRenderOk);
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().twoTracks)), kRenderOk);
     rig.FG.StartPlayback();
     ASSERT_NE(rig.VW.FullScreenView(), nullptr) << "applied at play";
     EXPECT_EQ(rig.VW.FullScreenView()->geometry(), rig.VW.screen()->geometry());
@@ -375,7 +376,7 @@ TEST(GraphPane, ShowsFramesAndGoesFullScreen) {
         5000));
     // A 16:9 DVD picture (720x576, pixels 64:45) is 360 high in a 640x480 pane.
     rig.VW.resize(640, 480);
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().wideDvd), kRenderOk);
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().wideDvd)), kRenderOk);
     ASSERT_TRUE(WaitUntil([&] { return !rig.VW.CurrentFrame().isNull(); }, 10000));
     shot = rig.VW.grab().toImage();
     int lit = 0;
@@ -396,7 +397,7 @@ TEST(GraphPane, SeekBarFollowsAndSeeksOnRelease) {
         ticks.push_back(current);
         EXPECT_EQ(stop / 100, 30u);
     };
-    ASSERT_EQ(rig.FG.OpenMediaFile(Media().twoTracks), kRenderOk);
+    ASSERT_EQ(rig.FG.OpenMediaFile(RealPath(Media().twoTracks)), kRenderOk);
     EXPECT_FALSE(rig.PB.TimerRunning());
     rig.FG.StartPlayback();
     EXPECT_TRUE(rig.PB.TimerRunning());

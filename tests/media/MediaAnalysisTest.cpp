@@ -70,7 +70,7 @@ TEST(MediaAnalysis, SelectionWithGoodMissingAudioOnlyAndBrokenFiles) {
     // The truncated file may stall until the bound: a shorter one, after a first render
     // that loads the plugins.
     FG.SetActive(true);
-    FG.OpenMediaFile(m.avi);
+    FG.OpenMediaFile(RealPath(m.avi));
     FG.SetRenderTimeoutMs(4000);
     FakeShell shell;
     std::vector<bool> lockedDuringWaits;
@@ -144,7 +144,7 @@ TEST(MediaAnalysis, PlaybackStopsAndAnUnreadableFileEndsTheCommand) {
     reg.SetSelection({1, 1, 11, 2});
     TFilterGraph FG;
     FG.SetActive(true);
-    ASSERT_EQ(FG.OpenMediaFile(Media().twoTracks), kRenderOk);
+    ASSERT_EQ(FG.OpenMediaFile(RealPath(Media().twoTracks)), kRenderOk);
     FG.StartPlayback();
     FakeShell shell;
     const std::string unreadable = Media().dir + "/unreadable.avi";

@@ -1,7 +1,5 @@
 #include "MediaFixtures.h"
 
-#include "media/FilterGraph.h"
-
 #include <gst/app/gstappsink.h>
 #include <gst/audio/audio.h>
 
@@ -198,7 +196,7 @@ AudioCapture::~AudioCapture() {
     delete state;
 }
 
-GstElement* AudioCapture::MakeSink() {
+TMediaElement* AudioCapture::MakeSink() {
     GstElement* sink = gst_element_factory_make("appsink", nullptr);
     GstCaps* caps =
         gst_caps_from_string("audio/x-raw,format=S16LE,channels=2,rate=44100,layout=interleaved");
@@ -224,7 +222,7 @@ GstElement* AudioCapture::MakeSink() {
                          return GST_FLOW_OK;
                      }),
                      held);
-    return sink;
+    return MediaElementOf(sink);
 }
 
 std::vector<int16_t> AudioCapture::Take() {

@@ -2,9 +2,8 @@
 // GStreamer pipelines (and ffmpeg for RealMedia, which GStreamer cannot write).
 #pragma once
 
-#include "media/CallbackLink.h"
-
-#include <gst/gst.h>
+#include "media/GstCallbackLink.h"
+#include "media/GstGraph.h"
 
 #include <cstdint>
 #include <functional>
@@ -43,7 +42,7 @@ struct AudioCapture {
     AudioCapture();
     bool realTime = false;
     ~AudioCapture();
-    GstElement* MakeSink(); // for TFilterGraph::SetAudioSinkFactory
+    TMediaElement* MakeSink(); // for TFilterGraph::SetAudioSinkFactory
     std::vector<int16_t> Take();
     size_t Frames();
 

@@ -41,7 +41,7 @@ struct PlayerRig {
         PB.SetFilterGraph(&FG);
         SampleGrabber.SetFilterGraph(&FG);
         FG.SetAudioSinkFactory([this] { return heard.MakeSink(); });
-        FG.OnGraphComplete = [this](TFilterGraph*, int, GstElement*) {
+        FG.OnGraphComplete = [this](TFilterGraph*, int, TMediaElement*) {
             ++completions;
             player.GraphComplete();
         };

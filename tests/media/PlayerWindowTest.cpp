@@ -107,7 +107,7 @@ TEST(PlayerWindow, ToolBarPlaysTheCurrentRow) {
     reg.SetSelection({1, 2, 11, 2});
     w.show();
     bool closing = false;
-    w.FG->OnDSEvent = [&](TFilterGraph*, GstMessage*) {
+    w.FG->OnDSEvent = [&](TFilterGraph*, const TGraphEvent&) {
         if (!std::exchange(closing, true)) w.close();
     };
     w.FG->SetRenderTimeoutMs(20000);

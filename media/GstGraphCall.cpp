@@ -1,4 +1,4 @@
-#include "media/GraphCall.h"
+#include "media/GstGraphCall.h"
 
 #include "platform/DeadlineWorker.h"
 

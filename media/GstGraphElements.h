@@ -1,7 +1,10 @@
 // The element list of a graph: what a user would recognise as its filters, in graph order.
+// Included by media's own sources (and the tests) only.
 #pragma once
 
 #include "media/FilterGraph.h"
+
+#include <gst/gst.h>
 
 #include <vector>
 

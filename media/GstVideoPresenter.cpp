@@ -1,4 +1,4 @@
-#include "media/VideoPresenter.h"
+#include "media/GstVideoPresenter.h"
 
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>

@@ -3,6 +3,7 @@
 // call returns, after the component has let go of them or is gone: the component cuts the
 // link when it lets go, and from then on no call reaches it. Calls run one at a time under
 // the link's lock, so a cut waits for a call in progress.
+// Included by media's own sources (and the tests) only.
 #pragma once
 
 #include <glib-object.h>

@@ -1,4 +1,4 @@
-#include "media/GraphFacts.h"
+#include "media/GstGraphFacts.h"
 
 #include "media/Discover.h"
 #include "media/MpegAudioFrames.h"

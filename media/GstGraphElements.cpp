@@ -1,5 +1,6 @@
-#include "media/GraphElements.h"
+#include "media/GstGraphElements.h"
 
+#include "media/GstGraph.h"
 #include "platform/GbText.h"
 
 #include <algorithm>
@@ -71,7 +72,7 @@ std::vector<GstElement*> ChildrenSourceFirst(GstBin* bin) {
 void Visit(GstBin* bin, std::vector<TGraphElement>& out) {
     for (GstElement* e : ChildrenSourceFirst(bin)) {
         if (IsOwnFilter(e)) {
-            out.push_back({QString::fromUtf8(GST_OBJECT_NAME(e)), e});
+            out.push_back({QString::fromUtf8(GST_OBJECT_NAME(e)), MediaElementOf(e)});
             continue;
         }
         if (GST_IS_BIN(e)) {
@@ -82,7 +83,7 @@ void Visit(GstBin* bin, std::vector<TGraphElement>& out) {
         if (!factory || IsPlumbing(factory)) continue;
         const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
         if (!IsFilterKind(klass)) continue;
-        TGraphElement entry{{}, e};
+        TGraphElement entry{{}, MediaElementOf(e)};
         if (std::strstr(klass, "Source")) entry.name = SourceName(e);
         entry.fileSource = !entry.name.isEmpty();
         if (!entry.fileSource)
@@ -99,9 +100,10 @@ std::vector<TGraphElement> ListGraphElements(GstElement* pipeline,
     std::vector<TGraphElement> out;
     if (GST_IS_BIN(pipeline)) Visit(GST_BIN(pipeline), out);
     for (GstElement* own : ownFilters) {
-        const bool listed = std::any_of(out.begin(), out.end(),
-                                        [own](const TGraphElement& e) { return e.element == own; });
-        if (!listed) out.push_back({QString::fromUtf8(GST_OBJECT_NAME(own)), own});
+        const bool listed = std::any_of(out.begin(), out.end(), [own](const TGraphElement& e) {
+            return GstElementOf(e.element) == own;
+        });
+        if (!listed) out.push_back({QString::fromUtf8(GST_OBJECT_NAME(own)), MediaElementOf(own)});
     }
     return out;
 }
