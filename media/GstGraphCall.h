@@ -3,7 +3,7 @@
 // so on a share that stopped answering any of them may never return: each runs on a detached
 // worker that holds its own reference to the graph, while the UI thread waits with window
 // events processed.
-// Included by media's own sources (and the tests) only.
+// Included by media's own sources only.
 #pragma once
 
 #include <gst/gst.h>

@@ -1,5 +1,5 @@
 // The element list of a graph: what a user would recognise as its filters, in graph order.
-// Included by media's own sources (and the tests) only.
+// Included by media's own sources only.
 #pragma once
 
 #include "media/FilterGraph.h"
