@@ -115,24 +115,40 @@ private:
         return known->second;
     }
 
+    // What one look at the disk found for a row before the command starts: its file and,
+    // for a move, what already has the file's name in the chosen folder.
+    struct RowLook {
+        TFileCheck source;
+        std::vector<DiskEntry> targets;
+    };
+
+    // Looks up every row's file in one batch of calls; a file on a mount that does not
+    // answer counts as missing. The moves act on what was found here.
     bool EnoughSpace(const RowRange& rows) {
         std::vector<std::string> sources;
         for (int r = rows.top; r <= rows.bottom; ++r)
             sources.push_back(RowFilePath(ctx_.reg, r));
-        // A file on a mount that does not answer counts as missing.
-        const auto checks = calls_.Map<TFileCheck>(sources, [](const std::string& source) {
-            return source.empty() ? TFileCheck() : CheckFile(source);
+        looks_ = calls_.Map<RowLook>(sources, [move = kind_ == Transfer::Move,
+                                               folder = realFolder_](const std::string& source) {
+            RowLook look;
+            if (source.empty()) return look;
+            look.source = CheckFile(source);
+            // The row's path ends in its name and type, which hold no separator.
+            if (move && look.source.exists)
+                look.targets = FindOnDisk(
+                    folder, RegisterPath(UpperCase(source.substr(source.rfind('/') + 1))));
+            return look;
         });
         uint64_t total = 0;
         for (int r = rows.top; r <= rows.bottom; ++r) {
             const std::string& source = sources[size_t(r - rows.top)];
-            const std::optional<TFileCheck>& check = checks[size_t(r - rows.top)];
+            const std::optional<RowLook>& look = looks_[size_t(r - rows.top)];
             if (source.empty()) continue;
-            if (!check || !check->exists) {
+            if (!look || !look->source.exists) {
                 ReportMissing(source);
             } else if (NeedsSpace(r, source)) {
-                if (check->error) std::rethrow_exception(check->error);
-                total += check->size;
+                if (look->source.error) std::rethrow_exception(look->source.error);
+                total += look->source.size;
             }
         }
         const uint64_t free = calls_
@@ -155,7 +171,7 @@ private:
         try {
             for (int r = rows.top; r <= rows.bottom && !BreakFlag; ++r) {
                 ctx_.shell.PB2().SetPosition(r - rows.top + 1);
-                RunRow(r);
+                if (!MovedAsLooked(r, looks_[size_t(r - rows.top)])) RunRow(r);
             }
         } catch (...) {
             // Rows already moved point at their new folder; keep that on disk as well.
@@ -177,29 +193,61 @@ private:
         DiskEntry from;
     };
 
+    // A move shows its paths in upper case, and the file arrives under its upper-case name;
+    // the chosen folder is taken as it is on disk.
+    QString Shown(const std::string& path) const {
+        return Gb(kind_ == Transfer::Move ? UpperCase(path) : path);
+    }
+
+    // The row's file, and where it goes, as the bar names it.
+    RowFile Start(int r, const std::string& source, const DiskEntry& from) {
+        ctx_.shell.PB2().SetSuffix((kind_ == Transfer::Move ? QStringLiteral("%  正在移动... ")
+                                                            : QStringLiteral("%  正在拷贝... ")) +
+                                   Shown(source));
+        std::string name(ctx_.reg.Cell(colName, r));
+        name.append(ctx_.reg.Cell(colType, r));
+        const std::string leaf = kind_ == Transfer::Move ? UpperCase(name) : name;
+        return {source, folder_ + leaf, leaf, from};
+    }
+
+    // A move on one file system of a file that the first look found alone, with its name
+    // free in the chosen folder: renamed at once, the rename itself checking that the file
+    // is still the one found and the name still free. False when that did not hold (nothing
+    // was moved): the row is then looked up again as any other.
+    bool MovedAsLooked(int r, const std::optional<RowLook>& look) {
+        if (kind_ != Transfer::Move || !look || !look->source.exists ||
+            look->source.found.size() != 1 || !look->targets.empty())
+            return false;
+        const std::string source = RowFilePath(ctx_.reg, r);
+        if (source.empty() || !OnTargetDrive(r, source)) return false;
+        const RowFile file = Start(r, source, look->source.found.front());
+        if (MoveOnDrive(file) != MoveOutcome::Moved) return false;
+        Arrived(r, file, true);
+        return true;
+    }
+
+    MoveOutcome MoveOnDrive(const RowFile& file) {
+        return calls_
+            .Change(file.source, [from = file.from, folder = realFolder_,
+                                  leaf = file.leaf] { return SystemMoveFile(from, folder, leaf); })
+            .value_or(MoveOutcome::Failed);
+    }
+
     void RunRow(int r) {
         const std::string source = RowFilePath(ctx_.shell, ctx_.reg, r);
         if (source.empty()) return;
         const bool move = kind_ == Transfer::Move;
-        const std::optional<TRowFiles> sources =
-            calls_.Call(source, [source] { return FindRowFiles(source); });
+        const std::optional<TFileCheck> sources =
+            calls_.Call(source, [source] { return CheckFile(source, FileLook::Entry); });
         if (!sources || !sources->exists) {
             ReportMissing(source);
             return;
         }
-        // A move shows its paths in upper case, and the file arrives under its upper-case
-        // name; the chosen folder is taken as it is on disk.
-        auto shown = [move](const std::string& path) { return Gb(move ? UpperCase(path) : path); };
-        ctx_.shell.PB2().SetSuffix(
-            (move ? QStringLiteral("%  正在移动... ") : QStringLiteral("%  正在拷贝... ")) +
-            shown(source));
-        std::string name(ctx_.reg.Cell(colName, r));
-        name.append(ctx_.reg.Cell(colType, r));
-        const std::string leaf = move ? UpperCase(name) : name;
-        const RowFile file{source, folder_ + leaf, leaf, sources->found.front()};
-        const auto targets = calls_.Call(UpperCase(file.target), [folder = realFolder_, leaf] {
-            return FindOnDisk(folder, RegisterPath(leaf));
-        });
+        const RowFile file = Start(r, source, sources->found.front());
+        const auto targets =
+            calls_.Call(UpperCase(file.target), [folder = realFolder_, leaf = file.leaf] {
+                return FindOnDisk(folder, RegisterPath(leaf));
+            });
         if (!targets) {
             Failed(source);
             return;
@@ -213,7 +261,7 @@ private:
         if (!targets->empty() && IsFileMode(targets->front().mode)) {
             switch (ctx_.dialogs.AskYesNoCancel(
                 QStringLiteral("确认操作"),
-                QStringLiteral("目标文件已经存在，是否覆盖？\n\r\n\r") + shown(file.target))) {
+                QStringLiteral("目标文件已经存在，是否覆盖？\n\r\n\r") + Shown(file.target))) {
             case IDialogs::Answer::No:
                 return;
             case IDialogs::Answer::Cancel:
@@ -266,22 +314,22 @@ private:
         // Across file systems the copy is on disk and complete before the source goes.
         MoveOutcome outcome = MoveOutcome::Failed;
         if (rename) {
-            outcome = calls_
-                          .Change(file.source,
-                                  [from = file.from, folder = realFolder_, leaf = file.leaf] {
-                                      return SystemMoveFile(from, folder, leaf);
-                                  })
-                          .value_or(MoveOutcome::Failed);
+            outcome = MoveOnDrive(file);
         } else if (BlockCopyFile(CopyOf(file), ctx_.shell, calls_, CopyDurability::OnDisk)) {
             outcome = MoveOutcome::Moved;
         }
         if (outcome == MoveOutcome::Changed) return ReportChanged(ctx_.shell, file.from);
         if (outcome == MoveOutcome::Failed) return Failed(file.source);
+        Arrived(r, file, rename);
+    }
+
+    // The file is in the chosen folder: the row follows it, and a copy's source goes.
+    void Arrived(int r, const RowFile& file, bool renamed) {
         const QString from = Gb(UpperCase(file.source));
         ctx_.shell.AddHistory(QStringLiteral("复制成功:") + Gb(UpperCase(file.target)));
         ++done_;
         ctx_.reg.SetCell(colPath, r, folder_);
-        if (rename) return;
+        if (renamed) return;
         // The source is gone already when the copy took it (nothing to say), and counts as
         // not deleted when its mount stops answering.
         const std::optional<CheckedDeletion> deleted =
@@ -299,6 +347,7 @@ private:
     std::string folder_;  // the chosen folder, ending in the separator
     RealPath realFolder_; // the same as the dialog gave it
     std::unordered_map<std::string, bool> onTargetDrive_; // by path cell
+    std::vector<std::optional<RowLook>> looks_;           // by row, from the first row
     int done_ = 0;
     TDiskCalls calls_;
 };

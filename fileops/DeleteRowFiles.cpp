@@ -20,7 +20,7 @@ void DeleteRowFiles(const FileOpsContext& ctx) {
         [](const std::string& path) {
             if (path.empty()) return std::vector<DiskEntry>();
             std::vector<DiskEntry> entries = FindOnDisk(RegisterPath(path));
-            if (entries.size() < 2) ForceDeleteFile(path);
+            if (entries.size() < 2) DeleteFoundFile(entries);
             return entries;
         },
         {}, true);

@@ -67,56 +67,59 @@ std::string RowFilePath(IShell& shell, const VideoRegister& reg, int row) {
     return RowFilePath(reg, row);
 }
 
-bool ForceDeleteFile(std::string_view gbPath) {
-    const std::vector<DiskEntry> found = FindOnDisk(RegisterPath(gbPath));
-    return !found.empty() && IsFileMode(found.front().mode) &&
-           DeleteCheckedFile(found.front()) == CheckedDeletion::Deleted;
+namespace {
+
+bool RemoveFound(const DiskEntry& entry) {
+    // A read-only mode does not stop unlink (only the folder's rights count), so there is
+    // no attribute to clear first.
+    FolderEntryChange change(entry.real);
+    if (!RemoveFile(entry.real)) return false;
+    change.Removed();
+    return true;
+}
+
+// The size and time of the file at a real path, from the file opened once.
+std::pair<uint64_t, int64_t> SizeAndTimeOf(const RealPath& real, std::string_view gbPath) {
+    int fd = OpenRegularFile(real, gbPath);
+    const std::optional<FileStatus> st = StatusOfOpen(fd);
+    const int err = errno;
+    CloseFile(fd);
+    if (!st) ThrowOpenError(gbPath, err);
+    return {st->size, st->modifiedNs};
+}
+
+} // namespace
+
+bool DeleteFoundFile(const std::vector<DiskEntry>& found) {
+    return !found.empty() && IsFileMode(found.front().mode) && RemoveFound(found.front());
 }
 
 CheckedDeletion DeleteCheckedFile(const DiskEntry& entry) {
     const std::optional<FileStatus> st = StatusOf(entry.real);
     if (!st) return CheckedDeletion::Gone;
     if (st->dev != entry.dev || st->ino != entry.ino) return CheckedDeletion::Changed;
-    // A read-only mode does not stop unlink (only the folder's rights count), so there is
-    // no attribute to clear first.
-    FolderEntryChange change(entry.real);
-    if (!RemoveFile(entry.real)) return CheckedDeletion::Failed;
-    change.Removed();
-    return CheckedDeletion::Deleted;
+    return RemoveFound(entry) ? CheckedDeletion::Deleted : CheckedDeletion::Failed;
 }
 
-TRowFiles FindRowFiles(const std::string& gbPath) {
-    TRowFiles files{FindOnDisk(RegisterPath(gbPath))};
-    files.exists = !files.found.empty() && IsFileMode(files.found.front().mode);
-    return files;
-}
-
-TFileCheck CheckFile(const std::string& gbPath) {
+TFileCheck CheckFile(const std::string& gbPath, FileLook look) {
     TFileCheck file;
-    file.exists = FileExists(RegisterPath(gbPath));
+    file.found = FindOnDisk(RegisterPath(gbPath));
+    file.exists = !file.found.empty() && IsFileMode(file.found.front().mode);
     if (!file.exists) return file;
+    file.real = file.found.front().real.Bytes();
+    if (look == FileLook::Entry) return file;
     try {
-        std::tie(file.size, file.modifiedNs) = GetFileSizeAndTime(gbPath);
+        std::tie(file.size, file.modifiedNs) = SizeAndTimeOf(file.found.front().real, gbPath);
     } catch (const ENoAnswer&) {
         throw; // no answer is no failure of the file: the call has none
     } catch (...) {
         file.error = std::current_exception();
     }
-    file.real = ResolvePath(RegisterPath(gbPath)).Bytes();
     return file;
 }
 
 uint64_t GetFileSizeBytes(std::string_view gbPath) {
-    return GetFileSizeAndTime(gbPath).first;
-}
-
-std::pair<uint64_t, int64_t> GetFileSizeAndTime(std::string_view gbPath) {
-    int fd = OpenRegularFile(ResolvePath(RegisterPath(gbPath)), gbPath);
-    const std::optional<FileStatus> st = StatusOfOpen(fd);
-    const int err = errno;
-    CloseFile(fd);
-    if (!st) ThrowOpenError(gbPath, err);
-    return {st->size, st->modifiedNs};
+    return SizeAndTimeOf(ResolvePath(RegisterPath(gbPath)), gbPath).first;
 }
 
 uint64_t GetDiskFreeBytes(std::string_view gbPath) {

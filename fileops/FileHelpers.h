@@ -30,35 +30,33 @@ std::string RowFilePath(const VideoRegister& reg, int row);
 // named in the history.
 std::string RowFilePath(IShell& shell, const VideoRegister& reg, int row);
 
-// Deletes the file; false when it does not exist or cannot be deleted.
-bool ForceDeleteFile(std::string_view gbPath);
+// Deletes the file that a register path was found to name (the first of `found`, as
+// FindOnDisk gives them, when it is a regular file) without looking it up again; false when
+// there is none or it cannot be deleted.
+bool DeleteFoundFile(const std::vector<DiskEntry>& found);
 
 // What became of a regular file found before a dialog that a command then meant to delete.
 enum class CheckedDeletion { Deleted, Gone, Changed, Failed };
 CheckedDeletion DeleteCheckedFile(const DiskEntry& entry);
 
-// What a command asks of the disk about a row's file, in one call that a worker makes.
+// What a command asks of the disk about a row's file, in one call that a worker makes. The
+// register path is resolved once; the command then acts on the entry found.
 struct TFileCheck {
-    bool exists = false;
-    uint64_t size = 0;
-    int64_t modifiedNs = 0;   // the modification time, ns since the epoch
-    std::string real;         // the file on disk
-    std::exception_ptr error; // the size could not be read: what GetFileSizeBytes threw
-};
-// Whether the file exists, and if so its size and where it is; nothing is thrown.
-TFileCheck CheckFile(const std::string& gbPath);
-
-// The entries on disk that a register path fits, asked in one call that a worker makes.
-struct TRowFiles {
-    std::vector<DiskEntry> found; // as FindOnDisk gives them
+    std::vector<DiskEntry> found; // every entry the path fits, as FindOnDisk gives them
     bool exists = false;          // the first is a regular file (FileExists)
+    uint64_t size = 0;            // with FileLook::Size only
+    int64_t modifiedNs = 0;       // the modification time, ns since the epoch
+    std::string real;             // the file on disk
+    std::exception_ptr error;     // the size could not be read: what the open threw (EFileError)
 };
-TRowFiles FindRowFiles(const std::string& gbPath);
+// Whether the file's size and time are read too (from the file opened once).
+enum class FileLook { Entry, Size };
+// Whether the file exists, and if so where it is and (FileLook::Size) its size; nothing is
+// thrown.
+TFileCheck CheckFile(const std::string& gbPath, FileLook look = FileLook::Size);
 
 // The length of the file. Throws EFileError as OpenRegularFile does (a pipe is not opened).
 uint64_t GetFileSizeBytes(std::string_view gbPath);
-// The same with the modification time, ns since the epoch, from the same open file.
-std::pair<uint64_t, int64_t> GetFileSizeAndTime(std::string_view gbPath);
 
 // The bytes free for the user on the file system that holds the path; 0 when the query fails.
 uint64_t GetDiskFreeBytes(std::string_view gbPath);

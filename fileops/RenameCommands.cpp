@@ -120,8 +120,8 @@ void RenameRowFile(const FileOpsContext& ctx) {
     if (source.empty()) return;
     // A file on a mount that does not answer is taken as missing.
     TDiskCalls calls = ShellDiskCalls(ctx.shell);
-    const std::optional<TRowFiles> files =
-        calls.Call(source, [source] { return FindRowFiles(source); });
+    const std::optional<TFileCheck> files =
+        calls.Call(source, [source] { return CheckFile(source, FileLook::Entry); });
     if (!files || !files->exists) {
         ctx.shell.SetStatusText(1, QStringLiteral("文件不存在 ") + GbToQString(source));
         return;

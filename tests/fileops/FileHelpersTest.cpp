@@ -35,10 +35,10 @@ TEST_F(FileHelpers, ForceDeleteRemovesReadOnlyFilesAndReportsMissingOnes) {
     fs::path f = root / "Dir" / "ro.mkv";
     MakeFile(f, 10);
     fs::permissions(f, fs::perms::owner_read);
-    EXPECT_TRUE(ForceDeleteFile(RegDir(root / "Dir") + "RO.MKV"));
+    EXPECT_TRUE(DeleteFoundFile(FindOnDisk(RegisterPath(RegDir(root / "Dir") + "RO.MKV"))));
     EXPECT_FALSE(fs::exists(f));
-    EXPECT_FALSE(ForceDeleteFile(Gb(f)));
-    EXPECT_FALSE(ForceDeleteFile(Gb(root))); // a folder is not a file
+    EXPECT_FALSE(DeleteFoundFile(FindOnDisk(RegisterPath(Gb(f)))));
+    EXPECT_FALSE(DeleteFoundFile(FindOnDisk(RegisterPath(Gb(root))))); // a folder is not a file
     EXPECT_TRUE(fs::exists(root));
 }
 
