@@ -106,7 +106,7 @@ TFileCheck CheckFile(const std::string& gbPath, FileLook look) {
     file.found = FindOnDisk(RegisterPath(gbPath));
     file.exists = !file.found.empty() && IsFileMode(file.found.front().mode);
     if (!file.exists) return file;
-    file.real = file.found.front().real.Bytes();
+    file.real = file.found.front().real;
     if (look == FileLook::Entry) return file;
     try {
         std::tie(file.size, file.modifiedNs) = SizeAndTimeOf(file.found.front().real, gbPath);

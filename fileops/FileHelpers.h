@@ -46,7 +46,7 @@ struct TFileCheck {
     bool exists = false;          // the first is a regular file (FileExists)
     uint64_t size = 0;            // with FileLook::Size only
     int64_t modifiedNs = 0;       // the modification time, ns since the epoch
-    std::string real;             // the file on disk
+    RealPath real;                // the file on disk
     std::exception_ptr error;     // the size could not be read: what the open threw (EFileError)
 };
 // Whether the file's size and time are read too (from the file opened once).

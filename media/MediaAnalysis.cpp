@@ -68,7 +68,7 @@ TProbeEnd ProbeMediaFile(TFilterGraph& FG, IShell& shell, const std::string& pat
     } emptyAfter{FG};
     // A file that cannot be rendered reads 0 x 0, 00:00:00; a probe cut short by a break or
     // a close, or whose graph was left to a stuck state change, reads nothing.
-    switch (FG.OpenMediaFile(RealPath(file.real), TRenderPurpose::Probe)) {
+    switch (FG.OpenMediaFile(file.real, TRenderPurpose::Probe)) {
     case kRenderAborted:
         return TProbeEnd::Stopped;
     case kRenderNoAnswer:

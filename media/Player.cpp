@@ -34,10 +34,9 @@ void TPlayer::Play(const VideoRegister& reg) {
     if (path.empty()) return;
     // The file is looked up off the UI thread: a share that does not answer costs one wait.
     TDiskCalls calls = ShellDiskCalls(shell_);
-    const std::optional<RealPath> real = calls.Call(path, [path] {
-        return FileExists(RegisterPath(path)) ? ResolvePath(RegisterPath(path)) : RealPath();
-    });
-    if (!real || real->empty()) return;
+    const std::optional<TFileCheck> file =
+        calls.Call(path, [path] { return CheckFile(path, FileLook::Entry); });
+    if (!file || !file->exists) return;
     const std::string channel(reg.Cell(colChannel, row));
     const std::string track(Trim(reg.Cell(colTrack, row)));
     FG.StopPlayback();
@@ -48,7 +47,7 @@ void TPlayer::Play(const VideoRegister& reg) {
     view_.ShowLength(QString::fromStdString(FormatHMS(0)));
     // A graph whose file does not open within the deadline is left behind, and the row goes
     // as a missing file does.
-    if (FG.OpenMediaFile(*real) == kRenderNoAnswer) return calls.MarkNotAnswering(path);
+    if (FG.OpenMediaFile(file->real) == kRenderNoAnswer) return calls.MarkNotAnswering(path);
     // The pane paints the pictures itself: there is no output window to take over.
     FG.StartPlayback();
     view_.ShowLength(QString::fromStdString(FormatHMS(FG.DurationMs() / 1000)));

@@ -35,7 +35,7 @@ bool Preroll(GstElement* graph, int timeoutMs) {
 
 } // namespace
 
-void ProbeOnOwnGraph(const std::string& real, int renderTimeoutMs, ProbeResult& result) {
+void ProbeOnOwnGraph(const RealPath& real, int renderTimeoutMs, ProbeResult& result) {
     result.width = result.height = result.durationMs = 0;
     GstElement* graph = MakePlaybin(nullptr);
     if (!graph) return;
@@ -49,7 +49,7 @@ void ProbeOnOwnGraph(const std::string& real, int renderTimeoutMs, ProbeResult& 
             gst_element_set_state(graph, GST_STATE_PAUSED);
             PlaybinVideoSize(graph, result.width, result.height);
             const int known = PlaybinDurationMs(graph);
-            result.durationMs = known >= 0 ? known : FileDurationMs(real, uri);
+            result.durationMs = known >= 0 ? known : FileDurationMs(real.Bytes(), uri);
         }
         g_free(uri);
     }

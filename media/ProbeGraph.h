@@ -2,11 +2,11 @@
 // analysis): the facts that the analysis reads through the player's graph, read the same way.
 #pragma once
 
-#include <string>
+#include "platform/Paths.h"
 
 struct ProbeResult;
 
 // Fills width, height and duration of the file on disk `real`; a file that cannot be rendered
 // reads 0 x 0 and no duration, as with the player's graph. May never return on a share that
 // stopped answering.
-void ProbeOnOwnGraph(const std::string& real, int renderTimeoutMs, ProbeResult& result);
+void ProbeOnOwnGraph(const RealPath& real, int renderTimeoutMs, ProbeResult& result);
