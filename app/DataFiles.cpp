@@ -1,7 +1,7 @@
 #include "app/DataFiles.h"
 
-#include "platform/FileErrors.h"
-#include "platform/GbText.h"
+#include "platform/fs/FileErrors.h"
+#include "platform/text/GbText.h"
 #include "register/IniFile.h"
 #include "register/ListFiles.h"
 

@@ -3,8 +3,9 @@
 // stops answering costs one wait and one history line, never a frozen window.
 #pragma once
 
-#include "platform/DataFolder.h"
-#include "platform/DiskCalls.h"
+#include "app/DataFolder.h"
+#include "platform/disks/DiskCalls.h"
+#include "register/DataPaths.h"
 #include "register/GridStore.h"
 #include "register/Shell.h"
 #include "register/StartupData.h"

@@ -1,11 +1,11 @@
 #include "app/FolderTreeModel.h"
 
-#include "platform/DeadlineWorker.h"
-#include "platform/DetachedCall.h"
-#include "platform/DiskLabels.h"
-#include "platform/EventWait.h"
-#include "platform/FolderListing.h"
-#include "platform/MountTableWatch.h"
+#include "platform/disks/DiskLabels.h"
+#include "platform/disks/MountTableWatch.h"
+#include "platform/fs/FolderListing.h"
+#include "platform/threads/DeadlineWorker.h"
+#include "platform/threads/DetachedCall.h"
+#include "platform/threads/EventWait.h"
 
 #include <QDir>
 #include <QSet>

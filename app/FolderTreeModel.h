@@ -6,9 +6,9 @@
 // files are not shown; changes inside a folder show when its node is opened again.
 #pragma once
 
-#include "platform/DiskPlaces.h"
-#include "platform/HandOver.h"
-#include "platform/MountTable.h"
+#include "platform/disks/DiskPlaces.h"
+#include "platform/disks/MountTable.h"
+#include "platform/threads/HandOver.h"
 
 #include <QFileIconProvider>
 #include <QPersistentModelIndex>

@@ -1,6 +1,6 @@
 #include "app/GridText.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 std::string NextChannel(std::string_view channel) {
     static const std::string left = Utf8ToGb("左声道"), stereo = Utf8ToGb("立体声"),

@@ -1,6 +1,6 @@
 #include "app/PacedOutput.h"
 
-#include "platform/Clock.h"
+#include "platform/threads/Clock.h"
 
 PacedOutput::PacedOutput(IProgress& pb2, IProgress& pb3, LinesSink addLines, int64_t intervalNs)
     : addLines_(std::move(addLines)), interval_(intervalNs), pb2_(*this, pb2), pb3_(*this, pb3) {}

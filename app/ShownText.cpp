@@ -1,6 +1,6 @@
 #include "app/ShownText.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <algorithm>
 

@@ -1,8 +1,16 @@
 #include "app/TavloraApplication.h"
 
-#include "platform/Dialogs.h"
+#include "platform/ui/Dialogs.h"
 
 #include <exception>
+
+QString ApplicationTitle() {
+    return QStringLiteral("星澜影库通");
+}
+
+TavloraApplication::TavloraApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(ApplicationTitle());
+}
 
 bool TavloraApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -4,9 +4,13 @@
 
 #include <QApplication>
 
+// The program's title: the caption of its window and messages.
+QString ApplicationTitle();
+
 class TavloraApplication : public QApplication {
     Q_OBJECT
 public:
-    TavloraApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    // The application runs under its title, the caption of its messages.
+    TavloraApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };

@@ -2,8 +2,8 @@
 #include "app/DialogLanguage.h"
 #include "app/TavloraApplication.h"
 #include "app/uFrmMain.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
+#include "platform/threads/Clock.h"
+#include "platform/ui/Dialogs.h"
 
 #include <QMessageBox>
 
@@ -16,7 +16,6 @@ int main(int argc, char** argv) {
                                              "请升级您的计算机和操作系统.系统退出"));
         return 1;
     }
-    QCoreApplication::setApplicationName(ApplicationTitle());
     const DataFolder data = ChooseDataFolderInTime();
     TFrmMain window(data.dir, nullptr, data.answering);
     for (const QString& line : data.notices)

@@ -5,7 +5,7 @@
 #include "app/RegisterGrid.h"
 #include "app/ShownText.h"
 #include "app/StatusPanels.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "register/ShellDiskCalls.h"
 

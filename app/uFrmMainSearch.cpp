@@ -3,9 +3,9 @@
 #include "app/uFrmMain.h"
 
 #include "app/FolderTreeModel.h"
-#include "platform/DiskCalls.h"
-#include "platform/GbText.h"
-#include "platform/Paths.h"
+#include "platform/disks/DiskCalls.h"
+#include "platform/fs/Paths.h"
+#include "platform/text/GbText.h"
 #include "register/ListFiles.h"
 #include "register/ShellDiskCalls.h"
 #include "search/SearchFiles.h"

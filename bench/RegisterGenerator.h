@@ -1,7 +1,7 @@
 // The generator of realistic register databases shared by the benchmarks.
 #pragma once
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 
 #include <cstdio>

@@ -12,8 +12,8 @@
 #include "app/uFrmMain.h"
 #include "fileops/FileHelpers.h"
 #include "maintenance/CleanUp.h"
-#include "platform/GbText.h"
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "support/FakeShell.h"
 

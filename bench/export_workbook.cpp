@@ -6,7 +6,7 @@
 #include "BenchUtil.h"
 #include "app/uFrmMain.h"
 #include "export/WorkbookExport.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 
 #include <QAction>

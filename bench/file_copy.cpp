@@ -9,7 +9,7 @@
 // the page cache is written back before each timed run.
 #include "BenchUtil.h"
 #include "app/uFrmMain.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "support/FakeDialogs.h"
 

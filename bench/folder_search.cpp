@@ -5,7 +5,7 @@
 // case, some hidden folders) is made once and reused by later runs. Last, the listing of a
 // long type list against the type-after-type listing it replaced.
 #include "BenchUtil.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "register/Shell.h"
 #include "search/SearchFiles.h"

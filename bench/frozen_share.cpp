@@ -8,7 +8,7 @@
 #include "BenchUtil.h"
 #include "app/uFrmMain.h"
 #include "maintenance/CleanUp.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "search/SearchFiles.h"
 #include "support/FakeShell.h"

@@ -7,7 +7,7 @@
 #include "app/RegisterGrid.h"
 #include "app/StatusPanels.h"
 #include "app/uFrmMain.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 
 #include <QApplication>

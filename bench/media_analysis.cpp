@@ -11,7 +11,7 @@
 
 #include "app/uFrmMain.h"
 #include "media/MediaAnalysis.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 
 #include <QApplication>

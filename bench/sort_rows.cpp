@@ -8,7 +8,7 @@
 #include "BenchUtil.h"
 #include "maintenance/SortKeys.h"
 #include "maintenance/SortRows.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 
 #include <QCoreApplication>

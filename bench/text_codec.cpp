@@ -3,7 +3,7 @@
 //   build/bench/bench_text_codec [count]
 #include "BenchUtil.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <QCoreApplication>
 #include <QStringDecoder>

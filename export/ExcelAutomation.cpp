@@ -1,6 +1,6 @@
 #include "export/ExcelAutomation.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <algorithm>
 

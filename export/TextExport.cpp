@@ -1,7 +1,7 @@
 #include "export/TextExport.h"
 
-#include "platform/GbText.h"
-#include "platform/SafeFile.h"
+#include "platform/fs/SafeFile.h"
+#include "platform/text/GbText.h"
 #include "register/ShellDiskCalls.h"
 
 std::string TextExportPath(std::string_view programDir) {

@@ -1,8 +1,8 @@
 #include "export/WorkbookExport.h"
 
 #include "export/XlsWorkbook.h"
-#include "platform/Clock.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
+#include "platform/threads/Clock.h"
 #include "register/ShellDiskCalls.h"
 
 #include <algorithm>

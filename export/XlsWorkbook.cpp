@@ -1,7 +1,7 @@
 #include "export/XlsWorkbook.h"
 
 #include "export/CompoundFile.h"
-#include "platform/SafeFile.h"
+#include "platform/fs/SafeFile.h"
 
 #include <algorithm>
 #include <stdexcept>

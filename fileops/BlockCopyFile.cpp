@@ -2,8 +2,8 @@
 
 #include "fileops/BlockCopyJob.h"
 #include "fileops/FileHelpers.h"
-#include "platform/FileErrors.h"
-#include "platform/GbText.h"
+#include "platform/fs/FileErrors.h"
+#include "platform/text/GbText.h"
 
 #include <memory>
 #include <optional>

@@ -1,8 +1,8 @@
 // The block copy of one file with its own progress bar (PB3) and the break test.
 #pragma once
 
-#include "platform/DiskCalls.h"
-#include "platform/Paths.h"
+#include "platform/disks/DiskCalls.h"
+#include "platform/fs/Paths.h"
 #include "register/Shell.h"
 
 #include <string>

@@ -1,12 +1,12 @@
 #include "fileops/BlockCopyJob.h"
 
 #include "fileops/FileHelpers.h"
-#include "platform/Clock.h"
-#include "platform/EventWait.h"
-#include "platform/FileErrors.h"
-#include "platform/LineReader.h"
-#include "platform/SafeFile.h"
 #include "platform/fs/FileCalls.h"
+#include "platform/fs/FileErrors.h"
+#include "platform/fs/LineReader.h"
+#include "platform/fs/SafeFile.h"
+#include "platform/threads/Clock.h"
+#include "platform/threads/EventWait.h"
 
 #include <cerrno>
 #include <vector>

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "fileops/BlockCopyFile.h"
-#include "platform/DeadlineWorker.h"
 #include "platform/fs/FileCalls.h"
+#include "platform/threads/DeadlineWorker.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -3,13 +3,14 @@
 #include "fileops/BlockCopyFile.h"
 #include "fileops/FileHelpers.h"
 #include "fileops/SystemMoveFile.h"
-#include "platform/GbText.h"
-#include "platform/Paths.h"
 #include "platform/fs/FileCalls.h"
+#include "platform/fs/Paths.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "register/ShellDiskCalls.h"
 #include "register/StorableCell.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <optional>
 #include <unordered_map>
@@ -157,9 +158,9 @@ private:
                                   .value_or(0);
         if (free > total) return true;
         ctx_.dialogs.Information(
-            ApplicationTitle(), QStringLiteral("磁盘空间不够：\n\r复制文件字节数：") +
-                                    QString::number(total) +
-                                    QStringLiteral("\n\r目标磁盘字节数：") + QString::number(free));
+            QCoreApplication::applicationName(),
+            QStringLiteral("磁盘空间不够：\n\r复制文件字节数：") + QString::number(total) +
+                QStringLiteral("\n\r目标磁盘字节数：") + QString::number(free));
         return false;
     }
 

@@ -2,7 +2,7 @@
 // register paths; every access goes through the case-insensitive resolver.
 #pragma once
 
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
 #include "register/VideoRegister.h"
 
 class IShell;

@@ -2,7 +2,7 @@
 // register database file that they save.
 #pragma once
 
-#include "platform/Dialogs.h"
+#include "platform/ui/Dialogs.h"
 #include "register/Shell.h"
 #include "register/VideoRegister.h"
 

@@ -2,9 +2,9 @@
 
 #include "fileops/FileHelpers.h"
 #include "fileops/SystemMoveFile.h"
-#include "platform/GbText.h"
-#include "platform/Paths.h"
 #include "platform/fs/FileCalls.h"
+#include "platform/fs/Paths.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "register/ShellDiskCalls.h"
 #include "register/StorableCell.h"

@@ -1,7 +1,7 @@
 #include "fileops/SystemMoveFile.h"
 
-#include "platform/GbText.h"
 #include "platform/fs/FolderHandle.h"
+#include "platform/text/GbText.h"
 
 #include <string>
 

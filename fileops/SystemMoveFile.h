@@ -1,7 +1,7 @@
 // The platform's move of one file or folder to a new name on the same file system.
 #pragma once
 
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
 
 #include <string_view>
 

@@ -2,8 +2,8 @@
 
 #include "fileops/FileHelpers.h"
 #include "maintenance/ProgressThrottle.h"
-#include "platform/GbText.h"
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "register/ShellDiskCalls.h"
 

@@ -1,7 +1,7 @@
 #include "maintenance/InsertFiles.h"
 
-#include "platform/GbText.h"
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "register/NewRecord.h"
 #include "register/ShellDiskCalls.h"

@@ -1,7 +1,7 @@
 // Registering files picked by hand in the open dialog, inserted at the current row.
 #pragma once
 
-#include "platform/Dialogs.h"
+#include "platform/ui/Dialogs.h"
 #include "register/Shell.h"
 #include "register/VideoRegister.h"
 

@@ -1,6 +1,6 @@
 #include "maintenance/ProgressThrottle.h"
 
-#include "platform/Clock.h"
+#include "platform/threads/Clock.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "maintenance/QueryRows.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <string>
 

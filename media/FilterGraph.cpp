@@ -6,8 +6,8 @@
 #include "media/GstGraphCall.h"
 #include "media/GstGraphElements.h"
 #include "media/GstGraphFacts.h"
-#include "platform/DiskCalls.h"
-#include "platform/EventWait.h"
+#include "platform/disks/DiskCalls.h"
+#include "platform/threads/EventWait.h"
 #include "register/Shell.h"
 
 #include <QElapsedTimer>

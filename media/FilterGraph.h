@@ -5,8 +5,8 @@
 // filters"); the video pane and the seek bar listen to its control notifications.
 #pragma once
 
-#include "platform/HandOver.h"
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
+#include "platform/threads/HandOver.h"
 
 #include <QEventLoop>
 #include <QObject>

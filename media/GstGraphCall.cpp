@@ -1,6 +1,6 @@
 #include "media/GstGraphCall.h"
 
-#include "platform/DeadlineWorker.h"
+#include "platform/threads/DeadlineWorker.h"
 
 #include <algorithm>
 #include <memory>

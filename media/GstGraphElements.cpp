@@ -1,7 +1,7 @@
 #include "media/GstGraphElements.h"
 
 #include "media/GstGraph.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <algorithm>
 #include <array>

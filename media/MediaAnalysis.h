@@ -5,7 +5,7 @@
 
 #include "fileops/FileHelpers.h"
 #include "media/FilterGraph.h"
-#include "platform/DiskCalls.h"
+#include "platform/disks/DiskCalls.h"
 #include "register/Shell.h"
 #include "register/VideoRegister.h"
 

@@ -1,6 +1,6 @@
 #include "media/MpegAudioFrames.h"
 
-#include "platform/BlockReader.h"
+#include "platform/fs/BlockReader.h"
 
 #include <array>
 #include <cstring>

@@ -2,7 +2,7 @@
 // analysis): the facts that the analysis reads through the player's graph, read the same way.
 #pragma once
 
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
 
 struct ProbeResult;
 

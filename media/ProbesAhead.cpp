@@ -2,7 +2,7 @@
 
 #include "media/MediaAnalysis.h"
 #include "media/ProbeGraph.h"
-#include "platform/ReachGate.h"
+#include "platform/disks/ReachGate.h"
 #include "register/GridStore.h"
 
 #include <algorithm>

@@ -6,9 +6,9 @@
 #pragma once
 
 #include "fileops/FileHelpers.h"
-#include "platform/DeadlineWorker.h"
-#include "platform/DiskCalls.h"
-#include "platform/MountTable.h"
+#include "platform/disks/DiskCalls.h"
+#include "platform/disks/MountTable.h"
+#include "platform/threads/DeadlineWorker.h"
 #include "register/VideoRegister.h"
 
 #include <map>

@@ -11,7 +11,7 @@
 #pragma once
 
 #include "media/FilterGraph.h"
-#include "platform/HandOver.h"
+#include "platform/threads/HandOver.h"
 
 #include <QImage>
 #include <QPointer>

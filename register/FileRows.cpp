@@ -1,8 +1,8 @@
 #include "register/FileRows.h"
 
-#include "platform/LineReader.h"
-#include "platform/OverlappedRead.h"
 #include "platform/fs/FileCalls.h"
+#include "platform/fs/LineReader.h"
+#include "platform/fs/OverlappedRead.h"
 #include "register/LineRows.h"
 #include "register/RowArena.h"
 #include "register/RowNumbers.h"

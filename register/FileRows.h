@@ -5,7 +5,7 @@
 // any locking.
 #pragma once
 
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
 #include "register/PackedRow.h"
 
 #include <cstddef>

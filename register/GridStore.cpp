@@ -1,9 +1,9 @@
 #include "register/GridStore.h"
 
-#include "platform/FileErrors.h"
-#include "platform/GbText.h"
-#include "platform/Paths.h"
-#include "platform/SafeFile.h"
+#include "platform/fs/FileErrors.h"
+#include "platform/fs/Paths.h"
+#include "platform/fs/SafeFile.h"
+#include "platform/text/GbText.h"
 #include "register/FileRows.h"
 #include "register/LineRows.h"
 #include "register/RowNumbers.h"

@@ -1,9 +1,9 @@
 #include "register/IniFile.h"
 
-#include "platform/GbText.h"
-#include "platform/LineReader.h"
-#include "platform/Paths.h"
-#include "platform/SafeFile.h"
+#include "platform/fs/LineReader.h"
+#include "platform/fs/Paths.h"
+#include "platform/fs/SafeFile.h"
+#include "platform/text/GbText.h"
 
 #include <charconv>
 #include <vector>

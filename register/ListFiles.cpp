@@ -1,8 +1,8 @@
 #include "register/ListFiles.h"
 
-#include "platform/LineReader.h"
-#include "platform/Paths.h"
-#include "platform/SafeFile.h"
+#include "platform/fs/LineReader.h"
+#include "platform/fs/Paths.h"
+#include "platform/fs/SafeFile.h"
 
 std::vector<std::string> ReadListFile(std::string_view path) {
     std::vector<std::string> items;

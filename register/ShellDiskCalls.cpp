@@ -1,7 +1,7 @@
 #include "register/ShellDiskCalls.h"
 
-#include "platform/FileErrors.h"
-#include "platform/GbText.h"
+#include "platform/fs/FileErrors.h"
+#include "platform/text/GbText.h"
 
 #include <cerrno>
 #include <memory>

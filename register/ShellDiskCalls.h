@@ -3,7 +3,7 @@
 // a change's, which names the mount it waits for once the deadline has passed.
 #pragma once
 
-#include "platform/DiskCalls.h"
+#include "platform/disks/DiskCalls.h"
 #include "register/GridStore.h"
 #include "register/Shell.h"
 

@@ -1,6 +1,6 @@
 #include "register/StartupData.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/IniFile.h"
 #include "register/ListFiles.h"
 

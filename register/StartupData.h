@@ -1,7 +1,7 @@
 // The start-up load of the lists, the register and the settings the window restores.
 #pragma once
 
-#include "platform/DataFolder.h"
+#include "register/DataPaths.h"
 #include "register/GridStore.h"
 #include "register/VideoRegister.h"
 

@@ -1,6 +1,6 @@
 #include "register/StorableCell.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 CellFault CellFaultOf(std::string_view text) {
     bool doubleCaret = false, lineBreak = false, lastCaret = false, incomplete = false, tab = false;

@@ -1,6 +1,6 @@
 #include "register/VideoRegister.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "register/StorableCell.h"
 

@@ -1,6 +1,6 @@
 #include "search/EventPace.h"
 
-#include "platform/Clock.h"
+#include "platform/threads/Clock.h"
 #include "register/Shell.h"
 
 namespace {

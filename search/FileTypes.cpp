@@ -1,6 +1,6 @@
 #include "search/FileTypes.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "search/Wildcard.h"
 
 #include <algorithm>

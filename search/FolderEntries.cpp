@@ -1,7 +1,7 @@
 #include "search/FolderEntries.h"
 
-#include "platform/MountTable.h"
-#include "platform/ReachedPath.h"
+#include "platform/disks/MountTable.h"
+#include "platform/disks/ReachedPath.h"
 
 #include <set>
 

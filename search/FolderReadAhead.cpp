@@ -1,11 +1,11 @@
 #include "search/FolderReadAhead.h"
 
-#include "platform/Clock.h"
-#include "platform/DetachedWorker.h"
-#include "platform/DiskCalls.h"
-#include "platform/EventWait.h"
-#include "platform/FileId.h"
-#include "platform/MountTable.h"
+#include "platform/disks/DiskCalls.h"
+#include "platform/disks/MountTable.h"
+#include "platform/fs/FileId.h"
+#include "platform/threads/Clock.h"
+#include "platform/threads/DetachedWorker.h"
+#include "platform/threads/EventWait.h"
 
 #include <algorithm>
 #include <chrono>

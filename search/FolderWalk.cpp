@@ -1,8 +1,8 @@
 #include "search/FolderWalk.h"
 
-#include "platform/GbText.h"
-#include "platform/Paths.h"
 #include "platform/fs/FileCalls.h"
+#include "platform/fs/Paths.h"
+#include "platform/text/GbText.h"
 #include "register/Shell.h"
 
 #include <optional>

@@ -12,8 +12,8 @@
 // in the history, not counted and left out, and nothing more is read from its device.
 #pragma once
 
-#include "platform/DiskCalls.h"
-#include "platform/FileId.h"
+#include "platform/disks/DiskCalls.h"
+#include "platform/fs/FileId.h"
 #include "search/EventPace.h"
 #include "search/FolderReadAhead.h"
 #include "search/SearchLists.h"

@@ -1,7 +1,7 @@
 #include "search/SearchLocations.h"
 
-#include "platform/GbText.h"
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
+#include "platform/text/GbText.h"
 #include "register/Shell.h"
 
 #include <algorithm>

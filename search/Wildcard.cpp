@@ -1,6 +1,6 @@
 #include "search/Wildcard.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "app/RegisterGrid.h"
 #include "app/RowColours.h"
 #include "app/uFrmMain.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 
 #include <QApplication>

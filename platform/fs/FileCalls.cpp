@@ -74,3 +74,7 @@ bool FlushToDisk(int fd) {
 bool CloseFile(int fd) {
     return close(fd) == 0;
 }
+
+bool MayCreateIn(const RealPath& folder) {
+    return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}

@@ -2,7 +2,7 @@
 // it, and the changes made to it. Each is one call to the system; a Windows build has its own.
 #pragma once
 
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +26,9 @@ std::optional<FileStatus> StatusOfOpen(int fd);
 bool IsFileMode(mode_t mode); // a regular file
 bool IsFolderMode(mode_t mode);
 
+// Whether this process may create entries in the folder (its rights, not the file system's
+// free room).
+bool MayCreateIn(const RealPath& folder);
 // Removes the name of a file (not a folder); false when the system refused.
 bool RemoveFile(const RealPath& path);
 // The bytes free for the user on the file system that holds the path; 0 when unknown.

@@ -3,7 +3,7 @@
 // their accessible actions, reads the outcome on the status line, then plays the film found
 // and finds the full-screen view that a double click on the video pane opens.
 #include "journey/TestVideos.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,7 +4,7 @@
 
 #include "app/FolderTreeModel.h"
 #include "media/GstGraph.h"
-#include "platform/EventWait.h"
+#include "platform/threads/EventWait.h"
 #include "register/GridStore.h"
 #include "support/ShortDiskDeadline.h"
 #include "support/SlowShare.h"

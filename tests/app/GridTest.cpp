@@ -4,7 +4,7 @@
 #include "app/GridText.h"
 #include "app/RegisterGrid.h"
 #include "app/RowColours.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 
 #include <QAction>

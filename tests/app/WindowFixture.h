@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/uFrmMain.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "support/FakeDialogs.h"
 
 #include <QDir>

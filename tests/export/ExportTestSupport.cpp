@@ -1,6 +1,6 @@
 #include "ExportTestSupport.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 
 #include <QCryptographicHash>

@@ -1,8 +1,8 @@
 #include "ExportTestSupport.h"
 
 #include "export/WorkbookExport.h"
-#include "platform/FileErrors.h"
-#include "platform/GbText.h"
+#include "platform/fs/FileErrors.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 
 #include <filesystem>

@@ -2,7 +2,7 @@
 
 #include "export/CompoundFile.h"
 #include "export/ExcelAutomation.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

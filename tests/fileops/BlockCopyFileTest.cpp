@@ -3,7 +3,7 @@
 #include "fileops/BlockCopyFile.h"
 #include "fileops/FileHelpers.h"
 #include "fileops/RenameCommands.h"
-#include "platform/FileErrors.h"
+#include "platform/fs/FileErrors.h"
 #include "register/ShellDiskCalls.h"
 #include "support/ShortDiskDeadline.h"
 #include "support/SlowShare.h"

@@ -1,7 +1,7 @@
 #include "FileOpsFixture.h"
 
 #include "fileops/CopyMoveFiles.h"
-#include "platform/FileErrors.h"
+#include "platform/fs/FileErrors.h"
 #include "support/ShortDiskDeadline.h"
 #include "support/SlowShare.h"
 

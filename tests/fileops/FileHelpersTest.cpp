@@ -2,7 +2,7 @@
 
 #include "fileops/FileHelpers.h"
 #include "fileops/SystemMoveFile.h"
-#include "platform/FileErrors.h"
+#include "platform/fs/FileErrors.h"
 
 #include <sys/stat.h>
 

@@ -1,6 +1,6 @@
 #include "FileOpsFixture.h"
 
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
 
 #include <fstream>
 #include <sstream>

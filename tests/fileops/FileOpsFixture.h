@@ -2,7 +2,7 @@
 #pragma once
 
 #include "fileops/FileOpsContext.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeShell.h"

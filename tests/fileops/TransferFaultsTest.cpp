@@ -5,8 +5,8 @@
 #include "FileOpsFixture.h"
 
 #include "fileops/CopyMoveFiles.h"
-#include "platform/FileErrors.h"
-#include "platform/Paths.h"
+#include "platform/fs/FileErrors.h"
+#include "platform/fs/Paths.h"
 #include "search/SearchFiles.h"
 
 #include <cerrno>

@@ -3,7 +3,7 @@
 // screen) agree, and UpperCase changes nothing but the letters a-z that start a character.
 #include "FuzzSupport.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <QStringDecoder>
 

@@ -3,7 +3,7 @@
 // file is rewritten with CR LF line ends and no temporary file left behind.
 #include "FuzzSupport.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/IniFile.h"
 
 #include <dirent.h>

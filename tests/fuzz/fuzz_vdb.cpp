@@ -3,7 +3,7 @@
 // gives the same rows wherever the format can hold them (the cell rule's).
 #include "FuzzSupport.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "register/StorableCell.h"
 #include "support/RegisterModel.h"

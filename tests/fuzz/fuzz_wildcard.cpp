@@ -2,7 +2,7 @@
 // same answer for any pattern and name, GB18030 characters kept whole, a-z folded.
 #include "FuzzSupport.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "search/Wildcard.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

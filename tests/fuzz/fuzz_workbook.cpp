@@ -6,7 +6,7 @@
 #include "XlsReader.h"
 
 #include "export/XlsWorkbook.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

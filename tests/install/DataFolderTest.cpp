@@ -1,6 +1,6 @@
 // Where the data files live: beside a program file the user may write to, else in the
 // user's own data folder.
-#include "platform/DataFolder.h"
+#include "app/DataFolder.h"
 #include "reliability/FaultInjection.h"
 #include "support/TempDir.h"
 

@@ -3,7 +3,7 @@
 #include "RealWindow.h"
 #include "app/RegisterGrid.h"
 #include "app/uFrmMain.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "support/FakeDialogs.h"
 
 #include <QAbstractButton>

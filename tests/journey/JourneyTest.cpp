@@ -11,7 +11,7 @@
 #include "app/FolderTreeModel.h"
 #include "app/StatusPanels.h"
 #include "controls/MyProgressBarNew.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "support/FakeDialogs.h"
 

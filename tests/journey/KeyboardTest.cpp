@@ -3,7 +3,7 @@
 // control and menu item has a name for assistive technology.
 #include "GridMenu.h"
 #include "controls/MyProgressBarNew.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "support/FakeDialogs.h"
 

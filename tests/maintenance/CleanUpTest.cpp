@@ -1,8 +1,8 @@
 #include "maintenance/CleanUp.h"
 #include "TestRegister.h"
 #include "fileops/FileHelpers.h"
-#include "platform/GbText.h"
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
+#include "platform/text/GbText.h"
 #include "support/FakeShell.h"
 #include "support/TempDir.h"
 

@@ -1,7 +1,7 @@
 #include "maintenance/QueryRows.h"
-#include "support/FakeShell.h"
 #include "TestRegister.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
+#include "support/FakeShell.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "maintenance/SortRows.h"
 #include "TestRegister.h"
 #include "maintenance/SortKeys.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include "media/MpegAudioFrames.h"
 #include "media/SampleGrabber.h"
 #include "media/VideoWindow.h"
-#include "platform/DiskCalls.h"
-#include "platform/GbText.h"
+#include "platform/disks/DiskCalls.h"
+#include "platform/text/GbText.h"
 #include "register/Shell.h"
 #include "support/SlowShare.h"
 

@@ -8,7 +8,7 @@
 
 #include "fileops/FileHelpers.h"
 #include "media/MediaAnalysis.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "search/SearchFiles.h"
 

@@ -6,9 +6,9 @@
 #include "fileops/FileHelpers.h"
 #include "media/MediaAnalysis.h"
 #include "media/ProbesAhead.h"
-#include "platform/FileErrors.h"
-#include "platform/GbText.h"
-#include "platform/Paths.h"
+#include "platform/fs/FileErrors.h"
+#include "platform/fs/Paths.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "register/ShellDiskCalls.h"
 

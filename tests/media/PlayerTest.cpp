@@ -4,7 +4,7 @@
 #include "support/FakeShell.h"
 
 #include "media/FilterPropertyDialog.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 
 #include "app/uFrmMain.h"
 #include "controls/MyRadionBtn.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "register/IniFile.h"
 #include "support/FakeDialogs.h"

@@ -1,5 +1,5 @@
 // The real dialogs, as the user meets them: looked at while open, then closed.
-#include "platform/Dialogs.h"
+#include "platform/ui/Dialogs.h"
 
 #include <QApplication>
 #include <QDir>

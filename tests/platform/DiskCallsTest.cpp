@@ -1,5 +1,5 @@
-#include "platform/DiskCalls.h"
-#include "platform/HandOver.h"
+#include "platform/disks/DiskCalls.h"
+#include "platform/threads/HandOver.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -1,7 +1,7 @@
 // The folder tree's places from a made-up mount table, as the kernel writes it.
-#include "platform/DiskPlaces.h"
-#include "platform/DiskLabels.h"
-#include "platform/MountTable.h"
+#include "platform/disks/DiskPlaces.h"
+#include "platform/disks/DiskLabels.h"
+#include "platform/disks/MountTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/GbText.h"
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
+#include "platform/text/GbText.h"
 #include "support/TempDir.h"
 
 #include <cstdio>

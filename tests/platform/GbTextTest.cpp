@@ -1,4 +1,4 @@
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
 
-#include "platform/FileErrors.h"
-#include "platform/GbText.h"
-#include "platform/LineReader.h"
-#include "platform/SafeFile.h"
+#include "platform/fs/FileErrors.h"
+#include "platform/fs/LineReader.h"
+#include "platform/fs/SafeFile.h"
+#include "platform/text/GbText.h"
 #include "support/TempDir.h"
 
 #include <csignal>

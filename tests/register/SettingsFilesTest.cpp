@@ -2,8 +2,8 @@
 #include "register/ListFiles.h"
 #include "register/StartupData.h"
 
-#include "platform/FileErrors.h"
-#include "platform/GbText.h"
+#include "platform/fs/FileErrors.h"
+#include "platform/text/GbText.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Hostile database, settings and list files: binary garbage, NUL bytes, huge lines, huge
 // separator runs, invalid GB18030 and broken settings structure load without harm, as the
 // line format says, and a save gives the bytes back wherever the format can hold them.
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "register/IniFile.h"
 #include "register/ListFiles.h"

@@ -6,7 +6,7 @@
 #include "support/FakeShell.h"
 #include "support/FileModesApply.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "search/SearchFiles.h"
 

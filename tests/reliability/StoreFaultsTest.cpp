@@ -3,7 +3,7 @@
 // error text; unreadable files report and are not replaced.
 #include "FaultInjection.h"
 
-#include "platform/FileErrors.h"
+#include "platform/fs/FileErrors.h"
 #include "register/GridStore.h"
 #include "register/IniFile.h"
 #include "register/ListFiles.h"

@@ -4,7 +4,7 @@
 #include "support/ShortDiskDeadline.h"
 #include "support/SlowShare.h"
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "search/FolderWalk.h"
 #include "search/SearchFiles.h"

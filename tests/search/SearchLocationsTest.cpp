@@ -1,8 +1,8 @@
 #include "TreeFixture.h"
 #include "support/FakeShell.h"
 
-#include "platform/GbText.h"
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
+#include "platform/text/GbText.h"
 #include "search/SearchLocations.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Builds real folder trees for the search tests in the program's scratch folder.
 #pragma once
 
-#include "platform/Paths.h"
+#include "platform/fs/Paths.h"
 #include "search/SearchLocations.h"
 
 #include <filesystem>

@@ -1,5 +1,5 @@
 #include "search/Wildcard.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // every call is recorded. An unscripted question fails the test instead of waiting on a human.
 #pragma once
 
-#include "platform/Dialogs.h"
+#include "platform/ui/Dialogs.h"
 
 #include <QStringList>
 #include <deque>

@@ -10,7 +10,7 @@
 #include "maintenance/CleanUp.h"
 #include "maintenance/SortKeys.h"
 #include "maintenance/SortRows.h"
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 #include "register/GridStore.h"
 #include "support/FakeShell.h"
 

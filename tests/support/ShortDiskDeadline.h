@@ -1,7 +1,7 @@
 // A short disk deadline for the length of a test: a frozen share would cost 15 s a call.
 #pragma once
 
-#include "platform/DiskCalls.h"
+#include "platform/disks/DiskCalls.h"
 
 class ShortDiskDeadline {
 public:

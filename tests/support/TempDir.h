@@ -1,7 +1,7 @@
 // A fresh scratch folder under the test program's data folder, removed afterwards.
 #pragma once
 
-#include "platform/GbText.h"
+#include "platform/text/GbText.h"
 
 #include <QDir>
 #include <QTemporaryDir>
