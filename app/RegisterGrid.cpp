@@ -11,7 +11,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-TRegisterGrid::TRegisterGrid(VideoRegister& reg, QWidget* parent) : QTableView(parent), reg_(reg) {
+TRegisterGrid::TRegisterGrid(VideoRegister& reg, QWidget* parent)
+    : QTableView(parent), reg_(reg), cursor_(reg.Cursor()) {
     setModel(&reg_);
     setItemDelegate(new RegisterCellDelegate(reg_, this));
     setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -51,8 +52,9 @@ TRegisterGrid::TRegisterGrid(VideoRegister& reg, QWidget* parent) : QTableView(p
     rows->setSelectionModel(headerSelection);
     cols->setSelectionModel(headerSelection);
 
-    connect(&reg_, &VideoRegister::currentChanged, this, &TRegisterGrid::RegisterCurrentChanged);
-    connect(&reg_, &VideoRegister::selectionChanged, this,
+    connect(&cursor_, &TRegisterCursor::currentChanged, this,
+            &TRegisterGrid::RegisterCurrentChanged);
+    connect(&cursor_, &TRegisterCursor::selectionChanged, this,
             &TRegisterGrid::RegisterSelectionChanged);
     connect(&reg_, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { topBeforeReset_ = verticalScrollBar()->value(); });
@@ -129,8 +131,8 @@ void TRegisterGrid::RegisterSelectionChanged(const GridRect& rect) {
 
 void TRegisterGrid::ApplyRegisterToView() {
     syncing_ = true;
-    const GridRect& rect = reg_.Selection();
-    selectionModel()->setCurrentIndex(reg_.index(reg_.CurRow() - 1, reg_.CurCol()),
+    const GridRect& rect = cursor_.Selection();
+    selectionModel()->setCurrentIndex(reg_.index(cursor_.CurRow() - 1, cursor_.CurCol()),
                                       QItemSelectionModel::NoUpdate);
     selectionModel()->select(QItemSelection(reg_.index(rect.top - 1, rect.left),
                                             reg_.index(rect.bottom - 1, rect.right)),
@@ -141,9 +143,9 @@ void TRegisterGrid::ApplyRegisterToView() {
 void TRegisterGrid::ViewCurrentChanged(const QModelIndex& current) {
     if (syncing_ || !current.isValid()) return;
     syncing_ = true;
-    reg_.SetCurrent(current.column(), current.row() + 1);
+    cursor_.SetCurrent(current.column(), current.row() + 1);
     // The register keeps its current cell off the number column.
-    QModelIndex kept = reg_.index(reg_.CurRow() - 1, reg_.CurCol());
+    QModelIndex kept = reg_.index(cursor_.CurRow() - 1, cursor_.CurCol());
     if (kept != current) selectionModel()->setCurrentIndex(kept, QItemSelectionModel::NoUpdate);
     syncing_ = false;
 }
@@ -167,7 +169,7 @@ void TRegisterGrid::ViewSelectionChanged() {
     rect.left = std::max(rect.left, 1);
     rect.right = std::max(rect.right, rect.left);
     syncing_ = true;
-    reg_.SetSelection(rect);
+    cursor_.SetSelection(rect);
     syncing_ = false;
 }
 
@@ -276,9 +278,9 @@ void TRegisterGrid::SelectFromAnchorTo(const QModelIndex& to) {
     const QPoint anchor(std::clamp(anchor_.x(), 1, reg_.ColCount() - 1),
                         std::clamp(anchor_.y(), 1, reg_.LastRow()));
     const int col = to.column(), row = to.row() + 1;
-    reg_.SetSelection({std::min(anchor.x(), col), std::min(anchor.y(), row),
-                       std::max(anchor.x(), col), std::max(anchor.y(), row)});
-    reg_.SetCurrent(col, row);
+    cursor_.SetSelection({std::min(anchor.x(), col), std::min(anchor.y(), row),
+                          std::max(anchor.x(), col), std::max(anchor.y(), row)});
+    cursor_.SetCurrent(col, row);
     anchor_ = anchor; // the selection just made is the user's, not the program's
     scrollTo(to);
 }
@@ -353,7 +355,7 @@ void TRegisterGrid::MoveRow(int from, int to) {
     int step = to > from ? 1 : -1;
     for (int r = from; r != to; r += step)
         reg_.SwapRows(r, r + step);
-    const int col = std::max(reg_.CurCol(), 1);
-    reg_.SetCurrent(col, to);
-    reg_.SetSelection({col, to, col, to});
+    const int col = std::max(cursor_.CurCol(), 1);
+    cursor_.SetCurrent(col, to);
+    cursor_.SetSelection({col, to, col, to});
 }

@@ -76,6 +76,7 @@ private:
     void PopupAtCurrentCell();
 
     VideoRegister& reg_;
+    TRegisterCursor& cursor_; // the register's, which the view shows and the user moves
     bool syncing_ = false;
     int topBeforeReset_ = 0;
     int dragFromRow_ = 0;    // register row dragged by its number cell, 0: none

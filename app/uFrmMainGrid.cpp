@@ -88,8 +88,10 @@ void TFrmMain::BuildPopupMenu() {
 }
 
 void TFrmMain::ConnectGrid() {
-    connect(&reg_, &VideoRegister::currentChanged, this, [this] { Guarded([&] { sgClick(); }); });
-    connect(&reg_, &VideoRegister::selectionChanged, this, [this] { ShowSelectedRange(); });
+    connect(&reg_.Cursor(), &TRegisterCursor::currentChanged, this,
+            [this] { Guarded([&] { sgClick(); }); });
+    connect(&reg_.Cursor(), &TRegisterCursor::selectionChanged, this,
+            [this] { ShowSelectedRange(); });
     connect(&reg_, &VideoRegister::editRefused, this, [this](int, int, const QString& reason) {
         SetStatusText(1, QStringLiteral("无法保存：") + reason);
     });
@@ -110,18 +112,19 @@ void TFrmMain::ConnectGrid() {
 }
 
 void TFrmMain::ShowSelectedRange() {
-    const GridRect& sel = reg_.Selection();
+    const GridRect& sel = reg_.Cursor().Selection();
     SetStatusText(3, QStringLiteral("选择行范围: %1--%2").arg(sel.top).arg(sel.bottom));
 }
 
 void TFrmMain::sgClick() {
-    SetStatusText(1, GbShownPart(reg_.Cell(reg_.CurCol(), reg_.CurRow()), SB->ShownWidth()));
-    sg->SetEditing(reg_.CurCol() >= colTrack);
+    SetStatusText(1, GbShownPart(reg_.Cell(reg_.Cursor().CurCol(), reg_.Cursor().CurRow()),
+                                 SB->ShownWidth()));
+    sg->SetEditing(reg_.Cursor().CurCol() >= colTrack);
     ShowSelectedRange();
 }
 
 void TFrmMain::sgDblClick() {
-    int col = reg_.CurCol(), row = reg_.CurRow();
+    int col = reg_.Cursor().CurCol(), row = reg_.Cursor().CurRow();
     if (col == colChannel)
         reg_.SetCell(col, row, NextChannel(reg_.Cell(col, row)));
     else if (col == colPath || col == colName)
@@ -153,8 +156,8 @@ void TFrmMain::sgContextPopup(int col, QPoint globalPos) {
 void TFrmMain::SelectGridRange(int left, int top, int right, int bottom) {
     // The view stays where it is.
     int topRow = sg->TopRow();
-    reg_.SetSelection({left, top, right, bottom});
-    reg_.SetCurrent(right, bottom);
+    reg_.Cursor().SetSelection({left, top, right, bottom});
+    reg_.Cursor().SetCurrent(right, bottom);
     sg->SetTopRow(topRow);
 }
 

@@ -62,7 +62,7 @@ void FillRegister(VideoRegister& reg, const fs::path& dir, const std::vector<std
         reg.SetCell(colType, row, ".MKV");
     }
     RenumberRows(reg);
-    reg.SetSelection({1, 1, 11, reg.LastRow()});
+    reg.Cursor().SetSelection({1, 1, 11, reg.LastRow()});
 }
 
 void Fresh(const fs::path& dir) {

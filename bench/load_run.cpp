@@ -108,9 +108,9 @@ int main(int argc, char** argv) {
     }
 
     // A name that no row holds: the query scans every row and wraps around.
-    reg.SetCurrent(colName, 1);
+    reg.Cursor().SetCurrent(colName, 1);
     t = Time([&] { QueryRegister(reg, shell, kQueryFileName, QStringLiteral(u"不存在的片名")); });
-    Require(reg.CurRow() == 1, "query: moved without a match");
+    Require(reg.Cursor().CurRow() == 1, "query: moved without a match");
     Report("query (no match)", t, "all rows scanned");
 
     int removed = 0;

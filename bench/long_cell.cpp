@@ -31,9 +31,9 @@ void WriteDatabase(const std::string& folder, size_t pathBytes) {
 double ClickAndPaint(TFrmMain& w, int row) {
     std::vector<double> times;
     for (int i = 0; i < 5; ++i) {
-        w.Register().SetCurrent(colType, row); // away first
+        w.Register().Cursor().SetCurrent(colType, row); // away first
         times.push_back(Time([&] {
-            w.Register().SetCurrent(colPath, row);
+            w.Register().Cursor().SetCurrent(colPath, row);
             w.sg->viewport()->repaint();
             w.SB->repaint();
         }));

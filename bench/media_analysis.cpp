@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
         reg.SetCell(colName, row, UpperCase(Utf8ToGb(name.substr(0, name.find('.')))));
         reg.SetCell(colType, row, UpperCase(Utf8ToGb(name.substr(name.find('.')))));
     }
-    reg.SetSelection({1, 1, 11, int(files.size())});
+    reg.Cursor().SetSelection({1, 1, 11, int(files.size())});
     const double cpu0 = CpuSeconds();
     timer.restart();
     w.mnCal->trigger();

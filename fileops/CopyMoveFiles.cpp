@@ -57,7 +57,7 @@ public:
         ResolverSession folders;
         IShell& shell = ctx_.shell;
         shell.ClearHistory();
-        const RowRange rows = ctx_.reg.SelectedRows();
+        const RowRange rows = ctx_.reg.Cursor().SelectedRows();
         if (!PickFolder()) return;
         if (!EnoughSpace(rows)) return;
 

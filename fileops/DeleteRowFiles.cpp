@@ -8,7 +8,7 @@
 
 void DeleteRowFiles(const FileOpsContext& ctx) {
     VideoRegister& reg = ctx.reg;
-    const RowRange rows = reg.SelectedRows();
+    const RowRange rows = reg.Cursor().SelectedRows();
     std::vector<std::string> paths;
     for (int r = rows.bottom; r >= rows.top; --r)
         paths.push_back(RowFilePath(ctx.shell, reg, r));

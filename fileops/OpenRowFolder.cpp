@@ -14,7 +14,7 @@ FolderOpener DesktopOpener() {
 }
 
 void OpenRowFolder(const FileOpsContext& ctx, const FolderOpener& open) {
-    std::string_view folder = ctx.reg.Cell(colPath, ctx.reg.CurRow());
+    std::string_view folder = ctx.reg.Cell(colPath, ctx.reg.Cursor().CurRow());
     if (folder.empty()) return;
     TDiskCalls calls = ShellDiskCalls(ctx.shell);
     // Only a folder is handed to the desktop: its opener would run a file.

@@ -115,7 +115,7 @@ std::string RenameProposal(std::string_view mainName, std::string_view resolutio
 
 void RenameRowFile(const FileOpsContext& ctx) {
     VideoRegister& reg = ctx.reg;
-    const int row = reg.CurRow();
+    const int row = reg.Cursor().CurRow();
     const std::string source = RowFilePath(ctx.shell, reg, row);
     if (source.empty()) return;
     // A file on a mount that does not answer is taken as missing.
@@ -161,7 +161,7 @@ void RenameRowFile(const FileOpsContext& ctx) {
 
 void RenameRowFolder(const FileOpsContext& ctx) {
     VideoRegister& reg = ctx.reg;
-    const int current = reg.CurRow();
+    const int current = reg.Cursor().CurRow();
     // The cell is resolved as it stands (a folder chosen for a move keeps its spelling);
     // the rows and the dialog compare and show it in upper case.
     const std::string folder = WithSeparator(reg.Cell(colPath, current));

@@ -47,7 +47,7 @@ void RenumberAll(VideoRegister& reg) {
 } // namespace
 
 void DeleteSelectedRows(VideoRegister& reg) {
-    const RowRange sel = reg.SelectedRows();
+    const RowRange sel = reg.Cursor().SelectedRows();
     std::vector<int> rows;
     for (int r = sel.top; r <= sel.bottom; ++r)
         rows.push_back(r);

@@ -37,7 +37,7 @@ QString StartFolder(IShell& shell, IDialogs& dialogs) {
 } // namespace
 
 int InsertFileRecords(VideoRegister& reg, IShell& shell, const QStringList& files) {
-    const int y = reg.CurRow();
+    const int y = reg.Cursor().CurRow();
     int count = 0;
     {
         VideoRegister::BulkChange bulk(reg);

@@ -21,15 +21,15 @@ int FindNextRow(const VideoRegister& reg, int col, std::string_view query, int f
 
 void QueryRegister(VideoRegister& reg, IShell& shell, const QueryField& field,
                    const QString& query) {
-    reg.SetCurrent(field.column, reg.CurRow());
+    reg.Cursor().SetCurrent(field.column, reg.Cursor().CurRow());
     const std::string wanted = QStringToGb(query);
-    const int row = FindNextRow(reg, field.column, wanted, reg.CurRow());
+    const int row = FindNextRow(reg, field.column, wanted, reg.Cursor().CurRow());
     if (row == 0) {
         shell.SetStatusText(1, QString::fromUtf8(field.notFoundText) + query);
         return;
     }
     shell.SetStatusText(1, QStringLiteral("检索到内容，第 ") + QString::number(row) + "行");
     // The selection first, so that the current-cell change sees the shrunk selection.
-    reg.SetSelection({field.column, row, field.column, row});
-    reg.SetCurrent(field.column, row);
+    reg.Cursor().SetSelection({field.column, row, field.column, row});
+    reg.Cursor().SetCurrent(field.column, row);
 }

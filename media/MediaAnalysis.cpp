@@ -109,7 +109,7 @@ void AnalyseRow(VideoRegister& reg, int row, TFilterGraph& FG, IShell& shell, TD
 }
 
 void AnalyseSelectedRows(VideoRegister& reg, TFilterGraph& FG, IShell& shell) {
-    const auto [top, bottom] = reg.SelectedRows();
+    const auto [top, bottom] = reg.Cursor().SelectedRows();
     BreakFlag = false;
     shell.LockControls(true);
     // The window comes back however the loop ends, a failure included. The break button

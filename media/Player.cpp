@@ -29,7 +29,7 @@ TPlayer::TPlayer(TFilterGraph& FG, TVideoWindow& VW, IShell& shell, IPlayerView&
     : FG(FG), VW(VW), shell_(shell), view_(view) {}
 
 void TPlayer::Play(const VideoRegister& reg) {
-    const int row = reg.CurRow();
+    const int row = reg.Cursor().CurRow();
     const std::string path = RowFilePath(shell_, reg, row);
     if (path.empty()) return;
     // The file is looked up off the UI thread: a share that does not answer costs one wait.

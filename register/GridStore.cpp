@@ -193,7 +193,7 @@ void DeleteRow(VideoRegister& reg, int row) {
         return;
     }
     if (row == reg.LastRow()) {
-        reg.SetCurrent(reg.CurCol(), reg.LastRow() - 1);
+        reg.Cursor().SetCurrent(reg.Cursor().CurCol(), reg.LastRow() - 1);
         reg.SetRowCount(reg.RowCount() - 1);
         return;
     }
@@ -210,7 +210,7 @@ void DeleteRows(VideoRegister& reg, std::vector<int> rows) {
     // Repeated DeleteRow from the bottom up: every deletion of the then-last row moves the
     // current row up by one; the only row left is emptied instead of removed.
     int last = reg.LastRow();
-    int cur = reg.CurRow();
+    int cur = reg.Cursor().CurRow();
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
         if (last == 1) break;
         if (*it == last) cur = last - 1;
@@ -221,13 +221,13 @@ void DeleteRows(VideoRegister& reg, std::vector<int> rows) {
     if (emptyOne) rows.erase(rows.begin());
     reg.RemoveRows(std::move(rows));
     if (emptyOne) reg.SetRow(1, PackedRow());
-    reg.SetCurrent(reg.CurCol(), cur);
+    reg.Cursor().SetCurrent(reg.Cursor().CurCol(), cur);
 }
 
 void InsertRow(VideoRegister& reg, int row) {
     if (row < 1 || row > reg.LastRow()) return;
     reg.InsertBlankRows(row, 1);
-    reg.SetCurrent(reg.CurCol(), row);
+    reg.Cursor().SetCurrent(reg.Cursor().CurCol(), row);
 }
 
 void CopyRow(VideoRegister& reg, int from, int to) {

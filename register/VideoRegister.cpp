@@ -43,11 +43,11 @@ void VideoRegister::SetRowCount(int count) {
     if (count == RowCount()) return;
     BulkChange bulk(*this);
     if (count == 1) {
-        newTable_ = true;
+        cursor_.TableStarted();
     } else if (count < RowCount()) {
         std::vector<int> cut(size_t(RowCount() - count));
         std::iota(cut.begin(), cut.end(), count);
-        ShrinkSelection(cut);
+        cursor_.RowsRemoved(cut);
     }
     rows_.resize(size_t(count));
 }
@@ -65,7 +65,7 @@ void VideoRegister::RemoveRows(std::vector<int> rows) {
     std::erase_if(rows, [&](int r) { return r < 1 || r >= RowCount(); });
     if (rows.empty()) return;
     BulkChange bulk(*this);
-    ShrinkSelection(rows);
+    cursor_.RowsRemoved(rows);
     size_t out = size_t(rows.front()), next = 0;
     for (size_t in = out; in < rows_.size(); ++in) {
         if (next < rows.size() && int(in) == rows[next]) {
@@ -87,7 +87,7 @@ void VideoRegister::AppendRows(std::vector<PackedRow> rows) {
 
 void VideoRegister::ReplaceRows(std::vector<PackedRow> rows) {
     BulkChange bulk(*this);
-    newTable_ = true;
+    cursor_.TableStarted();
     rows_ = std::move(rows);
     if (rows_.size() < 2) rows_.resize(2);
 }
@@ -100,72 +100,9 @@ void VideoRegister::InsertBlankRows(int at, int count) {
                  std::make_move_iterator(blank.end()));
 }
 
-void VideoRegister::SetCurrent(int col, int row) {
-    if (col == curCol_ && row == curRow_) return;
-    const int oldCol = curCol_, oldRow = curRow_;
-    curCol_ = col;
-    curRow_ = row;
-    if (bulkDepth_ > 0) return;
-    Settle();
-    Announce(oldCol, oldRow, selection_);
-}
-
-void VideoRegister::SetSelection(const GridRect& rect) {
-    if (rect == selection_) return;
-    const GridRect old = selection_;
-    selection_ = rect;
-    if (bulkDepth_ > 0) return;
-    Settle();
-    Announce(curCol_, curRow_, old);
-}
-
-RowRange VideoRegister::SelectedRows() const {
-    const int last = std::max(LastRow(), 1);
-    const int top = std::clamp(std::min(selection_.top, selection_.bottom), 1, last);
-    return {top, std::clamp(std::max(selection_.top, selection_.bottom), top, last)};
-}
-
-void VideoRegister::ShrinkSelection(const std::vector<int>& removed) {
-    auto removedBefore = [&](int row) {
-        return int(std::lower_bound(removed.begin(), removed.end(), row) - removed.begin());
-    };
-    const int top = selection_.top - removedBefore(selection_.top);
-    const int bottom = selection_.bottom - removedBefore(selection_.bottom + 1);
-    if (bottom < top)
-        selectionGone_ = true;
-    else
-        selection_.top = top, selection_.bottom = bottom;
-}
-
-void VideoRegister::Settle() {
-    const int lastCol = kColumns - 1;
-    curCol_ = std::clamp(curCol_, 1, lastCol);
-    const int last = std::max(LastRow(), 1); // the header alone: a table being built
-    curRow_ = std::clamp(curRow_, 1, last);
-    if (newTable_ || selectionGone_) {
-        selection_ = {curCol_, curRow_, curCol_, curRow_};
-    } else {
-        GridRect& s = selection_;
-        s = {std::min(s.left, s.right), std::min(s.top, s.bottom), std::max(s.left, s.right),
-             std::max(s.top, s.bottom)};
-        s.left = std::clamp(s.left, 1, lastCol);
-        s.right = std::clamp(s.right, s.left, lastCol);
-        s.top = std::clamp(s.top, 1, last);
-        s.bottom = std::clamp(s.bottom, s.top, last);
-    }
-    newTable_ = selectionGone_ = false;
-}
-
-void VideoRegister::Announce(int oldCol, int oldRow, const GridRect& oldSelection) {
-    if (curCol_ != oldCol || curRow_ != oldRow) emit currentChanged(curCol_, curRow_);
-    if (selection_ != oldSelection) emit selectionChanged(selection_);
-}
-
 VideoRegister::BulkChange::BulkChange(VideoRegister& reg) : reg_(reg) {
     if (reg_.bulkDepth_++ > 0) return;
-    reg_.bulkCol_ = reg_.curCol_;
-    reg_.bulkRow_ = reg_.curRow_;
-    reg_.bulkSelection_ = reg_.selection_;
+    reg_.cursor_.Hold();
     reg_.beginResetModel();
 }
 
@@ -173,9 +110,9 @@ VideoRegister::BulkChange::~BulkChange() {
     if (--reg_.bulkDepth_ > 0) return;
     // The views see the settled cell and selection when they reset, and hear of a change
     // only after it, outside the reset.
-    reg_.Settle();
+    reg_.cursor_.Settle();
     reg_.endResetModel();
-    reg_.Announce(reg_.bulkCol_, reg_.bulkRow_, reg_.bulkSelection_);
+    reg_.cursor_.Release();
 }
 
 int VideoRegister::rowCount(const QModelIndex& parent) const {

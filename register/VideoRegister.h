@@ -1,35 +1,20 @@
 // The video register: the cell store of the register grid. Row 0 is the header row with
 // the twelve column titles, rows 1 to last are the records; there are always at least two
-// rows. Cells are GB18030 text. The register also keeps the grid's current cell and
-// selection rectangle, which several table operations move.
-//
-// The current cell and the selection always lie inside the table (data rows, columns 1 and
-// up): whatever changes the row count settles them, so the grid's highlight, the range the
-// window shows and the rows a command acts on are one and the same. A table replaced as a
-// whole leaves the current cell alone selected; removed rows shrink the selection to what
-// remains of it, or to the current cell when nothing remains.
+// rows. Cells are GB18030 text. Where the user is in them (the current cell and the
+// selection) is its cursor's, which the register's row changes keep inside the table.
 //
 // As a Qt model it shows the data rows (model row r is register row r + 1); the header
 // row's cells are the horizontal header.
 #pragma once
 
 #include "register/PackedRow.h"
+#include "register/RegisterCursor.h"
 
 #include <QAbstractTableModel>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
-
-struct GridRect {
-    int left = 1, top = 1, right = 1, bottom = 1;
-    bool operator==(const GridRect&) const = default;
-};
-
-// A run of data rows, top to bottom.
-struct RowRange {
-    int top = 1, bottom = 1;
-};
 
 class VideoRegister : public QAbstractTableModel {
     Q_OBJECT
@@ -62,17 +47,9 @@ public:
     // Inserts blank rows before row `at` in one pass.
     void InsertBlankRows(int at, int count);
 
-    // The grid's current cell and selection (register coordinates). Values outside the
-    // table are brought inside it; within a BulkChange that happens, and the views hear of
-    // the change, at its end.
-    int CurCol() const { return curCol_; }
-    int CurRow() const { return curRow_; }
-    void SetCurrent(int col, int row);
-    const GridRect& Selection() const { return selection_; }
-    void SetSelection(const GridRect& rect);
-    // The rows of the selection, never past the last row: what every command on "the
-    // selected rows" walks.
-    RowRange SelectedRows() const;
+    // The current cell and the selection.
+    TRegisterCursor& Cursor() { return cursor_; }
+    const TRegisterCursor& Cursor() const { return cursor_; }
 
     // The database file the register was to be loaded from could not be read, for `reason`
     // (empty once a load or a save succeeded): what the register holds is not that file's
@@ -107,32 +84,18 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 signals:
-    void currentChanged(int col, int row);
-    void selectionChanged(const GridRect& rect);
     // Typed text that the cell cannot hold (StorableCell) was refused for `reason`; the cell
     // kept its text.
     void editRefused(int col, int row, const QString& reason);
 
 private:
     void NotifyRow(int row, int firstCol, int lastCol);
-    // The selection after the given rows (sorted, distinct) have gone.
-    void ShrinkSelection(const std::vector<int>& removed);
-    // Brings the current cell and the selection inside the table.
-    void Settle();
-    // Tells the views of a current cell or selection that differs from the one given.
-    void Announce(int oldCol, int oldRow, const GridRect& oldSelection);
 
     std::vector<PackedRow> rows_;
     std::string unreadDatabase_;
     bool unreadTold_ = false;
     // Where the numbers of blank rows go (a load of blank lines renumbers each of them).
     RowArena arena_;
-    int curCol_ = 1, curRow_ = 1;
-    GridRect selection_;
-    bool newTable_ = false;      // cut to the header since the last Settle
-    bool selectionGone_ = false; // every selected row removed since the last Settle
+    TRegisterCursor cursor_{*this};
     int bulkDepth_ = 0;
-    // The current cell and selection when the outermost BulkChange began.
-    int bulkCol_ = 1, bulkRow_ = 1;
-    GridRect bulkSelection_;
 };

@@ -155,7 +155,7 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
         reg.SetCell(colType, row, ".WAV");
     }
     w.mmHis->clear();
-    reg.SetCurrent(1, 1);
+    reg.Cursor().SetCurrent(1, 1);
     QElapsedTimer time;
     time.start();
     w.btnPlay->click();
@@ -163,7 +163,7 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     EXPECT_TRUE(freezer.live);
     EXPECT_FALSE(w.FG->Active());
     share2.Thaw();
-    reg.SetSelection({1, 1, 1, 1});
+    reg.Cursor().SetSelection({1, 1, 1, 1});
     time.restart();
     w.mnCal->trigger();
     EXPECT_LT(time.elapsed(), kOneDeadlineMs);
@@ -171,7 +171,7 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     EXPECT_TRUE(w.mmHis->toPlainText().contains(QString::fromUtf8("文件不存在 ") +
                                                 GbToQString(onShare + "TONE.WAV")));
     EXPECT_EQ(reg.Cell(colSize, 1), "");
-    reg.SetCurrent(1, 2);
+    reg.Cursor().SetCurrent(1, 2);
     w.btnPlay->click();
     EXPECT_TRUE(w.FG->HasFile());
     EXPECT_EQ(w.FG->PlaybackState(), TPlaybackState::Playing);
@@ -181,7 +181,7 @@ TEST_F(WindowTest, AFrozenShareCostsOneDeadlineAndTheBreakStopsAtOnce) {
     // Closing the window while the open waits on the share ends the wait at once.
     share2.Thaw();
     SetDiskDeadlineMs(60000);
-    reg.SetCurrent(1, 1);
+    reg.Cursor().SetCurrent(1, 1);
     w.show();
     QTimer::singleShot(100, &w, [&] { w.close(); });
     time.restart();

@@ -32,7 +32,7 @@ QPoint CellCentre(TRegisterGrid* sg, int col, int row) {
 
 // The register's selection is sel, and the grid's highlight and panel 3 show just that.
 void ExpectShown(TFrmMain& w, GridRect sel) {
-    EXPECT_EQ(w.Register().Selection(), sel);
+    EXPECT_EQ(w.Register().Cursor().Selection(), sel);
     const QItemSelection shown = w.sg->selectionModel()->selection();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(
@@ -144,15 +144,15 @@ TEST_F(GridTest, RowsArePaintedInTheirColourInEveryColumn) {
 TEST_F(GridTest, ClickShowsTheCellAndSwitchesEditingByColumn) {
     TFrmMain& w = OpenShown(10);
     Click(colPath, 4);
-    EXPECT_EQ(w.Register().CurRow(), 4);
-    EXPECT_EQ(w.Register().CurCol(), colPath);
+    EXPECT_EQ(w.Register().Cursor().CurRow(), 4);
+    EXPECT_EQ(w.Register().Cursor().CurCol(), colPath);
     EXPECT_EQ(w.StatusText(1), QStringLiteral(" /R4/"));
     EXPECT_FALSE(w.sg->Editing());
     // Column 7: typing changes nothing and jumps nowhere.
     Click(colChannel, 4);
     QTest::keyClicks(w.sg, QStringLiteral("N"));
     EXPECT_EQ(w.Register().Cell(colChannel, 4), "");
-    EXPECT_EQ(w.Register().CurRow(), 4);
+    EXPECT_EQ(w.Register().Cursor().CurRow(), 4);
     // Column 8: typing 2 makes the track 2.
     Click(colTrack, 4);
     EXPECT_TRUE(w.sg->Editing());
@@ -188,10 +188,10 @@ TEST_F(GridTest, ClickShowsTheCellAndSwitchesEditingByColumn) {
 
 TEST_F(GridTest, ProgramChangesOfTheCurrentCellRunSgClick) {
     TFrmMain& w = OpenShown(10);
-    w.Register().SetCurrent(colName, 7);
+    w.Register().Cursor().SetCurrent(colName, 7);
     EXPECT_EQ(w.StatusText(1), QStringLiteral(" N7"));
     EXPECT_EQ(w.sg->currentIndex(), w.Register().index(6, colName));
-    w.Register().SetCurrent(colStars, 7);
+    w.Register().Cursor().SetCurrent(colStars, 7);
     EXPECT_TRUE(w.sg->Editing());
 }
 
@@ -202,10 +202,10 @@ TEST_F(GridTest, DragSelectionShowsTheRowRange) {
     QTest::mouseMove(vp, CellCentre(w.sg, 4, 7));
     QTest::mouseRelease(vp, Qt::LeftButton, {}, CellCentre(w.sg, 4, 7));
     EXPECT_EQ(w.StatusText(3), QStringLiteral(" 选择行范围: 3--7"));
-    EXPECT_EQ(w.Register().Selection(), (GridRect{2, 3, 4, 7}));
+    EXPECT_EQ(w.Register().Cursor().Selection(), (GridRect{2, 3, 4, 7}));
     // Shift and an arrow key extend the rectangle.
     QTest::keyClick(w.sg, Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(w.Register().Selection().bottom, 8);
+    EXPECT_EQ(w.Register().Cursor().Selection().bottom, 8);
     // Shift pressed anew for each step, reported with the state after the press (so that
     // QKeyEvent::modifiers() gives it without Shift, as X11 with XKB can), grows
     // the range from the clicked cell instead of sliding it.
@@ -224,9 +224,9 @@ TEST_F(GridTest, CtrlASelectsEveryDataCellWithoutScrolling) {
     int top = w.sg->TopRow();
     QTest::keyPress(w.sg, Qt::Key_A, Qt::ControlModifier);
     QTest::keyRelease(w.sg, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(w.Register().Selection(), (GridRect{1, 1, 11, 500}));
-    EXPECT_EQ(w.Register().CurCol(), 11);
-    EXPECT_EQ(w.Register().CurRow(), 500);
+    EXPECT_EQ(w.Register().Cursor().Selection(), (GridRect{1, 1, 11, 500}));
+    EXPECT_EQ(w.Register().Cursor().CurCol(), 11);
+    EXPECT_EQ(w.Register().Cursor().CurRow(), 500);
     EXPECT_EQ(w.sg->TopRow(), top);
     EXPECT_EQ(w.StatusText(3), QStringLiteral(" 选择行范围: 1--500"));
     // The anchor is (1, 1), not the cell clicked before.
@@ -268,8 +268,8 @@ TEST_F(GridTest, WheelScrollsOneRowAndLeavesTheCurrentCell) {
     EXPECT_EQ(w.sg->TopRow(), 5);
     wheel(120);
     EXPECT_EQ(w.sg->TopRow(), 4);
-    EXPECT_EQ(w.Register().CurRow(), 2);
-    EXPECT_EQ(w.Register().Selection(), (GridRect{2, 2, 2, 2}));
+    EXPECT_EQ(w.Register().Cursor().CurRow(), 2);
+    EXPECT_EQ(w.Register().Cursor().Selection(), (GridRect{2, 2, 2, 2}));
 }
 
 TEST_F(GridTest, ContextMenuEnablesRenameItemsByColumn) {
@@ -290,8 +290,8 @@ TEST_F(GridTest, ContextMenuEnablesRenameItemsByColumn) {
     w.PopupMenu1->hide();
     // A right click changes neither the current cell nor the selection.
     QTest::mouseClick(w.sg->viewport(), Qt::RightButton, {}, CellCentre(w.sg, 5, 3));
-    EXPECT_EQ(w.Register().CurRow(), 1);
-    EXPECT_EQ(w.Register().CurCol(), 3);
+    EXPECT_EQ(w.Register().Cursor().CurRow(), 1);
+    EXPECT_EQ(w.Register().Cursor().CurCol(), 3);
     w.PopupMenu1->hide();
     // The header cell of column 2.
     QHeaderView* header = w.sg->horizontalHeader();
@@ -319,8 +319,8 @@ TEST_F(GridTest, DraggingARowByItsNumberMovesAndRenumbers) {
     }
     EXPECT_EQ(reg.Cell(colName, 6), "N6");
     // The moved row holds the current cell, on its data column, and alone is selected.
-    EXPECT_EQ(reg.CurCol(), 3);
-    EXPECT_EQ(reg.CurRow(), 1);
+    EXPECT_EQ(reg.Cursor().CurCol(), 3);
+    EXPECT_EQ(reg.Cursor().CurRow(), 1);
     EXPECT_EQ(w.sg->currentIndex(), reg.index(0, 3));
     ExpectShown(w, {3, 1, 3, 1});
 }
@@ -357,7 +357,7 @@ TEST_F(GridTest, AfterEveryChangeOfTheTableTheSelectionShownIsWhatCommandsActOn)
 
     // A selection given past the last row stops there.
     Fill(reg, 6);
-    reg.SetSelection({1, 4, 11, 40});
+    reg.Cursor().SetSelection({1, 4, 11, 40});
     ExpectShown(w, {1, 4, 11, 6});
     // A click below the last row clears no selection.
     QTest::mouseClick(w.sg->viewport(), Qt::LeftButton, {},
@@ -369,10 +369,10 @@ TEST_F(GridTest, TheNumberColumnIsNeverCurrentNorSelected) {
     TFrmMain& w = OpenShown(5);
     Click(1, 3);
     QTest::keyClick(w.sg, Qt::Key_Left);
-    EXPECT_EQ(w.Register().CurCol(), 1);
+    EXPECT_EQ(w.Register().Cursor().CurCol(), 1);
     Click(0, 2); // a press on the number cell starts a row move, nothing else
-    EXPECT_EQ(w.Register().CurRow(), 3);
-    EXPECT_EQ(w.Register().Selection().left, 1);
+    EXPECT_EQ(w.Register().Cursor().CurRow(), 3);
+    EXPECT_EQ(w.Register().Cursor().Selection().left, 1);
 }
 
 TEST_F(GridTest, BulkChangesKeepTheRegistersCurrentCellAndSelection) {
@@ -381,8 +381,8 @@ TEST_F(GridTest, BulkChangesKeepTheRegistersCurrentCellAndSelection) {
     {
         VideoRegister::BulkChange bulk(w.Register());
         w.Register().SwapRows(10, 20);
-        w.Register().SetCurrent(3, 20);
-        w.Register().SetSelection({3, 20, 3, 20});
+        w.Register().Cursor().SetCurrent(3, 20);
+        w.Register().Cursor().SetSelection({3, 20, 3, 20});
     }
     EXPECT_EQ(w.sg->currentIndex(), w.Register().index(19, 3));
     auto ranges = w.sg->selectionModel()->selection();

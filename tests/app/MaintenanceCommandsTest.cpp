@@ -44,18 +44,18 @@ TEST_F(WindowTest, QueryButtonsFindTheNextRowAndTheGridFollows) {
                                                     Row("2", "/2008/", "FILM", ".AVI") +
                                                     Row("3", "/A/", "MOVIE3", ".AVI"));
     TFrmMain& w = Open();
-    w.Register().SetCurrent(1, 1);
+    w.Register().Cursor().SetCurrent(1, 1);
     w.edCont->setText("MOVIE");
     w.btnQryFileName->click();
-    EXPECT_EQ(w.Register().CurRow(), 3);
-    EXPECT_EQ(w.Register().CurCol(), 2);
+    EXPECT_EQ(w.Register().Cursor().CurRow(), 3);
+    EXPECT_EQ(w.Register().Cursor().CurCol(), 2);
     // The new current cell's text replaces the found message (the grid's click handler).
     EXPECT_EQ(w.StatusText(1), QStringLiteral(" MOVIE3"));
     EXPECT_EQ(w.sg->currentIndex().row(), 2);
     w.edCont->setText("/2008/");
     w.btnQryFilePath->click();
-    EXPECT_EQ(w.Register().CurRow(), 2);
-    EXPECT_EQ(w.Register().CurCol(), 1);
+    EXPECT_EQ(w.Register().Cursor().CurRow(), 2);
+    EXPECT_EQ(w.Register().Cursor().CurCol(), 1);
     w.edCont->setText("NOWHERE");
     w.btnQryFilePath->click();
     EXPECT_EQ(w.StatusText(1), QStringLiteral(" 路径信息中没有检索到内容: NOWHERE"));
@@ -73,7 +73,7 @@ TEST_F(WindowTest, CleanUpCommandsRemoveRowsAndReport) {
     EXPECT_EQ(w.StatusText(1), QStringLiteral(" 共删除记录：1条"));
     EXPECT_TRUE(w.PB2Bar->isHidden() && w.PB3Bar->isHidden());
 
-    w.Register().SetSelection({1, 2, 11, 2});
+    w.Register().Cursor().SetSelection({1, 2, 11, 2});
     w.mnDelRow->trigger();
     EXPECT_EQ(w.Register().LastRow(), 2);
     EXPECT_EQ(w.Register().Cell(2, 2), "LAST");

@@ -199,7 +199,7 @@ TEST_F(SearchWindowTest, NewSearchPrunesFillsTheRegisterAndSelectsAll) {
                                  Upper("Films") + "/|MOVIE.PART1|.RMVB|右声道|1",
                                  Upper("电影") + "/|片|.AVI|右声道|1"}));
     EXPECT_EQ(reg.Cell(colNumber, 3), "    3");
-    EXPECT_EQ(reg.Selection(), (GridRect{1, 1, 11, 3}));
+    EXPECT_EQ(reg.Cursor().Selection(), (GridRect{1, 1, 11, 3}));
     EXPECT_EQ(w.btnSearchNew->text(), "重新搜索>>");
     EXPECT_TRUE(w.btnSearchAppend->isEnabled());
     EXPECT_TRUE(w.stDir->isEnabled());
@@ -217,8 +217,8 @@ TEST_F(SearchWindowTest, AppendSelectsTheAddedRowsOrTheOldLastRow) {
     w.btnSearchAppend->click();
     EXPECT_EQ(w.Register().LastRow(), 3);
     EXPECT_EQ(w.Register().Cell(colPath, 1), "/OLD/");
-    EXPECT_EQ(w.Register().Selection(), (GridRect{1, 2, 11, 3}));
-    EXPECT_EQ(w.Register().CurRow(), 3);
+    EXPECT_EQ(w.Register().Cursor().Selection(), (GridRect{1, 2, 11, 3}));
+    EXPECT_EQ(w.Register().Cursor().CurRow(), 3);
     EXPECT_EQ(w.btnSearchAppend->text(), "添加搜索>>");
     EXPECT_EQ(w.btnSearchNew->text(), "重新搜索>>");
 
@@ -228,7 +228,7 @@ TEST_F(SearchWindowTest, AppendSelectsTheAddedRowsOrTheOldLastRow) {
     w.dtnDelExt->click(); // only MKV is left: nothing is found
     w.btnSearchAppend->click();
     EXPECT_EQ(w.Register().LastRow(), 3);
-    EXPECT_EQ(w.Register().Selection(), (GridRect{1, 3, 11, 3}));
+    EXPECT_EQ(w.Register().Cursor().Selection(), (GridRect{1, 3, 11, 3}));
     EXPECT_EQ(w.StatusText(1), " 搜索完毕！共有文件夹：1个，文件：0个。");
 }
 

@@ -72,8 +72,8 @@ int FileOpsTest::AddRow(const fs::path& dir, std::string_view name, std::string_
 }
 
 void FileOpsTest::SelectRows(int top, int bottom) {
-    reg.SetSelection({1, top, 11, bottom});
-    reg.SetCurrent(11, bottom);
+    reg.Cursor().SetSelection({1, top, 11, bottom});
+    reg.Cursor().SetCurrent(11, bottom);
 }
 
 std::vector<std::string> FileOpsTest::SavedLines() const {

@@ -375,7 +375,7 @@ TEST(Journey, NewUserSessionInARealWindow) {
     // 7. The first row played: its name cell clicked, then ▶. Frames show in the pane and
     //    the time label moves.
     j.ClickCell(1, colName);
-    ASSERT_EQ(j.R().CurRow(), 1);
+    ASSERT_EQ(j.R().Cursor().CurRow(), 1);
     QTest::mouseClick(w.btnPlay, Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return !w.VW->CurrentFrame().isNull(); }, 30000))
         << "no frame reached the video pane";
@@ -440,8 +440,8 @@ TEST(Journey, NewUserSessionInARealWindow) {
     //     shift-click, "文件复制到其他文件夹", the folder given in the folder picker.
     j.ClickCell(1, colName);
     j.ClickCell(2, colName, Qt::ShiftModifier);
-    ASSERT_EQ(j.R().Selection().top, 1);
-    ASSERT_EQ(j.R().Selection().bottom, 2);
+    ASSERT_EQ(j.R().Cursor().Selection().top, 1);
+    ASSERT_EQ(j.R().Cursor().Selection().bottom, 2);
     j.Dialogs().folders.push_back(QDir::cleanPath(j.Path("copies")));
     ASSERT_TRUE(ChooseFromGridMenu(w, w.mnCopy));
     ASSERT_TRUE(WaitFor([&] { return w.StatusText(1).contains(QStringLiteral("拷贝")); }))

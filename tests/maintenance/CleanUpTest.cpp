@@ -48,7 +48,7 @@ int LiteralRemoveRepeats(VideoRegister& reg, QStringList& history) {
 }
 
 void LiteralDeleteSelection(VideoRegister& reg) {
-    const GridRect sel = reg.Selection(); // taken once: deleting rows shrinks it
+    const GridRect sel = reg.Cursor().Selection(); // taken once: deleting rows shrinks it
     for (int r = sel.bottom; r >= sel.top; --r)
         DeleteRow(reg, r);
     RenumberRows(reg);
@@ -73,8 +73,8 @@ TEST(CleanUp, RepeatRemovalMatchesTheQuadraticLoop) {
         SetRows(mine, rows);
         SetRows(reference, rows);
         const int cur = 1 + int(rng() % unsigned(rows.size()));
-        mine.SetCurrent(2, cur);
-        reference.SetCurrent(2, cur);
+        mine.Cursor().SetCurrent(2, cur);
+        reference.Cursor().SetCurrent(2, cur);
         FakeShell shell;
         shell.history << "old line";
         QStringList history;
@@ -82,7 +82,7 @@ TEST(CleanUp, RepeatRemovalMatchesTheQuadraticLoop) {
         EXPECT_EQ(RemoveRepeatedNames(mine, shell), expected);
         ASSERT_EQ(Lines(mine), Lines(reference)) << "round " << round;
         EXPECT_EQ(shell.history, history);
-        EXPECT_EQ(mine.CurRow(), reference.CurRow());
+        EXPECT_EQ(mine.Cursor().CurRow(), reference.Cursor().CurRow());
         EXPECT_EQ(shell.status[1], QStringLiteral("共删除记录：%1条").arg(expected));
         EXPECT_TRUE(shell.historyShown);
         EXPECT_FALSE(shell.pb2.visible || shell.pb3.visible);
@@ -142,13 +142,13 @@ TEST(CleanUp, PurgeMatchesTheRowByRowLoop) {
         VideoRegister mine, reference;
         SetRows(mine, rows);
         SetRows(reference, rows);
-        mine.SetCurrent(1, n);
-        reference.SetCurrent(1, n);
+        mine.Cursor().SetCurrent(1, n);
+        reference.Cursor().SetCurrent(1, n);
         FakeShell shell;
         const int expected = LiteralPurge(reference);
         EXPECT_EQ(PurgeMissingFiles(mine, shell), expected);
         ASSERT_EQ(Lines(mine), Lines(reference)) << "round " << round;
-        EXPECT_EQ(mine.CurRow(), reference.CurRow());
+        EXPECT_EQ(mine.Cursor().CurRow(), reference.Cursor().CurRow());
         EXPECT_EQ(shell.status[1], QStringLiteral("共删除不存在记录 %1 条").arg(expected));
         EXPECT_TRUE(shell.pb2.everShown);
         EXPECT_FALSE(shell.pb2.visible);
@@ -197,20 +197,20 @@ TEST(CleanUp, DeletingASelectionMatchesRowByRowDeletion) {
         VideoRegister mine, reference;
         for (VideoRegister* reg : {&mine, &reference}) {
             SetRows(*reg, rows);
-            reg->SetSelection({1, top, 11, bottom});
-            reg->SetCurrent(1, bottom);
+            reg->Cursor().SetSelection({1, top, 11, bottom});
+            reg->Cursor().SetCurrent(1, bottom);
         }
         DeleteSelectedRows(mine);
         LiteralDeleteSelection(reference);
         ASSERT_EQ(Lines(mine), Lines(reference)) << "round " << round;
-        EXPECT_EQ(mine.CurRow(), reference.CurRow());
+        EXPECT_EQ(mine.Cursor().CurRow(), reference.Cursor().CurRow());
     }
 }
 
 TEST(CleanUp, DeletingRowsThreeToFiveOfTenLeavesSevenNumberedRows) {
     VideoRegister reg;
     SetRows(reg, std::vector<std::vector<std::string>>(10, {"", "/A/", "N"}));
-    reg.SetSelection({0, 3, 11, 5});
+    reg.Cursor().SetSelection({0, 3, 11, 5});
     DeleteSelectedRows(reg);
     EXPECT_EQ(Column(reg, 0), (std::vector<std::string>{"    1", "    2", "    3", "    4", "    5",
                                                         "    6", "    7"}));

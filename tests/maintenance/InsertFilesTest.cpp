@@ -16,7 +16,7 @@ TEST(InsertFiles, FilesGoInReverseOrderAtTheCurrentRow) {
     for (int r = 1; r <= 5; ++r)
         rows.push_back({"", "/OLD/", "R" + std::to_string(r), ".AVI"});
     SetRows(reg, rows);
-    reg.SetCurrent(2, 4);
+    reg.Cursor().SetCurrent(2, 4);
     FakeShell shell;
     FakeDialogs dialogs;
     dialogs.files.push_back({"/v/A.rmvb", "/v/B.avi", "/v/C.mkv"});
@@ -28,7 +28,7 @@ TEST(InsertFiles, FilesGoInReverseOrderAtTheCurrentRow) {
     EXPECT_EQ(Column(reg, 2),
               (std::vector<std::string>{"R1", "R2", "R3", "C", "B", "A", "R4", "R5"}));
     EXPECT_EQ(reg.Cell(0, 8), "    8");
-    EXPECT_EQ(reg.CurRow(), 4);
+    EXPECT_EQ(reg.Cursor().CurRow(), 4);
     EXPECT_EQ(shell.status[1], QStringLiteral("共加入记录 3 条"));
 }
 
@@ -93,7 +93,7 @@ TEST(InsertFiles, RecordCellsFollowTheUpperCasedPath) {
 TEST(InsertFiles, NamesTheRegisterCannotStoreAreRefusedAndNotCounted) {
     VideoRegister reg;
     SetRows(reg, {{"", "/A/", "KEEP", ".AVI"}});
-    reg.SetCurrent(1, 1);
+    reg.Cursor().SetCurrent(1, 1);
     FakeShell shell;
     // A name ending in a caret would read back with the caret moved into the type cell; a
     // character whose second byte is a caret (乛 頭) is a whole character.

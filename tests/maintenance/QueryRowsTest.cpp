@@ -29,36 +29,36 @@ TEST(QueryRows, StepsThroughMatchesAndWrapsAround) {
     FillTen(reg);
     FakeShell shell;
     std::vector<std::pair<int, int>> changes;
-    QObject::connect(&reg, &VideoRegister::currentChanged,
+    QObject::connect(&reg.Cursor(), &TRegisterCursor::currentChanged,
                      [&](int c, int r) { changes.emplace_back(c, r); });
-    reg.SetCurrent(0, 5);
+    reg.Cursor().SetCurrent(0, 5);
     changes.clear();
 
     QueryRegister(reg, shell, kQueryFileName, "MOVIE");
-    EXPECT_EQ(reg.CurRow(), 7);
-    EXPECT_EQ(reg.CurCol(), 2);
+    EXPECT_EQ(reg.Cursor().CurRow(), 7);
+    EXPECT_EQ(reg.Cursor().CurCol(), 2);
     EXPECT_EQ(shell.status[1], Found(7));
-    EXPECT_EQ(reg.Selection(), (GridRect{2, 7, 2, 7}));
+    EXPECT_EQ(reg.Cursor().Selection(), (GridRect{2, 7, 2, 7}));
     // The column change and the row change each count as a change of the current cell.
     EXPECT_EQ(changes, (std::vector<std::pair<int, int>>{{2, 5}, {2, 7}}));
 
     QueryRegister(reg, shell, kQueryFileName, "MOVIE");
-    EXPECT_EQ(reg.CurRow(), 3);
+    EXPECT_EQ(reg.Cursor().CurRow(), 3);
     QueryRegister(reg, shell, kQueryFileName, "MOVIE");
-    EXPECT_EQ(reg.CurRow(), 7);
+    EXPECT_EQ(reg.Cursor().CurRow(), 7);
 
     QueryRegister(reg, shell, kQueryFilePath, "/2008/");
-    EXPECT_EQ(reg.CurRow(), 3);
-    EXPECT_EQ(reg.CurCol(), 1);
+    EXPECT_EQ(reg.Cursor().CurRow(), 3);
+    EXPECT_EQ(reg.Cursor().CurCol(), 1);
 }
 
 TEST(QueryRows, FromTheLastRowTheWrapScanCoversEveryRow) {
     VideoRegister reg;
     FillTen(reg);
     FakeShell shell;
-    reg.SetCurrent(1, 10);
+    reg.Cursor().SetCurrent(1, 10);
     QueryRegister(reg, shell, kQueryFileName, "FILM10");
-    EXPECT_EQ(reg.CurRow(), 10);
+    EXPECT_EQ(reg.Cursor().CurRow(), 10);
     EXPECT_EQ(FindNextRow(reg, 2, "FILM1", 10), 1);
     EXPECT_EQ(FindNextRow(reg, 2, "FILM10", 10), 10);
 }
@@ -67,11 +67,11 @@ TEST(QueryRows, SingleMatchOnTheCurrentRowKeepsTheFoundMessage) {
     VideoRegister reg;
     FillTen(reg);
     FakeShell shell;
-    reg.SetCurrent(2, 4);
+    reg.Cursor().SetCurrent(2, 4);
     int changes = 0;
-    QObject::connect(&reg, &VideoRegister::currentChanged, [&](int, int) { ++changes; });
+    QObject::connect(&reg.Cursor(), &TRegisterCursor::currentChanged, [&](int, int) { ++changes; });
     QueryRegister(reg, shell, kQueryFileName, "FILM4");
-    EXPECT_EQ(reg.CurRow(), 4);
+    EXPECT_EQ(reg.Cursor().CurRow(), 4);
     EXPECT_EQ(changes, 0);
     EXPECT_EQ(shell.status[1], Found(4));
 }
@@ -80,23 +80,23 @@ TEST(QueryRows, NotFoundLeavesTheRowAndNamesTheQuery) {
     VideoRegister reg;
     FillTen(reg);
     FakeShell shell;
-    reg.SetCurrent(3, 6);
+    reg.Cursor().SetCurrent(3, 6);
     QueryRegister(reg, shell, kQueryFileName, "movie");
     EXPECT_EQ(shell.status[1], QStringLiteral("文件信息中没有检索到内容: movie"));
-    EXPECT_EQ(reg.CurRow(), 6);
-    EXPECT_EQ(reg.CurCol(), 2);
+    EXPECT_EQ(reg.Cursor().CurRow(), 6);
+    EXPECT_EQ(reg.Cursor().CurCol(), 2);
 
     QueryRegister(reg, shell, kQueryFilePath, "");
     EXPECT_EQ(shell.status[1], QStringLiteral("路径信息中没有检索到内容: "));
-    EXPECT_EQ(reg.CurRow(), 6);
-    EXPECT_EQ(reg.CurCol(), 1);
+    EXPECT_EQ(reg.Cursor().CurRow(), 6);
+    EXPECT_EQ(reg.Cursor().CurCol(), 1);
 }
 
 TEST(QueryRows, ChineseQueriesMatchTheStoredBytes) {
     VideoRegister reg;
     SetRows(reg, {{"", "/A/", "FILM"}, {"", "/A/", Utf8ToGb("生化危机2")}});
     FakeShell shell;
-    reg.SetCurrent(2, 1);
+    reg.Cursor().SetCurrent(2, 1);
     QueryRegister(reg, shell, kQueryFileName, QStringLiteral("生化危机"));
-    EXPECT_EQ(reg.CurRow(), 2);
+    EXPECT_EQ(reg.Cursor().CurRow(), 2);
 }

@@ -149,11 +149,11 @@ TEST(SortRows, BlankRegisterAndCurrentCellStayPut) {
     EXPECT_EQ(reg.Cell(0, 1), "    1");
 
     SetRows(reg, {{"", "", "C"}, {"", "", "B"}, {"", "", "A"}});
-    reg.SetCurrent(3, 1);
-    reg.SetSelection({1, 1, 11, 2});
+    reg.Cursor().SetCurrent(3, 1);
+    reg.Cursor().SetSelection({1, 1, 11, 2});
     SortRegister(reg, kSortByFileName);
-    EXPECT_EQ(reg.CurRow(), 1);
-    EXPECT_EQ(reg.CurCol(), 3);
-    EXPECT_EQ(reg.Selection(), (GridRect{1, 1, 11, 2}));
+    EXPECT_EQ(reg.Cursor().CurRow(), 1);
+    EXPECT_EQ(reg.Cursor().CurCol(), 3);
+    EXPECT_EQ(reg.Cursor().Selection(), (GridRect{1, 1, 11, 2}));
     EXPECT_EQ(reg.Cell(2, 1), "A");
 }

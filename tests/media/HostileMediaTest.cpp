@@ -52,7 +52,7 @@ TEST(HostileMedia, AnalysisOfBrokenFilesFoundByASearch) {
         rowOf[std::string(reg.Cell(colName, r)) + std::string(reg.Cell(colType, r))] = r;
     fs::remove(dir / "gone.avi");
 
-    reg.SetSelection({1, 1, 11, reg.LastRow()});
+    reg.Cursor().SetSelection({1, 1, 11, reg.LastRow()});
     TFilterGraph FG;
     FG.SetRenderTimeoutMs(3000);
     // Time of each row: from one wait after a row to the next.

@@ -65,7 +65,7 @@ TEST(MediaAnalysis, SelectionWithGoodMissingAudioOnlyAndBrokenFiles) {
     // row 6: empty path, passed over
     PutFile(reg, 7, m.avi);
     reg.SetCell(colSize, 2, "keep");
-    reg.SetSelection({1, 1, 11, 7});
+    reg.Cursor().SetSelection({1, 1, 11, 7});
     TFilterGraph FG;
     // The truncated file may stall until the bound: a shorter one, after a first render
     // that loads the plugins.
@@ -117,7 +117,7 @@ TEST(MediaAnalysis, BreakDuringTheWaitAfterARow) {
     reg.SetRowCount(8);
     for (int r = 1; r <= 7; ++r)
         PutFile(reg, r, Media().avi);
-    reg.SetSelection({1, 3, 11, 7});
+    reg.Cursor().SetSelection({1, 3, 11, 7});
     TFilterGraph FG;
     FakeShell shell;
     int waits = 0;
@@ -141,7 +141,7 @@ TEST(MediaAnalysis, PlaybackStopsAndAnUnreadableFileEndsTheCommand) {
     VideoRegister reg;
     reg.SetRowCount(3);
     PutFile(reg, 1, Media().avi);
-    reg.SetSelection({1, 1, 11, 2});
+    reg.Cursor().SetSelection({1, 1, 11, 2});
     TFilterGraph FG;
     FG.SetActive(true);
     ASSERT_EQ(FG.OpenMediaFile(RealPath(Media().twoTracks)), kRenderOk);

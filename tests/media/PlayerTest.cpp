@@ -61,7 +61,7 @@ struct PlayerRig {
         reg.SetCell(colType, 1, UpperCase(Utf8ToGb(p.extension().string())));
         reg.SetCell(colChannel, 1, Utf8ToGb(channel));
         reg.SetCell(colTrack, 1, Utf8ToGb(track));
-        reg.SetCurrent(1, 1);
+        reg.Cursor().SetCurrent(1, 1);
     }
     // The sound heard from 1.5 s to 2 s from now: the grabber works about a second ahead of
     // what is heard (the output's queue), so a channel change is heard that much later.

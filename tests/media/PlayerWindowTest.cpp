@@ -47,7 +47,7 @@ TEST(PlayerWindow, ToolBarPlaysTheCurrentRow) {
     reg.SetRowCount(3);
     PutFile(reg, 1, Media().twoTracks, "右声道", "2");
     PutFile(reg, 2, Media().avi, "左声道", "1");
-    reg.SetCurrent(1, 1);
+    reg.Cursor().SetCurrent(1, 1);
 
     w.btnPlay->click();
     EXPECT_TRUE(w.lbRight->Checked());
@@ -92,7 +92,7 @@ TEST(PlayerWindow, ToolBarPlaysTheCurrentRow) {
     EXPECT_EQ(w.cbAudioChl->count(), 2);
 
     // The analysis command over both rows.
-    reg.SetSelection({1, 1, 11, 2});
+    reg.Cursor().SetSelection({1, 1, 11, 2});
     w.mnCal->trigger();
     EXPECT_EQ(reg.Cell(colDuration, 1), "00:00:03");
     EXPECT_EQ(reg.Cell(colResolution, 1), "0320x240");
@@ -104,7 +104,7 @@ TEST(PlayerWindow, ToolBarPlaysTheCurrentRow) {
     PutFile(reg, 2, Media().truncated, "", "");
     for (int col : {colSize, colDuration, colResolution})
         reg.SetCell(col, 2, "");
-    reg.SetSelection({1, 2, 11, 2});
+    reg.Cursor().SetSelection({1, 2, 11, 2});
     w.show();
     bool closing = false;
     w.FG->OnDSEvent = [&](TFilterGraph*, const TGraphEvent&) {

@@ -354,19 +354,19 @@ TEST(GridStore, DeleteRowMovesRowsAndTheCurrentRow) {
     EXPECT_EQ(reg.Cell(0, 1), "");
 
     Fill(reg, 3);
-    reg.SetCurrent(2, 3);
+    reg.Cursor().SetCurrent(2, 3);
     DeleteRow(reg, 3); // the last row: the current row moves up
     EXPECT_EQ(Names(reg), "R1,R2,");
-    EXPECT_EQ(reg.CurRow(), 2);
+    EXPECT_EQ(reg.Cursor().CurRow(), 2);
 
     Fill(reg, 3);
-    reg.SetCurrent(2, 1);
+    reg.Cursor().SetCurrent(2, 1);
     DeleteRow(reg, 1);
     EXPECT_EQ(Names(reg), "R2,R3,");
-    EXPECT_EQ(reg.CurRow(), 1);
-    reg.SetCurrent(2, 2);
+    EXPECT_EQ(reg.Cursor().CurRow(), 1);
+    reg.Cursor().SetCurrent(2, 2);
     DeleteRow(reg, 1); // the current row was the last: it becomes the new last row
-    EXPECT_EQ(reg.CurRow(), 1);
+    EXPECT_EQ(reg.Cursor().CurRow(), 1);
 }
 
 TEST(GridStore, BatchDeleteEqualsRepeatedDeleteFromTheBottom) {
@@ -376,14 +376,14 @@ TEST(GridStore, BatchDeleteEqualsRepeatedDeleteFromTheBottom) {
             VideoRegister a, b;
             Fill(a, 5);
             Fill(b, 5);
-            a.SetCurrent(3, cur);
-            b.SetCurrent(3, cur);
+            a.Cursor().SetCurrent(3, cur);
+            b.Cursor().SetCurrent(3, cur);
             for (auto it = rows.rbegin(); it != rows.rend(); ++it)
                 DeleteRow(a, *it);
             DeleteRows(b, rows);
             EXPECT_EQ(Names(a), Names(b));
             EXPECT_EQ(a.RowCount(), b.RowCount());
-            EXPECT_EQ(a.CurRow(), b.CurRow()) << "current " << cur;
+            EXPECT_EQ(a.Cursor().CurRow(), b.Cursor().CurRow()) << "current " << cur;
         }
     }
 }
@@ -395,7 +395,7 @@ TEST(GridStore, InsertRowOpensABlankCurrentRow) {
     EXPECT_EQ(reg.RowCount(), 5);
     EXPECT_EQ(Names(reg), ",R1,R2,R3,");
     EXPECT_TRUE(reg.Row(1).Blank());
-    EXPECT_EQ(reg.CurRow(), 1);
+    EXPECT_EQ(reg.Cursor().CurRow(), 1);
     CopyRow(reg, 4, 1);
     EXPECT_EQ(Names(reg), "R3,R1,R2,R3,");
 }

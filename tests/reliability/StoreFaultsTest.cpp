@@ -116,7 +116,7 @@ TEST(StoreFaults, UnreadableDatabaseOverALoadedRegisterLeavesTheBlankRegister) {
     TempDir t;
     VideoRegister reg;
     FillRows(reg, 1000);
-    reg.SetCurrent(3, 900);
+    reg.Cursor().SetCurrent(3, 900);
     MakeUnreadable(t.Path() + "db.vdb");
     EXPECT_EQ(ErrorOf([&] { LoadRegister(reg, t.Gb("db.vdb")); }), "Stream read error");
     FillRows(reg, 10);

@@ -373,7 +373,7 @@ private:
         }
         case kDeleteSelected: {
             const int top = std::min(r, Pick(s.c)), bottom = std::max(r, Pick(s.c));
-            reg.SetSelection(GridRect{1, top, 11, bottom});
+            reg.Cursor().SetSelection(GridRect{1, top, 11, bottom});
             DeleteSelectedRows(reg);
             CleanUp([&](int k) { return k >= top && k <= bottom; });
             break;
