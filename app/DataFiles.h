@@ -5,9 +5,9 @@
 
 #include "app/DataFolder.h"
 #include "platform/disks/DiskCalls.h"
+#include "platform/ui/Shell.h"
 #include "register/DataPaths.h"
 #include "register/GridStore.h"
-#include "register/Shell.h"
 #include "register/StartupData.h"
 
 #include <optional>

@@ -5,7 +5,7 @@
 // renaming a file, so showing every change of a loop over a thousand files would dominate it.
 #pragma once
 
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 
 #include <QStringList>
 #include <cstdint>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "controls/MyProgressBarNew.h"
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 
 class ProgressAdapter : public IProgress {
 public:

@@ -6,8 +6,8 @@
 #include "app/ShownText.h"
 #include "app/StatusPanels.h"
 #include "platform/text/GbText.h"
+#include "platform/ui/ShellDiskCalls.h"
 #include "register/GridStore.h"
-#include "register/ShellDiskCalls.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -6,8 +6,8 @@
 #include "platform/disks/DiskCalls.h"
 #include "platform/fs/Paths.h"
 #include "platform/text/GbText.h"
+#include "platform/ui/ShellDiskCalls.h"
 #include "register/ListFiles.h"
-#include "register/ShellDiskCalls.h"
 #include "search/SearchFiles.h"
 #include "search/SearchLocations.h"
 

@@ -6,8 +6,8 @@
 // long type list against the type-after-type listing it replaced.
 #include "BenchUtil.h"
 #include "platform/text/GbText.h"
+#include "platform/ui/Shell.h"
 #include "register/GridStore.h"
-#include "register/Shell.h"
 #include "search/SearchFiles.h"
 #include "search/SearchLocations.h"
 #include "search/Wildcard.h"

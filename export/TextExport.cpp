@@ -2,7 +2,7 @@
 
 #include "platform/fs/SafeFile.h"
 #include "platform/text/GbText.h"
-#include "register/ShellDiskCalls.h"
+#include "platform/ui/ShellDiskCalls.h"
 
 std::string TextExportPath(std::string_view programDir) {
     return std::string(programDir) + Utf8ToGb("视频文件登记列表.txt");

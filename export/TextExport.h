@@ -2,7 +2,7 @@
 // other programs.
 #pragma once
 
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 #include "register/VideoRegister.h"
 
 #include <string>

@@ -3,7 +3,7 @@
 #include "export/XlsWorkbook.h"
 #include "platform/text/GbText.h"
 #include "platform/threads/Clock.h"
-#include "register/ShellDiskCalls.h"
+#include "platform/ui/ShellDiskCalls.h"
 
 #include <algorithm>
 #include <exception>

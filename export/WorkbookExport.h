@@ -4,7 +4,7 @@
 #pragma once
 
 #include "export/ExcelAutomation.h"
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 #include "register/VideoRegister.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 
 #include "platform/disks/DiskCalls.h"
 #include "platform/fs/Paths.h"
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "fileops/DeleteRowFiles.h"
 
 #include "fileops/FileHelpers.h"
+#include "platform/ui/ShellDiskCalls.h"
 #include "register/GridStore.h"
-#include "register/ShellDiskCalls.h"
 
 #include <vector>
 

@@ -6,8 +6,8 @@
 #include "platform/fs/LineReader.h"
 #include "platform/fs/Paths.h"
 #include "platform/text/GbText.h"
+#include "platform/ui/Shell.h"
 #include "register/GridStore.h"
-#include "register/Shell.h"
 #include "register/StorableCell.h"
 
 #include <QFile>

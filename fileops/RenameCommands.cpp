@@ -5,8 +5,8 @@
 #include "platform/fs/FileCalls.h"
 #include "platform/fs/Paths.h"
 #include "platform/text/GbText.h"
+#include "platform/ui/ShellDiskCalls.h"
 #include "register/GridStore.h"
-#include "register/ShellDiskCalls.h"
 #include "register/StorableCell.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 // history lines as deleting row by row from the bottom up. Files on disk are not touched.
 #pragma once
 
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 #include "register/VideoRegister.h"
 
 // Removes the rows of the selection rectangle and renumbers.

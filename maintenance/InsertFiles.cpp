@@ -2,9 +2,9 @@
 
 #include "platform/fs/Paths.h"
 #include "platform/text/GbText.h"
+#include "platform/ui/ShellDiskCalls.h"
 #include "register/GridStore.h"
 #include "register/NewRecord.h"
-#include "register/ShellDiskCalls.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/ui/Dialogs.h"
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 #include "register/VideoRegister.h"
 
 #include <QStringList>

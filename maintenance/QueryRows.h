@@ -2,7 +2,7 @@
 // the query text, wrapping around from the last row to the first.
 #pragma once
 
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 #include "register/VideoRegister.h"
 
 #include <QString>

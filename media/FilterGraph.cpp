@@ -8,7 +8,7 @@
 #include "media/GstGraphFacts.h"
 #include "platform/disks/DiskCalls.h"
 #include "platform/threads/EventWait.h"
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 
 #include <QElapsedTimer>
 #include <algorithm>

@@ -4,8 +4,8 @@
 #include "media/ProbesAhead.h"
 #include "platform/fs/Paths.h"
 #include "platform/text/GbText.h"
+#include "platform/ui/ShellDiskCalls.h"
 #include "register/GridStore.h"
-#include "register/ShellDiskCalls.h"
 
 #include <algorithm>
 #include <cinttypes>

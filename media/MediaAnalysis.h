@@ -6,7 +6,7 @@
 #include "fileops/FileHelpers.h"
 #include "media/FilterGraph.h"
 #include "platform/disks/DiskCalls.h"
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 #include "register/VideoRegister.h"
 
 #include <cstdint>

@@ -5,9 +5,9 @@
 #include "media/MediaAnalysis.h"
 #include "platform/fs/Paths.h"
 #include "platform/text/GbText.h"
+#include "platform/ui/ShellDiskCalls.h"
 #include "register/GridStore.h"
 #include "register/IniFile.h"
-#include "register/ShellDiskCalls.h"
 
 #include <algorithm>
 #include <cstring>

@@ -8,7 +8,7 @@
 #include "media/FilterGraph.h"
 #include "media/SampleGrabber.h"
 #include "media/VideoWindow.h"
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 #include "register/VideoRegister.h"
 
 #include <QStringList>

@@ -4,10 +4,10 @@
 #include "platform/fs/Paths.h"
 #include "platform/fs/SafeFile.h"
 #include "platform/text/GbText.h"
+#include "platform/ui/ShellDiskCalls.h"
 #include "register/FileRows.h"
 #include "register/LineRows.h"
 #include "register/RowNumbers.h"
-#include "register/ShellDiskCalls.h"
 
 #include <algorithm>
 #include <cerrno>

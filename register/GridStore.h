@@ -2,7 +2,8 @@
 // "视频登记库.vdb" (one line per data row, every cell followed by "^^", CR LF).
 #pragma once
 
-#include "register/Shell.h"
+#include "platform/disks/DiskCalls.h"
+#include "platform/ui/Shell.h"
 #include "register/VideoRegister.h"
 
 #include <functional>
@@ -46,9 +47,6 @@ void PutRegisterFile(VideoRegister& reg, TRegisterFile file);
 // The blank register, marked as not holding the file's catalogue for `reason`.
 void PutUnreadRegister(VideoRegister& reg, const std::string& reason);
 
-// Runs a piece of a save's disk work where the caller wants it (a worker with a deadline);
-// it rethrows what the work threw.
-using DiskWork = std::function<void(const std::function<void()>&)>;
 // Writes rows 1 to last through a safe write; a failure keeps the previous file and throws.
 // The register then is the file's catalogue. The rows are read here; only the file's
 // creation, writes and commit go to `onDisk`, one block at a time.

@@ -1,7 +1,7 @@
 #include "search/EventPace.h"
 
 #include "platform/threads/Clock.h"
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 
 namespace {
 

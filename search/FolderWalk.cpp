@@ -3,7 +3,7 @@
 #include "platform/fs/FileCalls.h"
 #include "platform/fs/Paths.h"
 #include "platform/text/GbText.h"
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 
 #include <optional>
 

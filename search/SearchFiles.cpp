@@ -2,9 +2,9 @@
 
 #include "platform/fs/Paths.h"
 #include "platform/text/GbText.h"
+#include "platform/ui/Shell.h"
 #include "register/GridStore.h"
 #include "register/NewRecord.h"
-#include "register/Shell.h"
 
 #include <algorithm>
 

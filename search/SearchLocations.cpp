@@ -2,7 +2,7 @@
 
 #include "platform/fs/Paths.h"
 #include "platform/text/GbText.h"
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 
 #include <algorithm>
 #include <unordered_set>

@@ -21,6 +21,10 @@
 #include <string_view>
 #include <vector>
 
+// Runs a piece of disk work where the caller wants it (a worker with a deadline); it rethrows
+// what the work threw.
+using DiskWork = std::function<void(const std::function<void()>&)>;
+
 class TDiskCalls {
 public:
     // `notAnswering` runs on the UI thread once per mount that misses the deadline (the

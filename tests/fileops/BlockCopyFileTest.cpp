@@ -4,7 +4,7 @@
 #include "fileops/FileHelpers.h"
 #include "fileops/RenameCommands.h"
 #include "platform/fs/FileErrors.h"
-#include "register/ShellDiskCalls.h"
+#include "platform/ui/ShellDiskCalls.h"
 #include "support/ShortDiskDeadline.h"
 #include "support/SlowShare.h"
 

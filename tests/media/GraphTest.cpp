@@ -9,7 +9,7 @@
 #include "media/VideoWindow.h"
 #include "platform/disks/DiskCalls.h"
 #include "platform/text/GbText.h"
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 #include "support/SlowShare.h"
 
 #include <QApplication>

@@ -9,8 +9,8 @@
 #include "platform/fs/FileErrors.h"
 #include "platform/fs/Paths.h"
 #include "platform/text/GbText.h"
+#include "platform/ui/ShellDiskCalls.h"
 #include "register/GridStore.h"
-#include "register/ShellDiskCalls.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // user act (a click "during" a walk, a fault injected at a given step).
 #pragma once
 
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 
 #include <QCoreApplication>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "register/ShellDiskCalls.h"
+#include "platform/ui/ShellDiskCalls.h"
 
 #include "platform/fs/FileErrors.h"
 #include "platform/text/GbText.h"

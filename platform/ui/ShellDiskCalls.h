@@ -4,8 +4,9 @@
 #pragma once
 
 #include "platform/disks/DiskCalls.h"
-#include "register/GridStore.h"
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
+
+#include <string_view>
 
 // Commands that lock no controls let no user input through while they wait (they hold row
 // numbers that a sort would move); commands with a break button pass AllEvents.

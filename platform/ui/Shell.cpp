@@ -1,4 +1,4 @@
-#include "register/Shell.h"
+#include "platform/ui/Shell.h"
 
 bool BreakFlag = false;
 bool SearchRunning = false;
