@@ -1,5 +1,6 @@
 #include "app/RegisterGrid.h"
 
+#include "app/CursorSelection.h"
 #include "app/GridMetrics.h"
 #include "app/RegisterCellDelegate.h"
 #include "app/RowColours.h"
@@ -14,6 +15,9 @@
 TRegisterGrid::TRegisterGrid(VideoRegister& reg, QWidget* parent)
     : QTableView(parent), reg_(reg), cursor_(reg.Cursor()) {
     setModel(&reg_);
+    QItemSelectionModel* viewOwn = selectionModel();
+    setSelectionModel(new CursorSelection(reg_, this));
+    delete viewOwn;
     setItemDelegate(new RegisterCellDelegate(reg_, this));
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -52,21 +56,11 @@ TRegisterGrid::TRegisterGrid(VideoRegister& reg, QWidget* parent)
     rows->setSelectionModel(headerSelection);
     cols->setSelectionModel(headerSelection);
 
-    connect(&cursor_, &TRegisterCursor::currentChanged, this,
-            &TRegisterGrid::RegisterCurrentChanged);
-    connect(&cursor_, &TRegisterCursor::selectionChanged, this,
-            &TRegisterGrid::RegisterSelectionChanged);
+    // A new table keeps the rows in view where they were.
     connect(&reg_, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { topBeforeReset_ = verticalScrollBar()->value(); });
-    connect(&reg_, &QAbstractItemModel::modelReset, this, [this] {
-        ApplyRegisterToView();
-        verticalScrollBar()->setValue(topBeforeReset_);
-    });
-    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { ViewCurrentChanged(current); });
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { ViewSelectionChanged(); });
-    ApplyRegisterToView();
+    connect(&reg_, &QAbstractItemModel::modelReset, this,
+            [this] { verticalScrollBar()->setValue(topBeforeReset_); });
     ApplyFontMetrics();
 }
 
@@ -110,69 +104,6 @@ int TRegisterGrid::ColumnAt(QPoint viewportPos) const {
     return index.isValid() ? index.column() : -1;
 }
 
-// --- keeping register and view in step ---------------------------------------------------
-
-void TRegisterGrid::RegisterCurrentChanged(int col, int row) {
-    if (syncing_) return;
-    syncing_ = true;
-    selectionModel()->setCurrentIndex(reg_.index(row - 1, col), QItemSelectionModel::NoUpdate);
-    syncing_ = false;
-}
-
-void TRegisterGrid::RegisterSelectionChanged(const GridRect& rect) {
-    if (syncing_) return;
-    anchor_ = QPoint(rect.left, rect.top);
-    syncing_ = true;
-    QItemSelection selection(reg_.index(rect.top - 1, rect.left),
-                             reg_.index(rect.bottom - 1, rect.right));
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    syncing_ = false;
-}
-
-void TRegisterGrid::ApplyRegisterToView() {
-    syncing_ = true;
-    const GridRect& rect = cursor_.Selection();
-    selectionModel()->setCurrentIndex(reg_.index(cursor_.CurRow() - 1, cursor_.CurCol()),
-                                      QItemSelectionModel::NoUpdate);
-    selectionModel()->select(QItemSelection(reg_.index(rect.top - 1, rect.left),
-                                            reg_.index(rect.bottom - 1, rect.right)),
-                             QItemSelectionModel::ClearAndSelect);
-    syncing_ = false;
-}
-
-void TRegisterGrid::ViewCurrentChanged(const QModelIndex& current) {
-    if (syncing_ || !current.isValid()) return;
-    syncing_ = true;
-    cursor_.SetCurrent(current.column(), current.row() + 1);
-    // The register keeps its current cell off the number column.
-    QModelIndex kept = reg_.index(cursor_.CurRow() - 1, cursor_.CurCol());
-    if (kept != current) selectionModel()->setCurrentIndex(kept, QItemSelectionModel::NoUpdate);
-    syncing_ = false;
-}
-
-void TRegisterGrid::ViewSelectionChanged() {
-    if (syncing_) return;
-    const QItemSelection selection = selectionModel()->selection();
-    if (selection.isEmpty()) {
-        // A click beside the cells clears the view's selection, never the register's: the
-        // highlight comes back.
-        ApplyRegisterToView();
-        return;
-    }
-    GridRect rect{INT_MAX, INT_MAX, -1, -1};
-    for (const QItemSelectionRange& range : selection) {
-        rect.left = std::min(rect.left, range.left());
-        rect.right = std::max(rect.right, range.right());
-        rect.top = std::min(rect.top, range.top() + 1);
-        rect.bottom = std::max(rect.bottom, range.bottom() + 1);
-    }
-    rect.left = std::max(rect.left, 1);
-    rect.right = std::max(rect.right, rect.left);
-    syncing_ = true;
-    cursor_.SetSelection(rect);
-    syncing_ = false;
-}
-
 // --- mouse, keys, wheel ------------------------------------------------------------------
 
 void TRegisterGrid::mousePressEvent(QMouseEvent* event) {
@@ -193,7 +124,6 @@ void TRegisterGrid::mousePressEvent(QMouseEvent* event) {
         pressIndex_ = QModelIndex();
         return;
     }
-    if (pressIndex_.isValid()) anchor_ = QPoint(index.column(), index.row() + 1);
     QTableView::mousePressEvent(event);
 }
 
@@ -247,11 +177,6 @@ void TRegisterGrid::keyPressEvent(QKeyEvent* event) {
     }
     if (ExtendSelection(event)) return;
     QTableView::keyPressEvent(event);
-    // Only a move of the current cell takes the anchor along: the press of Shift itself,
-    // which X11 reports without the Shift modifier, must leave it where the range began.
-    if (!(event->modifiers() & Qt::ShiftModifier) && NavigationAction(event->key()) &&
-        currentIndex().isValid())
-        anchor_ = QPoint(currentIndex().column(), currentIndex().row() + 1);
 }
 
 std::optional<QAbstractItemView::CursorAction> TRegisterGrid::NavigationAction(int key) {
@@ -275,13 +200,7 @@ bool TRegisterGrid::ExtendSelection(QKeyEvent* event) {
 
 void TRegisterGrid::SelectFromAnchorTo(const QModelIndex& to) {
     if (!to.isValid()) return;
-    const QPoint anchor(std::clamp(anchor_.x(), 1, reg_.ColCount() - 1),
-                        std::clamp(anchor_.y(), 1, reg_.LastRow()));
-    const int col = to.column(), row = to.row() + 1;
-    cursor_.SetSelection({std::min(anchor.x(), col), std::min(anchor.y(), row),
-                          std::max(anchor.x(), col), std::max(anchor.y(), row)});
-    cursor_.SetCurrent(col, row);
-    anchor_ = anchor; // the selection just made is the user's, not the program's
+    cursor_.SelectSpan(cursor_.Anchor(), {to.column(), to.row() + 1});
     scrollTo(to);
 }
 

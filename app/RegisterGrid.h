@@ -1,8 +1,8 @@
 // TRegisterGrid: the view of the register grid sg. It shows the VideoRegister model with
 // the header row and the number column fixed, one rectangle of selection, fixed row height
-// and column widths (cheap at a million rows) sized for its font, and keeps the register's current
-// cell and selection and its own in step both ways. The window's sg* handlers get its events
-// through the signals.
+// and column widths (cheap at a million rows) sized for its font. The current cell and the
+// selection it shows and changes are the register's cursor (CursorSelection). The window's sg*
+// handlers get its events through the signals.
 #pragma once
 
 #include "register/VideoRegister.h"
@@ -57,11 +57,6 @@ protected:
     void keyboardSearch(const QString& search) override;
 
 private:
-    void RegisterCurrentChanged(int col, int row);
-    void RegisterSelectionChanged(const GridRect& rect);
-    void ViewCurrentChanged(const QModelIndex& current);
-    void ViewSelectionChanged();
-    void ApplyRegisterToView();
     // Moves a row; the current cell follows it to a data column and becomes the selection.
     void MoveRow(int from, int to);
     // The move of the current cell that a navigation key (arrows, PgUp/PgDn, Home/End) asks
@@ -77,13 +72,8 @@ private:
 
     VideoRegister& reg_;
     TRegisterCursor& cursor_; // the register's, which the view shows and the user moves
-    bool syncing_ = false;
     int topBeforeReset_ = 0;
     int dragFromRow_ = 0;    // register row dragged by its number cell, 0: none
     QModelIndex pressIndex_; // where a left press on a data cell started
-    // The fixed corner of the selection (register column, row) that Shift and the arrow
-    // keys extend from: the pressed cell, the cell reached without Shift, or the top-left
-    // corner of a selection the program made.
-    QPoint anchor_{1, 1};
     int wheelRemainder_ = 0;
 };

@@ -23,6 +23,19 @@ void TRegisterCursor::SetSelection(const GridRect& rect) {
     Announce(curCol_, curRow_, old);
 }
 
+void TRegisterCursor::SelectSpan(GridCell from, GridCell to) {
+    const int oldCol = curCol_, oldRow = curRow_;
+    const GridRect old = selection_;
+    curCol_ = to.col;
+    curRow_ = to.row;
+    selection_ = {std::min(from.col, to.col), std::min(from.row, to.row),
+                  std::max(from.col, to.col), std::max(from.row, to.row)};
+    anchor_ = from;
+    if (held_) return;
+    Settle();
+    Announce(oldCol, oldRow, old, true);
+}
+
 RowRange TRegisterCursor::SelectedRows() const {
     const int last = std::max(reg_.LastRow(), 1);
     const int top = std::clamp(std::min(selection_.top, selection_.bottom), 1, last);
@@ -57,6 +70,7 @@ void TRegisterCursor::Settle() {
         s.top = std::clamp(s.top, 1, last);
         s.bottom = std::clamp(s.bottom, s.top, last);
     }
+    anchor_ = {std::clamp(anchor_.col, 1, lastCol), std::clamp(anchor_.row, 1, last)};
     newTable_ = selectionGone_ = false;
 }
 
@@ -72,7 +86,10 @@ void TRegisterCursor::Release() {
     Announce(heldCol_, heldRow_, heldSelection_);
 }
 
-void TRegisterCursor::Announce(int oldCol, int oldRow, const GridRect& oldSelection) {
+void TRegisterCursor::Announce(int oldCol, int oldRow, const GridRect& oldSelection,
+                               bool keepAnchor) {
+    const bool selectionMoved = selection_ != oldSelection;
+    if (selectionMoved && !keepAnchor) anchor_ = {selection_.left, selection_.top};
     if (curCol_ != oldCol || curRow_ != oldRow) emit currentChanged(curCol_, curRow_);
-    if (selection_ != oldSelection) emit selectionChanged(selection_);
+    if (selectionMoved) emit selectionChanged(selection_);
 }

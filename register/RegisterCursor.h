@@ -7,12 +7,21 @@
 // window shows and the rows a command acts on are one and the same. A table replaced as a
 // whole leaves the current cell alone selected; removed rows shrink the selection to what
 // remains of it, or to the current cell when nothing remains.
+//
+// The anchor is the fixed corner of the selection that Shift with the arrow keys or a click
+// extends from: the top-left corner of a selection set as a whole, the cell a span started
+// from otherwise.
 #pragma once
 
 #include <QObject>
 #include <vector>
 
 class VideoRegister;
+
+struct GridCell {
+    int col = 1, row = 1;
+    bool operator==(const GridCell&) const = default;
+};
 
 struct GridRect {
     int left = 1, top = 1, right = 1, bottom = 1;
@@ -36,6 +45,10 @@ public:
     void SetCurrent(int col, int row);
     const GridRect& Selection() const { return selection_; }
     void SetSelection(const GridRect& rect);
+    const GridCell& Anchor() const { return anchor_; }
+    // Selects the rectangle from `from` to `to`, makes `to` the current cell and `from` the
+    // anchor: a range the user spans with the mouse or with Shift.
+    void SelectSpan(GridCell from, GridCell to);
     // The rows of the selection, never past the last row: what every command on "the
     // selected rows" walks.
     RowRange SelectedRows() const;
@@ -55,11 +68,14 @@ signals:
     void selectionChanged(const GridRect& rect);
 
 private:
-    void Announce(int oldCol, int oldRow, const GridRect& oldSelection);
+    // keepAnchor: the selection was spanned from the anchor, which stays; any other change
+    // of the selection moves the anchor to its top-left corner.
+    void Announce(int oldCol, int oldRow, const GridRect& oldSelection, bool keepAnchor = false);
 
     const VideoRegister& reg_;
     int curCol_ = 1, curRow_ = 1;
     GridRect selection_;
+    GridCell anchor_;
     bool newTable_ = false;      // cut to the header since the last Settle
     bool selectionGone_ = false; // every selected row removed since the last Settle
     bool held_ = false;

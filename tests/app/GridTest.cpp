@@ -216,6 +216,12 @@ TEST_F(GridTest, DragSelectionShowsTheRowRange) {
         QTest::keyRelease(w.sg, Qt::Key_Shift, Qt::ShiftModifier);
     }
     ExpectShown(w, {2, 1, 2, 7});
+    // A drag upwards spans from the pressed cell, which Shift and the arrow keys go on from.
+    QTest::mousePress(vp, Qt::LeftButton, {}, CellCentre(w.sg, 4, 9));
+    QTest::mouseMove(vp, CellCentre(w.sg, 2, 5));
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, CellCentre(w.sg, 2, 5));
+    QTest::keyClick(w.sg, Qt::Key_Up, Qt::ShiftModifier);
+    ExpectShown(w, {2, 4, 4, 9});
 }
 
 TEST_F(GridTest, CtrlASelectsEveryDataCellWithoutScrolling) {
