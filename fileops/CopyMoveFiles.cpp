@@ -12,6 +12,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <chrono>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -170,9 +172,13 @@ private:
 
     void RunRows(const RowRange& rows) {
         try {
-            for (int r = rows.top; r <= rows.bottom && !BreakFlag; ++r) {
+            for (int r = rows.top; r <= rows.bottom && !BreakFlag;) {
+                if (const int next = MoveRunAsLooked(r, rows); next > r) {
+                    r = next;
+                    continue;
+                }
                 ctx_.shell.PB2().SetPosition(r - rows.top + 1);
-                if (!MovedAsLooked(r, looks_[size_t(r - rows.top)])) RunRow(r);
+                RunRow(r++);
             }
         } catch (...) {
             // Rows already moved point at their new folder; keep that on disk as well.
@@ -205,26 +211,70 @@ private:
         ctx_.shell.PB2().SetSuffix((kind_ == Transfer::Move ? QStringLiteral("%  正在移动... ")
                                                             : QStringLiteral("%  正在拷贝... ")) +
                                    Shown(source));
-        std::string name(ctx_.reg.Cell(colName, r));
-        name.append(ctx_.reg.Cell(colType, r));
-        const std::string leaf = kind_ == Transfer::Move ? UpperCase(name) : name;
+        const std::string leaf = kind_ == Transfer::Move ? UpperCase(RowLeaf(r)) : RowLeaf(r);
         return {source, folder_ + leaf, leaf, from};
     }
 
+    // The name the row's file arrives under, before a move's upper case.
+    std::string RowLeaf(int r) const {
+        std::string name(ctx_.reg.Cell(colName, r));
+        name.append(ctx_.reg.Cell(colType, r));
+        return name;
+    }
+
     // A move on one file system of a file that the first look found alone, with its name
-    // free in the chosen folder: renamed at once, the rename itself checking that the file
-    // is still the one found and the name still free. False when that did not hold (nothing
-    // was moved): the row is then looked up again as any other.
-    bool MovedAsLooked(int r, const std::optional<RowLook>& look) {
+    // free in the chosen folder, is a rename that itself checks that the file is still the
+    // one found and the name still free: the source of the row and the file found, or none.
+    std::optional<std::pair<std::string, DiskEntry>> ReadyToRename(int r, const RowRange& rows) {
+        const std::optional<RowLook>& look = looks_[size_t(r - rows.top)];
         if (kind_ != Transfer::Move || !look || !look->source.exists ||
             look->source.found.size() != 1 || !look->targets.empty())
-            return false;
-        const std::string source = RowFilePath(ctx_.reg, r);
-        if (source.empty() || !OnTargetDrive(r, source)) return false;
-        const RowFile file = Start(r, source, look->source.found.front());
-        if (MoveOnDrive(file) != MoveOutcome::Moved) return false;
-        Arrived(r, file, true);
-        return true;
+            return std::nullopt;
+        std::string source = RowFilePath(ctx_.reg, r);
+        if (source.empty() || !OnTargetDrive(r, source)) return std::nullopt;
+        return std::pair(std::move(source), look->source.found.front());
+    }
+
+    // Renames the run of rows from `first` on that are ready to rename in one batch on the
+    // worker (a round trip per row would cost more than the renames), stopping at the first
+    // rename that did not happen; the window then shows each row moved as it would one by
+    // one. The batch grows while it takes little time, so that the bar, the log and the break
+    // button stay as lively on a slow share. Answers the first row not moved.
+    int MoveRunAsLooked(int first, const RowRange& rows) {
+        struct Batch {
+            std::vector<std::pair<DiskEntry, std::string>> moves; // the file found, its new name
+            bool halted = false; // a rename did not happen: the rest wait for the row loop
+        };
+        auto batch = std::make_shared<Batch>();
+        std::vector<std::string> sources;
+        for (int r = first; r <= rows.bottom && int(sources.size()) < batchRows_; ++r) {
+            auto ready = ReadyToRename(r, rows);
+            if (!ready) break;
+            batch->moves.emplace_back(ready->second, UpperCase(RowLeaf(r)));
+            sources.push_back(std::move(ready->first));
+        }
+        if (sources.empty()) return first;
+        const auto started = std::chrono::steady_clock::now();
+        const std::vector<std::optional<MoveOutcome>> outcomes = calls_.Map<MoveOutcome>(
+            sources,
+            [batch, folder = realFolder_](const std::string&, size_t i) {
+                if (batch->halted) return MoveOutcome::Failed;
+                const auto& [from, leaf] = batch->moves[i];
+                const MoveOutcome outcome = SystemMoveFile(from, folder, leaf);
+                batch->halted = outcome != MoveOutcome::Moved;
+                return outcome;
+            },
+            {}, true);
+        const auto took = std::chrono::steady_clock::now() - started;
+        if (took < std::chrono::milliseconds(20)) batchRows_ = std::min(batchRows_ * 2, 1024);
+        if (took > std::chrono::milliseconds(80)) batchRows_ = std::max(batchRows_ / 2, 1);
+        for (size_t i = 0; i < outcomes.size(); ++i) {
+            const int r = first + int(i);
+            if (outcomes[i] != MoveOutcome::Moved) return r;
+            ctx_.shell.PB2().SetPosition(r - rows.top + 1);
+            Arrived(r, Start(r, sources[i], batch->moves[i].first), true);
+        }
+        return first + int(outcomes.size());
     }
 
     MoveOutcome MoveOnDrive(const RowFile& file) {
@@ -349,6 +399,7 @@ private:
     RealPath realFolder_; // the same as the dialog gave it
     std::unordered_map<std::string, bool> onTargetDrive_; // by path cell
     std::vector<std::optional<RowLook>> looks_;           // by row, from the first row
+    int batchRows_ = 16;                                  // renames sent to the worker at once
     int done_ = 0;
     TDiskCalls calls_;
 };

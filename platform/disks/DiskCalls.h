@@ -19,6 +19,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 // Runs a piece of disk work where the caller wants it (a worker with a deadline); it rethrows
@@ -50,7 +51,8 @@ public:
     void MarkPlaceNotAnswering(const std::string& place);
     void MarkDeviceNotAnswering(dev_t device);
 
-    // fn(path) for each register path, in order, on the worker; an item has no answer when
+    // fn(path) (or fn(path, index)) for each register path, in order, on the worker; an item
+    // has no answer when
     // its mount does not answer or the wait stopped. `progress(done)` runs on the UI thread
     // now and then. `fn` must own what it touches: it may outlive the command. An abandoned
     // worker holds the path in hand and `fn`, not the command's other paths or results.
@@ -181,7 +183,12 @@ std::vector<std::optional<R>> TDiskCalls::Map(std::vector<std::string> gbPaths, 
                 gate.NewCall();
                 std::optional<R> result;
                 try {
-                    if (!skip) result = (*shared)(path);
+                    if (skip) {
+                    } else if constexpr (std::is_invocable_v<F&, const std::string&, size_t>) {
+                        result = (*shared)(path, i);
+                    } else {
+                        result = (*shared)(path);
+                    }
                 } catch (const ENoAnswer&) {
                     // the path runs through a mount that does not answer
                 }

@@ -275,6 +275,17 @@ TEST_F(CopyMove, MoveOnOneFileSystemRenamesToTheUpperCaseName) {
     EXPECT_TRUE(SavedLines()[0].find(chosen) != std::string::npos);
 }
 
+TEST_F(CopyMove, ARenameThatFailsInARunOfRenamesLeavesItsRowAndTheRestGoOn) {
+    MakeRows({10, 20, 30});
+    reg.SetCell(colName, 2, "F1"); // moved away by row 1 before row 2's turn
+    MoveSelectedFiles(ctx, volumes);
+    EXPECT_EQ(shell.history, QStringList({QStringLiteral("复制成功:") + RegQ(dst, "F1.MKV"),
+                                          QStringLiteral("复制成功:") + RegQ(dst, "F3.MKV")}));
+    EXPECT_EQ(reg.Cell(colPath, 2), RegDir(src));
+    EXPECT_EQ(reg.Cell(colPath, 3), reg.Cell(colPath, 1));
+    EXPECT_EQ(fs::file_size(dst / "F3.MKV"), 30u);
+}
+
 TEST_F(CopyMove, MoveThatThePlatformRefusesKeepsTheRow) {
     MakeRows({10});
     fs::create_directory(dst / "F1.MKV"); // a folder in the way; not a file to overwrite
