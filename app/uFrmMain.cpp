@@ -175,10 +175,9 @@ void TFrmMain::ShowHistoryPage() {
 void TFrmMain::LockControls(bool lock) {
     QWidget* const order[] = {gbType,  gbPlay,          sg,           btnAddDir, btnDelDir, stDir,
                               lstDirs, btnSearchAppend, btnSearchNew, plTool};
+    // Each control repaints at the next event turn, which the locked commands' waits give.
     for (QWidget* w : order)
         w->setEnabled(!lock);
-    stDir->repaint();
-    lstDirs->repaint();
 }
 
 void TFrmMain::ShowBreakButton(bool visible) {

@@ -230,11 +230,8 @@ void TMyRadionBtn::leaveEvent(QEvent*) {
 }
 
 void TMyRadionBtn::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange) {
-        if (!isEnabled()) mouseInside_ = false;
-        repaint();
-    }
+    QWidget::changeEvent(event); // which schedules the repaint in the other colours
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) mouseInside_ = false;
 }
 
 void TMyRadionBtn::UpdateMnemonic() {

@@ -118,40 +118,30 @@ private:
         return known->second;
     }
 
-    // What one look at the disk found for a row before the command starts: its file and,
-    // for a move, what already has the file's name in the chosen folder.
-    struct RowLook {
-        TFileCheck source;
-        std::vector<DiskEntry> targets;
-    };
-
     // Looks up every row's file in one batch of calls; a file on a mount that does not
     // answer counts as missing. The moves act on what was found here.
     bool EnoughSpace(const RowRange& rows) {
         std::vector<std::string> sources;
-        for (int r = rows.top; r <= rows.bottom; ++r)
+        // A file renamed on its own file system needs no size: only its entry is looked at.
+        auto sized = std::make_shared<std::vector<char>>();
+        for (int r = rows.top; r <= rows.bottom; ++r) {
             sources.push_back(RowFilePath(ctx_.reg, r));
-        looks_ = calls_.Map<RowLook>(sources, [move = kind_ == Transfer::Move,
-                                               folder = realFolder_](const std::string& source) {
-            RowLook look;
-            if (source.empty()) return look;
-            look.source = CheckFile(source);
-            // The row's path ends in its name and type, which hold no separator.
-            if (move && look.source.exists)
-                look.targets = FindOnDisk(
-                    folder, RegisterPath(UpperCase(source.substr(source.rfind('/') + 1))));
-            return look;
+            sized->push_back(!sources.back().empty() && NeedsSpace(r, sources.back()));
+        }
+        looks_ = calls_.Map<TFileCheck>(sources, [sized](const std::string& source, size_t i) {
+            if (source.empty()) return TFileCheck();
+            return CheckFile(source, (*sized)[i] ? FileLook::Size : FileLook::Entry);
         });
         uint64_t total = 0;
         for (int r = rows.top; r <= rows.bottom; ++r) {
             const std::string& source = sources[size_t(r - rows.top)];
-            const std::optional<RowLook>& look = looks_[size_t(r - rows.top)];
+            const std::optional<TFileCheck>& look = looks_[size_t(r - rows.top)];
             if (source.empty()) continue;
-            if (!look || !look->source.exists) {
+            if (!look || !look->exists) {
                 ReportMissing(source);
-            } else if (NeedsSpace(r, source)) {
-                if (look->source.error) std::rethrow_exception(look->source.error);
-                total += look->source.size;
+            } else if ((*sized)[size_t(r - rows.top)]) {
+                if (look->error) std::rethrow_exception(look->error);
+                total += look->size;
             }
         }
         const uint64_t free = calls_
@@ -222,17 +212,17 @@ private:
         return name;
     }
 
-    // A move on one file system of a file that the first look found alone, with its name
-    // free in the chosen folder, is a rename that itself checks that the file is still the
-    // one found and the name still free: the source of the row and the file found, or none.
+    // A move on one file system of a file that the first look found alone is a rename that
+    // itself checks that the file is still the one found and its name free in the chosen
+    // folder (a taken name leaves the row to the row loop and its question): the source of
+    // the row and the file found, or none.
     std::optional<std::pair<std::string, DiskEntry>> ReadyToRename(int r, const RowRange& rows) {
-        const std::optional<RowLook>& look = looks_[size_t(r - rows.top)];
-        if (kind_ != Transfer::Move || !look || !look->source.exists ||
-            look->source.found.size() != 1 || !look->targets.empty())
+        const std::optional<TFileCheck>& look = looks_[size_t(r - rows.top)];
+        if (kind_ != Transfer::Move || !look || !look->exists || look->found.size() != 1)
             return std::nullopt;
         std::string source = RowFilePath(ctx_.reg, r);
         if (source.empty() || !OnTargetDrive(r, source)) return std::nullopt;
-        return std::pair(std::move(source), look->source.found.front());
+        return std::pair(std::move(source), look->found.front());
     }
 
     // Renames the run of rows from `first` on that are ready to rename in one batch on the
@@ -244,6 +234,7 @@ private:
         struct Batch {
             std::vector<std::pair<DiskEntry, std::string>> moves; // the file found, its new name
             bool halted = false; // a rename did not happen: the rest wait for the row loop
+            SystemMoves mover;   // on the worker
         };
         auto batch = std::make_shared<Batch>();
         std::vector<std::string> sources;
@@ -260,7 +251,7 @@ private:
             [batch, folder = realFolder_](const std::string&, size_t i) {
                 if (batch->halted) return MoveOutcome::Failed;
                 const auto& [from, leaf] = batch->moves[i];
-                const MoveOutcome outcome = SystemMoveFile(from, folder, leaf);
+                const MoveOutcome outcome = batch->mover.Move(from, folder, leaf);
                 batch->halted = outcome != MoveOutcome::Moved;
                 return outcome;
             },
@@ -376,11 +367,11 @@ private:
 
     // The file is in the chosen folder: the row follows it, and a copy's source goes.
     void Arrived(int r, const RowFile& file, bool renamed) {
-        const QString from = Gb(UpperCase(file.source));
         ctx_.shell.AddHistory(QStringLiteral("复制成功:") + Gb(UpperCase(file.target)));
         ++done_;
         ctx_.reg.SetCell(colPath, r, folder_);
         if (renamed) return;
+        const QString from = Gb(UpperCase(file.source));
         // The source is gone already when the copy took it (nothing to say), and counts as
         // not deleted when its mount stops answering.
         const std::optional<CheckedDeletion> deleted =
@@ -398,7 +389,7 @@ private:
     std::string folder_;  // the chosen folder, ending in the separator
     RealPath realFolder_; // the same as the dialog gave it
     std::unordered_map<std::string, bool> onTargetDrive_; // by path cell
-    std::vector<std::optional<RowLook>> looks_;           // by row, from the first row
+    std::vector<std::optional<TFileCheck>> looks_;        // by row, from the first row
     int batchRows_ = 16;                                  // renames sent to the worker at once
     int done_ = 0;
     TDiskCalls calls_;

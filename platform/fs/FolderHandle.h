@@ -14,6 +14,8 @@ public:
     FolderHandle(const FolderHandle&) = delete;
     FolderHandle& operator=(const FolderHandle&) = delete;
     bool Opened() const { return fd_ >= 0; }
+    // For the calls of platform/fs made relative to the folder.
+    int Descriptor() const { return fd_; }
     // What the entry `name` of the folder is, links followed; none when refused (errno).
     std::optional<FileStatus> StatusOf(const std::string& name) const;
     // Moves the entry `name` (a file, or a folder when `isFolder`) to `toName` in `to`,

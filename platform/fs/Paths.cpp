@@ -2,11 +2,13 @@
 
 #include "platform/disks/ReachGate.h"
 #include "platform/fs/FileId.h"
+#include "platform/fs/FolderHandle.h"
 #include "platform/text/GbText.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -133,20 +135,40 @@ struct FolderStat {
     timespec mtime{};
 };
 
+std::optional<FolderStat> FolderStatOf(const struct stat& st) {
+    if (!S_ISDIR(st.st_mode)) return std::nullopt;
+    return FolderStat{{st.st_dev, st.st_ino}, st.st_mtim};
+}
+
 std::optional<FolderStat> StatFolder(const std::string& dir) {
     Reaching(dir);
     struct stat st;
-    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
-    return FolderStat{{st.st_dev, st.st_ino}, st.st_mtim};
+    if (stat(dir.c_str(), &st) != 0) return std::nullopt;
+    return FolderStatOf(st);
 }
+
+std::optional<FolderStat> StatFolder(const FolderHandle& folder) {
+    struct stat st;
+    if (fstat(folder.Descriptor(), &st) != 0) return std::nullopt;
+    return FolderStatOf(st);
+}
+
+// A folder's entries are named by `dir` (ending in the separator) relative to `at`: a path
+// from the working folder (AT_FDCWD), or "./" in a folder held open.
+constexpr const char* kInHeldFolder = "./";
 
 // The listing of the folder, from the cache while its modification time still matches;
 // nothing when it cannot be read. The folder is read with no lock held, so two threads may
 // read one folder at once and the later one's listing stays.
-std::shared_ptr<const DirListing> ListingOf(const std::string& dir, const FolderStat& folder) {
+std::shared_ptr<const DirListing> ListingOf(int at, const std::string& dir,
+                                            const FolderStat& folder) {
     if (auto cached = Listings().Find(folder.id, folder.mtime)) return cached;
-    DIR* d = opendir(dir.c_str());
-    if (!d) return nullptr;
+    const int fd = openat(at, dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* d = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!d) {
+        if (fd >= 0) close(fd);
+        return nullptr;
+    }
     auto listing = std::make_shared<DirListing>();
     listing->mtime = folder.mtime;
     while (dirent* e = readdir(d)) {
@@ -160,16 +182,16 @@ std::shared_ptr<const DirListing> ListingOf(const std::string& dir, const Folder
     return listing;
 }
 
-bool Exists(const std::string& real) {
+bool Exists(int at, const std::string& real) {
     struct stat st;
-    return lstat(real.c_str(), &st) == 0;
+    return fstatat(at, real.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 // The names in the folder whose register form equals `wanted`, in byte order. A folder that
 // may be searched but not listed gives the exact spelling and the raw bytes where they exist.
-std::vector<std::string> NamesOfForm(const std::string& dir, const FolderStat& folder,
+std::vector<std::string> NamesOfForm(int at, const std::string& dir, const FolderStat& folder,
                                      const std::string& wanted, std::string_view comp) {
-    if (auto listing = ListingOf(dir, folder)) {
+    if (auto listing = ListingOf(at, dir, folder)) {
         if (auto all = listing->shared.find(wanted); all != listing->shared.end())
             return all->second;
         auto it = listing->byRegisterForm.find(wanted);
@@ -178,7 +200,7 @@ std::vector<std::string> NamesOfForm(const std::string& dir, const FolderStat& f
     }
     std::vector<std::string> names;
     for (std::string name : {GbToUtf8(comp), std::string(comp)})
-        if (std::find(names.begin(), names.end(), name) == names.end() && Exists(dir + name))
+        if (std::find(names.begin(), names.end(), name) == names.end() && Exists(at, dir + name))
             names.push_back(std::move(name));
     return names;
 }
@@ -235,7 +257,7 @@ public:
         const std::string dir = FolderToList(prefix);
         const std::optional<FolderStat> folder = StatFolder(dir);
         if (!folder || !expanded_.insert({index, folder->id}).second) return;
-        std::vector<std::string> names = NamesOfForm(dir, *folder, UpperCase(comp), comp);
+        std::vector<std::string> names = NamesOfForm(AT_FDCWD, dir, *folder, UpperCase(comp), comp);
         const std::string exact = GbToUtf8(comp);
         if (auto it = std::find(names.begin(), names.end(), exact); it != names.end())
             std::rotate(names.begin(), it, it + 1);
@@ -374,7 +396,7 @@ RealPath ResolvePath(const RegisterPath& path) {
         const std::string dir = FolderToList(real);
         std::optional<FolderStat> folder = StatFolder(dir);
         std::vector<std::string> names;
-        if (folder) names = NamesOfForm(dir, *folder, UpperCase(comp), comp);
+        if (folder) names = NamesOfForm(AT_FDCWD, dir, *folder, UpperCase(comp), comp);
         if (names.empty()) {
             real += exact;
             parentExists = false;
@@ -462,13 +484,31 @@ ResolverSession::~ResolverSession() {
     if (--sessions.open == 0) sessions.folders.clear();
 }
 
+bool NameOfFormTaken(const FolderHandle& folder, std::string_view gbName) {
+    const std::optional<FolderStat> stat = StatFolder(folder);
+    if (!stat) return true;
+    const std::string dir = kInHeldFolder;
+    for (const std::string& name :
+         NamesOfForm(folder.Descriptor(), dir, *stat, UpperCase(gbName), gbName)) {
+        struct stat st;
+        if (fstatat(folder.Descriptor(), (dir + name).c_str(), &st, 0) == 0) return true;
+    }
+    return false;
+}
+
 FolderEntryChange::FolderEntryChange(const RealPath& entry)
-    : folder_(entry.Folder().Bytes()), name_(entry.Name()) {
-    if (std::optional<FolderStat> folder = StatFolder(folder_)) {
+    : FolderEntryChange(entry.Folder().Bytes(), entry.Name(), nullptr) {}
+
+FolderEntryChange::FolderEntryChange(const FolderHandle& folder, std::string name)
+    : FolderEntryChange({}, std::move(name), &folder) {}
+
+FolderEntryChange::FolderEntryChange(std::string folder, std::string name, const FolderHandle* held)
+    : folder_(std::move(folder)), name_(std::move(name)), held_(held) {
+    if (std::optional<FolderStat> stat = held_ ? StatFolder(*held_) : StatFolder(folder_)) {
         known_ = true;
-        dev_ = folder->id.dev;
-        ino_ = folder->id.ino;
-        before_ = folder->mtime;
+        dev_ = stat->id.dev;
+        ino_ = stat->id.ino;
+        before_ = stat->mtime;
     }
 }
 
@@ -482,7 +522,7 @@ void FolderEntryChange::Removed() {
 
 void FolderEntryChange::Patch(bool added) {
     if (!known_) return;
-    std::optional<FolderStat> now = StatFolder(folder_);
+    std::optional<FolderStat> now = held_ ? StatFolder(*held_) : StatFolder(folder_);
     const std::string form = RegisterFormOfName(name_);
     Listings().Patch({dev_, ino_}, [&](DirListing& listing) {
         // Current: as before the change, or already brought up to date (a rename within one

@@ -10,6 +10,8 @@
 #include <sys/types.h>
 #include <vector>
 
+class FolderHandle;
+
 // A register path: GB18030 text as a cell or a search location holds it (upper case, "/" as
 // separator). It is the only kind of path that is ever matched without regard to case.
 class RegisterPath {
@@ -102,6 +104,11 @@ bool DirectoryExists(const RealPath& path);
 // Whether any entry that the path names is a regular file (the purge keeps such rows).
 bool AnyFileExists(const RegisterPath& path);
 
+// Whether an entry of the folder held open has a name of the register form of `gbName`
+// (links followed, as FindOnDisk counts them): the name counts as taken, as on a
+// case-insensitive file system. Asked through the handle and the cached listing.
+bool NameOfFormTaken(const FolderHandle& folder, std::string_view gbName);
+
 // Forgets the cached listings (after the program itself renamed or created entries), and
 // the folders remembered by the open ResolverSessions.
 void ClearResolverCache();
@@ -127,14 +134,18 @@ public:
 class FolderEntryChange {
 public:
     explicit FolderEntryChange(const RealPath& entry);
+    // The entry `name` of a folder held open, asked through the handle (no path walked).
+    FolderEntryChange(const FolderHandle& folder, std::string name);
     void Added();
     void Removed();
 
 private:
+    FolderEntryChange(std::string folder, std::string name, const FolderHandle* held);
     void Patch(bool added);
 
-    std::string folder_; // with its trailing separator
+    std::string folder_; // with its trailing separator; none for a folder held open
     std::string name_;
+    const FolderHandle* held_ = nullptr;
     dev_t dev_ = 0;
     ino_t ino_ = 0;
     timespec before_{};

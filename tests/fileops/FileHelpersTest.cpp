@@ -83,6 +83,14 @@ TEST_F(FileHelpers, SystemMoveNeverReplacesATargetInAnyLetterCase) {
     EXPECT_EQ(SystemMoveFile(src, folder, "NEW2.MKV"), MoveOutcome::Changed); // gone
     EXPECT_EQ(fs::file_size(root / "NEW.MKV"), 3u);
     EXPECT_FALSE(fs::exists(root / "src.mkv"));
+    // A run of moves through folders held open sees each arrival before the next move.
+    fs::create_directory(root / "out");
+    MakeFile(root / "b.mkv", 5, 3);
+    SystemMoves moves;
+    const RealPath out((root / "out").string());
+    EXPECT_EQ(moves.Move(Found(root / "NEW.MKV"), out, "NEW.MKV"), MoveOutcome::Moved);
+    EXPECT_EQ(moves.Move(Found(root / "b.mkv"), out, "new.mkv"), MoveOutcome::Failed);
+    EXPECT_EQ(moves.Move(Found(root / "b.mkv"), out, "B.MKV"), MoveOutcome::Moved);
 }
 
 TEST_F(FileHelpers, SystemMoveOfAFolderRefusesToMoveItIntoItself) {
