@@ -12,7 +12,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <chrono>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -226,46 +226,50 @@ private:
     }
 
     // Renames the run of rows from `first` on that are ready to rename in one batch on the
-    // worker (a round trip per row would cost more than the renames), stopping at the first
-    // rename that did not happen; the window then shows each row moved as it would one by
-    // one. The batch grows while it takes little time, so that the bar, the log and the break
-    // button stay as lively on a slow share. Answers the first row not moved.
+    // worker (a round trip per row would cost more than the renames), which stops at the
+    // first rename that did not happen or at a break. The window shows each row moved, in
+    // order, as the worker reports its progress, while the worker goes on with the next ones.
+    // Answers the first row not moved.
     int MoveRunAsLooked(int first, const RowRange& rows) {
         struct Batch {
             std::vector<std::pair<DiskEntry, std::string>> moves; // the file found, its new name
-            bool halted = false; // a rename did not happen: the rest wait for the row loop
-            SystemMoves mover;   // on the worker
+            std::vector<MoveOutcome> outcomes; // by the worker, read up to the progress told
+            std::atomic<bool> stop = false;    // a break: the renames not begun are left
+            bool halted = false;               // on the worker: a rename did not happen
+            SystemMoves mover;                 // on the worker
         };
         auto batch = std::make_shared<Batch>();
         std::vector<std::string> sources;
-        for (int r = first; r <= rows.bottom && int(sources.size()) < batchRows_; ++r) {
+        for (int r = first; r <= rows.bottom; ++r) {
             auto ready = ReadyToRename(r, rows);
             if (!ready) break;
             batch->moves.emplace_back(ready->second, UpperCase(RowLeaf(r)));
             sources.push_back(std::move(ready->first));
         }
         if (sources.empty()) return first;
-        const auto started = std::chrono::steady_clock::now();
-        const std::vector<std::optional<MoveOutcome>> outcomes = calls_.Map<MoveOutcome>(
+        batch->outcomes.assign(sources.size(), MoveOutcome::Failed);
+        size_t shown = 0;
+        auto show = [&](size_t done) {
+            for (; shown < done && batch->outcomes[shown] == MoveOutcome::Moved; ++shown) {
+                const int r = first + int(shown);
+                ctx_.shell.PB2().SetPosition(r - rows.top + 1);
+                Arrived(r, Start(r, sources[shown], batch->moves[shown].first), true);
+            }
+            if (BreakFlag) batch->stop = true;
+        };
+        calls_.Map<MoveOutcome>(
             sources,
             [batch, folder = realFolder_](const std::string&, size_t i) {
-                if (batch->halted) return MoveOutcome::Failed;
+                if (batch->halted || batch->stop) return MoveOutcome::Failed;
                 const auto& [from, leaf] = batch->moves[i];
                 const MoveOutcome outcome = batch->mover.Move(from, folder, leaf);
+                batch->outcomes[i] = outcome;
                 batch->halted = outcome != MoveOutcome::Moved;
                 return outcome;
             },
-            {}, true);
-        const auto took = std::chrono::steady_clock::now() - started;
-        if (took < std::chrono::milliseconds(20)) batchRows_ = std::min(batchRows_ * 2, 1024);
-        if (took > std::chrono::milliseconds(80)) batchRows_ = std::max(batchRows_ / 2, 1);
-        for (size_t i = 0; i < outcomes.size(); ++i) {
-            const int r = first + int(i);
-            if (outcomes[i] != MoveOutcome::Moved) return r;
-            ctx_.shell.PB2().SetPosition(r - rows.top + 1);
-            Arrived(r, Start(r, sources[i], batch->moves[i].first), true);
-        }
-        return first + int(outcomes.size());
+            show, true);
+        show(sources.size());
+        return first + int(shown);
     }
 
     MoveOutcome MoveOnDrive(const RowFile& file) {
@@ -390,7 +394,6 @@ private:
     RealPath realFolder_; // the same as the dialog gave it
     std::unordered_map<std::string, bool> onTargetDrive_; // by path cell
     std::vector<std::optional<TFileCheck>> looks_;        // by row, from the first row
-    int batchRows_ = 16;                                  // renames sent to the worker at once
     int done_ = 0;
     TDiskCalls calls_;
 };

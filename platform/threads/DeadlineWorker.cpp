@@ -76,8 +76,10 @@ bool TDeadlineWorker::Clock::Finish(const std::function<void()>& commit, bool wa
         if (state_->abandoned) return false;
         if (commit) commit();
     }
-    state_->returned.notify_all();
-    if (wake) WakeEventWait();
+    if (wake) {
+        state_->returned.notify_all();
+        WakeEventWait();
+    }
     return true;
 }
 
