@@ -109,7 +109,9 @@ void SaveRegister(VideoRegister& reg, std::string_view path, const DiskWork& onD
     std::optional<SafeFileWriter> writer;
     try {
         disk([&] { writer.emplace(RealPath::OfGb(path)); });
-        std::string chunk(kChunk + PackedRow::kCopyStep, '\0');
+        // The block grows to its size as the lines fill it: a small register does not pay
+        // for clearing memory it never uses.
+        std::string chunk(size_t(64) << 10, '\0');
         size_t used = 0;
         const auto write = [&] {
             disk([&] { writer->Write(std::string_view(chunk.data(), used)); });
@@ -118,7 +120,10 @@ void SaveRegister(VideoRegister& reg, std::string_view path, const DiskWork& onD
         for (int r = 1; r <= reg.LastRow(); ++r) {
             const PackedRow& row = reg.Row(r);
             const size_t bytes = row.LineBytes() + kEnd.size();
-            if (used + bytes + PackedRow::kCopyStep > chunk.size()) {
+            const size_t wanted = used + bytes + PackedRow::kCopyStep;
+            if (wanted > chunk.size() && chunk.size() < kChunk) {
+                chunk.resize(std::max(wanted, std::min(chunk.size() * 2, kChunk)));
+            } else if (wanted > chunk.size()) {
                 write();
                 if (bytes + PackedRow::kCopyStep > chunk.size())
                     chunk.resize(bytes + PackedRow::kCopyStep);
