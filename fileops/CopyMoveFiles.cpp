@@ -121,20 +121,20 @@ private:
     // Looks up every row's file in one batch of calls; a file on a mount that does not
     // answer counts as missing. The moves act on what was found here.
     bool EnoughSpace(const RowRange& rows) {
-        std::vector<std::string> sources;
         // A file renamed on its own file system needs no size: only its entry is looked at.
         auto sized = std::make_shared<std::vector<char>>();
         for (int r = rows.top; r <= rows.bottom; ++r) {
-            sources.push_back(RowFilePath(ctx_.reg, r));
-            sized->push_back(!sources.back().empty() && NeedsSpace(r, sources.back()));
+            sources_.push_back(RowFilePath(ctx_.reg, r));
+            sized->push_back(!sources_.back().empty() && NeedsSpace(r, sources_.back()));
         }
-        looks_ = calls_.Map<TFileCheck>(sources, [sized](const std::string& source, size_t i) {
+        sized_ = sized;
+        looks_ = calls_.Map<TFileCheck>(sources_, [sized](const std::string& source, size_t i) {
             if (source.empty()) return TFileCheck();
             return CheckFile(source, (*sized)[i] ? FileLook::Size : FileLook::Entry);
         });
         uint64_t total = 0;
         for (int r = rows.top; r <= rows.bottom; ++r) {
-            const std::string& source = sources[size_t(r - rows.top)];
+            const std::string& source = sources_[size_t(r - rows.top)];
             const std::optional<TFileCheck>& look = looks_[size_t(r - rows.top)];
             if (source.empty()) continue;
             if (!look || !look->exists) {
@@ -217,12 +217,13 @@ private:
     // folder (a taken name leaves the row to the row loop and its question): the source of
     // the row and the file found, or none.
     std::optional<std::pair<std::string, DiskEntry>> ReadyToRename(int r, const RowRange& rows) {
-        const std::optional<TFileCheck>& look = looks_[size_t(r - rows.top)];
-        if (kind_ != Transfer::Move || !look || !look->exists || look->found.size() != 1)
+        const size_t i = size_t(r - rows.top);
+        const std::optional<TFileCheck>& look = looks_[i];
+        // A file that needs no space lies on the chosen folder's file system.
+        if (kind_ != Transfer::Move || !look || !look->exists || look->found.size() != 1 ||
+            (*sized_)[i])
             return std::nullopt;
-        std::string source = RowFilePath(ctx_.reg, r);
-        if (source.empty() || !OnTargetDrive(r, source)) return std::nullopt;
-        return std::pair(std::move(source), look->found.front());
+        return std::pair(sources_[i], look->found.front());
     }
 
     // Renames the run of rows from `first` on that are ready to rename in one batch on the
@@ -393,7 +394,11 @@ private:
     std::string folder_;  // the chosen folder, ending in the separator
     RealPath realFolder_; // the same as the dialog gave it
     std::unordered_map<std::string, bool> onTargetDrive_; // by path cell
-    std::vector<std::optional<TFileCheck>> looks_;        // by row, from the first row
+    // By row, from the first row: its file's register path as the command began, whether the
+    // file needs space in the chosen folder, and what the first look found.
+    std::vector<std::string> sources_;
+    std::shared_ptr<const std::vector<char>> sized_;
+    std::vector<std::optional<TFileCheck>> looks_;
     int done_ = 0;
     TDiskCalls calls_;
 };
