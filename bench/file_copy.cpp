@@ -51,7 +51,7 @@ std::string RegisterDir(const fs::path& dir) {
     return UpperCase(Utf8ToGb(dir.string())) + "/";
 }
 
-// The register rows of the given files (lower-case names on disk, ".mkv").
+// The register rows of the given files (lower-case names on disk, ".mkv"), shown.
 void FillRegister(VideoRegister& reg, const fs::path& dir, const std::vector<std::string>& names) {
     ClearRegister(reg);
     reg.SetRowCount(int(names.size()) + 1);
@@ -63,6 +63,9 @@ void FillRegister(VideoRegister& reg, const fs::path& dir, const std::vector<std
     }
     RenumberRows(reg);
     reg.Cursor().SetSelection({1, 1, 11, reg.LastRow()});
+    // A user's window has shown its rows long before a command is chosen: the paint of the
+    // new rows is not the command's.
+    QCoreApplication::processEvents();
 }
 
 void Fresh(const fs::path& dir) {
