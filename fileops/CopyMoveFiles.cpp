@@ -214,16 +214,16 @@ private:
 
     // A move on one file system of a file that the first look found alone is a rename that
     // itself checks that the file is still the one found and its name free in the chosen
-    // folder (a taken name leaves the row to the row loop and its question): the source of
-    // the row and the file found, or none.
-    std::optional<std::pair<std::string, DiskEntry>> ReadyToRename(int r, const RowRange& rows) {
+    // folder (a taken name leaves the row to the row loop and its question). The file found,
+    // or none.
+    const DiskEntry* ReadyToRename(int r, const RowRange& rows) const {
         const size_t i = size_t(r - rows.top);
         const std::optional<TFileCheck>& look = looks_[i];
         // A file that needs no space lies on the chosen folder's file system.
         if (kind_ != Transfer::Move || !look || !look->exists || look->found.size() != 1 ||
             (*sized_)[i])
-            return std::nullopt;
-        return std::pair(sources_[i], look->found.front());
+            return nullptr;
+        return &look->found.front();
     }
 
     // Renames the run of rows from `first` on that are ready to rename in one batch on the
@@ -242,10 +242,10 @@ private:
         auto batch = std::make_shared<Batch>();
         std::vector<std::string> sources;
         for (int r = first; r <= rows.bottom; ++r) {
-            auto ready = ReadyToRename(r, rows);
+            const DiskEntry* ready = ReadyToRename(r, rows);
             if (!ready) break;
-            batch->moves.emplace_back(ready->second, UpperCase(RowLeaf(r)));
-            sources.push_back(std::move(ready->first));
+            batch->moves.emplace_back(*ready, UpperCase(RowLeaf(r)));
+            sources.push_back(sources_[size_t(r - rows.top)]);
         }
         if (sources.empty()) return first;
         batch->outcomes.assign(sources.size(), MoveOutcome::Failed);

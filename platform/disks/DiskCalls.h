@@ -52,10 +52,9 @@ public:
     void MarkDeviceNotAnswering(dev_t device);
 
     // fn(path) (or fn(path, index)) for each register path, in order, on the worker; an item
-    // has no answer when
-    // its mount does not answer or the wait stopped. `progress(done)` runs on the UI thread
-    // now and then. `fn` must own what it touches: it may outlive the command. An abandoned
-    // worker holds the path in hand and `fn`, not the command's other paths or results.
+    // has no answer when its mount does not answer or the wait stopped. `progress(done)` runs on
+    // the UI thread now and then. `fn` must own what it touches: it may outlive the command. An
+    // abandoned worker holds the path in hand and `fn`, not the command's other paths or results.
     // With `change`, each call changes the disk (a rename, a move, a delete, a commit): it is
     // waited for without a deadline and without a stop, the window's events handled, so that
     // the register and the disk agree whenever the share answers; a change is never given up
@@ -183,11 +182,10 @@ std::vector<std::optional<R>> TDiskCalls::Map(std::vector<std::string> gbPaths, 
                 gate.NewCall();
                 std::optional<R> result;
                 try {
-                    if (skip) {
-                    } else if constexpr (std::is_invocable_v<F&, const std::string&, size_t>) {
-                        result = (*shared)(path, i);
+                    if constexpr (std::is_invocable_v<F&, const std::string&, size_t>) {
+                        if (!skip) result = (*shared)(path, i);
                     } else {
-                        result = (*shared)(path);
+                        if (!skip) result = (*shared)(path);
                     }
                 } catch (const ENoAnswer&) {
                     // the path runs through a mount that does not answer
